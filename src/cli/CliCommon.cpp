@@ -1,0 +1,137 @@
+#include "cli/CliCommon.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+namespace qvcli {
+
+std::vector<Command>& Commands() {
+  static std::vector<Command> list;
+  return list;
+}
+
+Args::Args(const std::vector<std::string>& argv, const std::set<std::string>& valueOptions,
+           const std::set<std::string>& flags) {
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      std::string name = a.substr(2), value;
+      bool hasValue = false;
+      auto eq = name.find('=');
+      if (eq != std::string::npos) {
+        value = name.substr(eq + 1);
+        name = name.substr(0, eq);
+        hasValue = true;
+      }
+      if (valueOptions.count(name)) {
+        if (!hasValue) {
+          if (i + 1 >= argv.size()) throw CliError("Option --" + name + " needs a value");
+          value = argv[++i];
+        }
+        values_[name] = value;
+      } else if (flags.count(name)) {
+        if (hasValue) throw CliError("Option --" + name + " takes no value");
+        flags_.insert(name);
+      } else {
+        throw CliError("Unknown option --" + name);
+      }
+    } else {
+      positional_.push_back(a);
+    }
+  }
+}
+
+const std::string& Args::Need(size_t n, const std::string& what) const {
+  if (n >= positional_.size()) throw CliError("Missing " + what);
+  return positional_[n];
+}
+
+bool Args::Has(const std::string& name) const { return flags_.count(name) || values_.count(name); }
+
+std::string Args::Value(const std::string& name, const std::string& def) const {
+  auto it = values_.find(name);
+  return it == values_.end() ? def : it->second;
+}
+
+int ParseInt(const std::string& text, const std::string& what) {
+  errno = 0;
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0 || v < INT_MIN || v > INT_MAX)
+    throw CliError("Not a number for " + what + ": \"" + text + "\"");
+  return static_cast<int>(v);
+}
+
+int Args::Int(const std::string& name, int def) const {
+  auto it = values_.find(name);
+  return it == values_.end() ? def : ParseInt(it->second, "--" + name);
+}
+
+std::vector<std::string> Args::List(const std::string& name) const {
+  std::vector<std::string> out;
+  std::string v = Value(name);
+  if (v.empty()) return out;
+  size_t start = 0;
+  while (true) {
+    auto p = v.find(',', start);
+    out.push_back(v.substr(start, p == std::string::npos ? std::string::npos : p - start));
+    if (p == std::string::npos) break;
+    start = p + 1;
+  }
+  return out;
+}
+
+std::vector<int> Args::IntList(const std::string& name, size_t count) const {
+  std::vector<std::string> parts = List(name);
+  if (parts.size() != count)
+    throw CliError("--" + name + " needs " + std::to_string(count) + " comma-separated numbers");
+  std::vector<int> out;
+  for (auto& p : parts) out.push_back(ParseInt(p, "--" + name));
+  return out;
+}
+
+Progress::Progress(std::string label, int64_t total)
+    : label_(std::move(label)), total_(total), tty_(::isatty(STDERR_FILENO) == 1) {}
+
+Progress::~Progress() { Finish(); }
+
+void Progress::Update(int64_t done, const std::string& note) {
+  if (finished_) return;
+  double frac = total_ > 0 ? double(done) / double(total_) : 1.0;
+  if (frac > 1) frac = 1;
+  if (tty_) {
+    int filled = static_cast<int>(frac * 30);
+    std::string bar(filled, '#');
+    bar.resize(30, '.');
+    std::fprintf(stderr, "\r%s [%s] %3d%% %" PRId64 "/%" PRId64 " %s\033[K", label_.c_str(), bar.c_str(),
+                 int(frac * 100), done, total_, note.c_str());
+    std::fflush(stderr);
+    lastWidthDrawn_ = 1;
+  } else {
+    int tenth = static_cast<int>(frac * 10);
+    if (tenth != lastTenth_) {
+      lastTenth_ = tenth;
+      std::fprintf(stderr, "%s: %d%% (%" PRId64 "/%" PRId64 ")%s%s\n", label_.c_str(), tenth * 10, done,
+                   total_, note.empty() ? "" : " ", note.c_str());
+    }
+  }
+}
+
+void Progress::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  if (tty_ && lastWidthDrawn_ > 0) std::fprintf(stderr, "\n");
+}
+
+std::string FormatSeconds(double seconds) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.2f s", seconds);
+  return buf;
+}
+
+}  // namespace qvcli

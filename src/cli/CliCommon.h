@@ -1,0 +1,82 @@
+#pragma once
+// Shared pieces of quivara-cli: argument parsing, progress display, errors.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qvcli {
+
+// An error that ends the command with a message on stderr and the given exit status.
+class CliError : public std::runtime_error {
+ public:
+  CliError(const std::string& msg, int exitCode = 1) : std::runtime_error(msg), exitCode_(exitCode) {}
+  int ExitCode() const { return exitCode_; }
+
+ private:
+  int exitCode_;
+};
+
+// Parses "--name value", "--name=value" and "--flag" against the names a command accepts.
+class Args {
+ public:
+  // valueOptions: options that take a value; flags: options without one.
+  Args(const std::vector<std::string>& argv, const std::set<std::string>& valueOptions,
+       const std::set<std::string>& flags);
+
+  const std::vector<std::string>& Positional() const { return positional_; }
+  // The n-th positional argument, or a CliError naming what is missing.
+  const std::string& Need(size_t n, const std::string& what) const;
+  bool Has(const std::string& name) const;  // a flag or a value option given
+  std::string Value(const std::string& name, const std::string& def = std::string()) const;
+  int Int(const std::string& name, int def) const;               // CliError when not a number
+  std::vector<int> IntList(const std::string& name, size_t count) const;  // "a,b,c"
+  std::vector<std::string> List(const std::string& name) const;  // comma-separated
+
+ private:
+  std::vector<std::string> positional_;
+  std::map<std::string, std::string> values_;
+  std::set<std::string> flags_;
+};
+
+int ParseInt(const std::string& text, const std::string& what);  // CliError when malformed
+
+// A progress bar on a terminal (redrawn in place), plain lines every 10 % otherwise.
+class Progress {
+ public:
+  Progress(std::string label, int64_t total);
+  ~Progress();
+  void Update(int64_t done, const std::string& note = std::string());
+  void SetTotal(int64_t total) { total_ = total; }
+  void Finish();
+
+ private:
+  std::string label_;
+  int64_t total_;
+  int lastTenth_ = -1;
+  int lastWidthDrawn_ = -1;
+  bool tty_;
+  bool finished_ = false;
+};
+
+// Seconds as "12.34 s".
+std::string FormatSeconds(double seconds);
+
+// One command of the tool: its name, a one-line usage text and the function that runs it
+// on the arguments after the command name.
+struct Command {
+  std::string Name;
+  std::string Usage;
+  std::function<int(const std::vector<std::string>&)> Run;
+};
+
+// Every command file registers its commands through this list (see main.cpp).
+std::vector<Command>& Commands();
+struct RegisterCommand {
+  RegisterCommand(Command c) { Commands().push_back(std::move(c)); }
+};
+
+}  // namespace qvcli
