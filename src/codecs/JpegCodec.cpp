@@ -1,0 +1,227 @@
+// JPEG decoding and encoding through libjpeg-turbo. Errors inside the library come back
+// through a longjmp to the function that set the jump point; that function keeps only plain
+// data alive, and everything with a destructor lives in its caller.
+#include "codecs/JpegCodec.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+
+#include "base/Errors.h"
+#include "base/FileUtil.h"
+#include "codecs/CodecSupport.h"
+
+namespace qv {
+
+namespace {
+
+// A progressive file needs a handful of scans; thousands mean a file built to stall us.
+constexpr int kMaxScans = 1000;
+
+struct JpegErrors {
+  jpeg_error_mgr mgr;  // first member: libjpeg hands back a pointer to it
+  jpeg_progress_mgr progress;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+JpegErrors* ErrorsOf(j_common_ptr c) { return reinterpret_cast<JpegErrors*>(c->err); }
+
+[[noreturn]] void ErrorExit(j_common_ptr c) {
+  JpegErrors* e = ErrorsOf(c);
+  c->err->format_message(c, e->message);
+  std::longjmp(e->jump, 1);
+}
+
+void OutputMessage(j_common_ptr) {}  // warnings stay silent; the picture is still delivered
+
+void ProgressMonitor(j_common_ptr c) {
+  if (!c->is_decompressor) return;
+  auto* d = reinterpret_cast<j_decompress_ptr>(c);
+  if (d->input_scan_number > kMaxScans) {
+    JpegErrors* e = ErrorsOf(c);
+    std::snprintf(e->message, sizeof e->message, "Too many scans in the JPEG data");
+    std::longjmp(e->jump, 1);
+  }
+}
+
+jpeg_error_mgr* InitErrors(JpegErrors& e) {
+  jpeg_std_error(&e.mgr);
+  e.mgr.error_exit = ErrorExit;
+  e.mgr.output_message = OutputMessage;
+  e.progress = {};
+  e.progress.progress_monitor = ProgressMonitor;
+  e.message[0] = 0;
+  return &e.mgr;
+}
+
+int ScaleDenominator(int scale) { return 1 << scale; }
+
+int CeilDiv(int a, int n) { return (a + n - 1) / n; }
+
+// Converts one decoded CMYK row to blue, green, red. Adobe writes the inks inverted (255 =
+// no ink); other writers store them plainly.
+void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool inverted) {
+  for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    bgr[0] = MulDiv255(y, k);
+    bgr[1] = MulDiv255(m, k);
+    bgr[2] = MulDiv255(c, k);
+  }
+}
+
+struct DecodeResult {
+  int usedScale = 0;
+};
+
+// Runs the decoder; false with errors.message set when libjpeg gave up. Only plain data
+// lives in this frame, so the longjmp back to it skips no destructor.
+bool DecodeInto(jpeg_decompress_struct* cinfo, JpegErrors* errors, const uint8_t* data,
+                size_t size, int scale, Bitmap24* bmp, DecodeResult* result) {
+  if (setjmp(errors->jump)) return false;
+  jpeg_create_decompress(cinfo);
+  cinfo->progress = &errors->progress;
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(cinfo, TRUE);
+
+  bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  if (!cmyk && cinfo->jpeg_color_space != JCS_GRAYSCALE && cinfo->jpeg_color_space != JCS_YCbCr &&
+      cinfo->jpeg_color_space != JCS_RGB) {
+    std::snprintf(errors->message, sizeof errors->message, "Unsupported JPEG colour format");
+    return false;
+  }
+  CheckPictureSize(cinfo->image_width, cinfo->image_height);
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  cinfo->scale_num = 1;
+  cinfo->scale_denom = ScaleDenominator(scale);
+  cinfo->dct_method = JDCT_ISLOW;
+  jpeg_calc_output_dimensions(cinfo);
+
+  // Report the reduction the decoder really applied: the largest 1/n not above the request
+  // whose rounded-up size matches the output.
+  result->usedScale = 0;
+  for (int s = scale; s > 0; --s) {
+    int n = ScaleDenominator(s);
+    if (int(cinfo->output_width) == CeilDiv(cinfo->image_width, n) &&
+        int(cinfo->output_height) == CeilDiv(cinfo->image_height, n)) {
+      result->usedScale = s;
+      break;
+    }
+  }
+
+  jpeg_start_decompress(cinfo);
+  const int width = int(cinfo->output_width), height = int(cinfo->output_height);
+  bmp->SetSize(width, height);
+  if (cmyk) {
+    JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                  JPOOL_IMAGE, JDIMENSION(width) * 4, 1);
+    const bool inverted = cinfo->saw_Adobe_marker;
+    while (cinfo->output_scanline < cinfo->output_height) {
+      int y = int(cinfo->output_scanline);
+      if (jpeg_read_scanlines(cinfo, line, 1) != 1) break;
+      CmykRowToBgr(line[0], bmp->Row(y), width, inverted);
+    }
+  } else {
+    // Straight into the bitmap's rows: libjpeg-turbo writes blue, green, red itself.
+    constexpr int kBatch = 16;
+    JSAMPROW rows[kBatch];
+    while (cinfo->output_scanline < cinfo->output_height) {
+      int y = int(cinfo->output_scanline);
+      int n = height - y < kBatch ? height - y : kBatch;
+      for (int i = 0; i < n; ++i) rows[i] = bmp->Row(y + i);
+      if (jpeg_read_scanlines(cinfo, rows, JDIMENSION(n)) == 0) break;
+    }
+  }
+  // The rest of the file (trailing markers, damage after the last row) does not matter, so
+  // the decoder is dropped without jpeg_finish_decompress.
+  return true;
+}
+
+bool EncodeInto(jpeg_compress_struct* cinfo, JpegErrors* errors, const Bitmap24* bmp, int quality,
+                unsigned char** out, unsigned long* outSize) {
+  if (setjmp(errors->jump)) return false;
+  jpeg_create_compress(cinfo);
+  jpeg_mem_dest(cinfo, out, outSize);
+  cinfo->image_width = JDIMENSION(bmp->Width());
+  cinfo->image_height = JDIMENSION(bmp->Height());
+  cinfo->input_components = 3;
+  cinfo->in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(cinfo);
+  jpeg_set_quality(cinfo, quality, TRUE);
+  jpeg_start_compress(cinfo, TRUE);
+  constexpr int kBatch = 16;
+  JSAMPROW rows[kBatch];
+  while (cinfo->next_scanline < cinfo->image_height) {
+    int y = int(cinfo->next_scanline);
+    int n = bmp->Height() - y < kBatch ? bmp->Height() - y : kBatch;
+    for (int i = 0; i < n; ++i) rows[i] = const_cast<JSAMPROW>(bmp->Row(y + i));
+    jpeg_write_scanlines(cinfo, rows, JDIMENSION(n));
+  }
+  jpeg_finish_compress(cinfo);
+  return true;
+}
+
+}  // namespace
+
+Bitmap24 DecodeJpegMemory(const uint8_t* data, size_t size, int scale, int* usedScale) {
+  if (scale < 0) scale = 0;
+  if (scale > 3) scale = 3;
+  jpeg_decompress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  JpegErrors errors;
+  cinfo.err = InitErrors(errors);
+  Bitmap24 bmp;
+  DecodeResult result;
+  bool ok = false;
+  try {
+    ok = DecodeInto(&cinfo, &errors, data, size, scale, &bmp, &result);
+  } catch (...) {
+    jpeg_destroy_decompress(&cinfo);
+    throw;
+  }
+  jpeg_destroy_decompress(&cinfo);
+  if (!ok) throw EPictureError(std::string("Cannot decode JPEG picture: ") + errors.message);
+  if (usedScale) *usedScale = result.usedScale;
+  return bmp;
+}
+
+Bitmap24 DecodeJpegFile(const std::string& fileName, int scale, int* usedScale) {
+  std::string bytes = ReadPictureFile(fileName);
+  return DecodeJpegMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), scale,
+                          usedScale);
+}
+
+std::string EncodeJpeg(const Bitmap24& bmp, int quality) {
+  if (bmp.Empty()) throw EPictureError("Cannot encode an empty picture as JPEG");
+  jpeg_compress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  JpegErrors errors;
+  cinfo.err = InitErrors(errors);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  bool ok = EncodeInto(&cinfo, &errors, &bmp, quality, &out, &outSize);
+  jpeg_destroy_compress(&cinfo);
+  std::string bytes;
+  if (ok && out) bytes.assign(reinterpret_cast<const char*>(out), outSize);
+  std::free(out);
+  if (!ok) throw EPictureError(std::string("Cannot encode JPEG picture: ") + errors.message);
+  return bytes;
+}
+
+void SaveJpegFile(const std::string& fileName, const Bitmap24& bmp, int quality) {
+  std::string bytes = EncodeJpeg(bmp, quality);
+  AtomicFileWriter writer(fileName);
+  writer.Write(bytes);
+  writer.Commit();
+}
+
+}  // namespace qv
