@@ -67,6 +67,13 @@ class Bitmap32 {
   void Draw(int x, int y, const Bitmap32& src);
   // Draws the rectangle srcRect of src scaled into the rectangle dst of this bitmap with
   // src's stretch filter and draw mode; parts of dst outside this bitmap are clipped.
+  // Filters: Nearest takes the source pixel under each target pixel's centre; Mitchell
+  // resamples srcRect to dst's size exactly as Resample does (all four channels, so colours
+  // equal Resample's on the same pixels and a uniform alpha stays uniform); Linear
+  // interpolates bilinearly between pixel centres (8-bit weights, all four channels).
+  // A srcRect reaching outside src is cut to src and dst is cut in proportion. An empty or
+  // reversed rectangle (Right <= Left or Bottom <= Top) draws nothing: mirroring is done
+  // with FlipHorz / FlipVert.
   void DrawStretched(const Rect& dst, const Bitmap32& src, const Rect& srcRect);
   // The whole of src stretched over the whole of this bitmap.
   void DrawStretched(const Bitmap32& src);
