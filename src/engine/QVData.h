@@ -1,0 +1,284 @@
+#pragma once
+// TQVData: one table of tile records in one of three roles (library, plan, mosaic), with
+// its record cursor and orders, and the operations that build, read, write and maintain it.
+//
+// The table lives in four sections: TextSection (".txt" + TileInfo records), DataSection
+// (".dat" + one TileSlot per record), ThumbSection (".tmb" + thumbnail entries, kept in a
+// temporary file) and OrderStream (the current order). Offsets stored in records count from
+// the first byte of the section they point into. See engine/TileRecords.h for the layouts.
+//
+// The operations are spread over several files by concern: QVDataTable.cpp (cursor, record
+// access, orders), QVDataLibraryFile.cpp (the .qv2 reader and writers), QVDataBuild.cpp
+// (build, append, resample passes), QVDataFlips.cpp (blocks of flipped copies).
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Geometry.h"
+#include "codecs/Bitmap24.h"
+#include "engine/ByteSection.h"
+#include "engine/FileSection.h"
+#include "engine/Signature.h"
+#include "engine/TileBuilder.h"
+#include "engine/TileRecords.h"
+
+namespace qv {
+
+// Library file name and geometry, as GetInfo and ReadLibraryInfo report them.
+struct TBaseInfo {
+  std::string FileName;
+  int32_t Count = 0;
+  int32_t PropX = 0;
+  int32_t PropY = 0;
+  int32_t GridW = 0;
+  int32_t GridH = 0;
+};
+
+// The source picture of a project and the part of it the mosaic covers.
+struct TSourceImageRecord {
+  std::string FileName;
+  Rect SourceRect;
+};
+
+// FlipKind codes.
+enum : int { kFlipNone = 0, kFlipHorizontal = 1, kFlipRotate180 = 2, kFlipVertical = 3 };
+
+// Receives bytes in order (a file being written).
+using ByteSink = std::function<void(const void* data, size_t size)>;
+
+class TQVData {
+ public:
+  TQVData();  // creates the thumbnail temporary file; throws EStreamError when it cannot
+  ~TQVData();
+  TQVData(const TQVData&) = delete;
+  TQVData& operator=(const TQVData&) = delete;
+
+  // ---- Sections ----
+  ByteSection TextSection;
+  ByteSection DataSection;
+  FileSection ThumbSection;
+  ByteSection OrderStream;
+
+  // ---- Table fields ----
+  int32_t SigSize = 0;
+  int32_t Count = 0;
+  int32_t UnflippedCount = 0;
+  uint8_t FormatByte = 0;
+  uint8_t ColorSystem = 0;
+  uint8_t FilterCode = 0;
+  uint8_t HeaderReserved = 0;  // the reserved header byte before FlipKinds, kept as read
+  uint8_t FlipKinds[3] = {0, 0, 0};
+  int32_t PropX = 0;
+  int32_t PropY = 0;
+  int32_t GridW = 0;
+  int32_t GridH = 0;
+  int32_t OrderKeyWidth = 0;
+  int32_t OrderCount = 0;
+  int32_t OrderPos = 0;
+  int32_t RecNo = 0;
+
+  // ---- The current record ----
+  uint8_t StatusByte = 0;
+  int32_t TileNo = 0;
+  int32_t PicWidth = 1;
+  int32_t PicHeight = 1;
+  int32_t CropLeft = 0;
+  int32_t CropTop = 0;
+  int32_t CropRight = 1;
+  int32_t CropBottom = 1;
+  std::string Name;  // full path of the tile's picture file ("  " for plan cells)
+  SignatureBytes Signature;
+  Bitmap24 SignatureBitmap;  // GridW x GridH, the signature drawn as pixels
+  Bitmap24 ThumbBitmap;      // the decoded thumbnail, or the colour grid when there is none
+  std::string ThumbJpeg;     // the thumbnail's JPEG bytes; empty when none was read
+
+  bool Modified = false;
+  // Set by the user interface (or a signal handler), polled by long passes, never cleared here.
+  std::atomic<bool> StopRequested{false};
+  int32_t Progress = 0;
+  int32_t AddedCount = 0;
+  uint8_t JpegQuality = 50;  // quality of thumbnails this instance writes
+
+  // ---- Build settings (set by the caller before a pass) ----
+  int32_t MarginPercent = 0;
+  uint8_t BuildFilterCode = 0;  // 0 (Box) until a pass sets it; plans take it as their filter
+  int32_t BuildPropX = 4;
+  int32_t BuildPropY = 4;
+  int32_t BuildGridW = 6;
+  int32_t BuildGridH = 6;
+  std::string PictureExtensions;  // upper-case patterns run together, e.g. "*.JPG*.JPEG"
+  std::string RootFolder;
+  bool IncludeSubfolders = true;
+  uint8_t BuildFormatByte = 3;
+  uint8_t BuildColorSystem = kColorYCC;
+  uint8_t CropMode = 4;
+  int32_t ThumbWidth = 42;
+  bool FastJpeg = true;
+  // Threads that decode pictures during a build: 0 = one per core, 1 = none (everything on
+  // the calling thread). The file written is the same either way.
+  int BuildThreads = 0;
+  Bitmap24 LastTilePicture;  // the last picture added, as cropped (a preview for the dialog)
+
+  // ---- Project values ----
+  int32_t Cols = 0;
+  int32_t Rows = 0;
+  std::string LibraryFileName;
+  std::string SourceFileName;
+  Rect SourceRect;
+  int32_t ProjectReserved[2] = {0, 0};
+
+  // ---- Published properties ----
+  const std::string& BaseName() const { return baseName_; }
+  // Opens the file as a library; a name of a file that does not exist changes nothing.
+  void SetBaseName(const std::string& fileName);
+  bool PicDeleted() const { return StatusByte > kMaxUseCount; }
+  std::string ColorSystemName() const;  // "YCC", "RGB", "Y" or "???"
+  bool ThumbsInMemory = false;          // kept for the forms; the thumbnails always live in a file
+  bool ShowThumbs = false;              // loading a record decodes its thumbnail
+  bool TableIsOpen() const { return !baseName_.empty(); }
+
+  std::function<void(TQVData&)> OnProgress;            // flips and resampling, every 100 records
+  std::function<void(TQVData&)> OnCreateBaseProgress;  // build passes, once per picture
+  // Lets the application process pending window messages during a long pass.
+  std::function<void()> OnProcessMessages;
+  // Warnings of a pass that ends early ("Flipped tiles was not added to the library.",
+  // caption "Procedure stopped"); the windows show a message box, the CLI prints.
+  std::function<void(const std::string& text, const std::string& caption)> OnWarning;
+
+  // ---- Table and cursor (QVDataTable.cpp) ----
+  // Empties the four sections, clears BaseName and Modified; grid and counts stay.
+  void Close();
+  // With an order, makes its k-th entry (1-based, clamped) current; without one, record k.
+  // Returns false (and clears the current record) when there is nothing to go to.
+  bool Go(int32_t k);
+  // Makes record n (clamped to 1..Count) current, ignoring any order.
+  bool GoRecord(int32_t n);
+  void GetInfo(TBaseInfo& info) const;
+
+  // Record access by number (1-based), without moving the cursor. All reads are checked.
+  int32_t SlotSize() const { return SigSize + kSlotHeadSize; }
+  int64_t SlotOffset(int32_t n) const { return kTagSize + int64_t(n - 1) * SlotSize(); }
+  // Record number of a slot or signature offset: Round((p - 4) / (SigSize + 5)) + 1.
+  int32_t RecordNumberAt(int64_t offset) const;
+  int32_t TileNumberOf(int32_t n) const;  // ((n - 1) mod UnflippedCount) + 1
+  uint8_t RecordStatus(int32_t n) const;
+  void SetRecordStatus(int32_t n, uint8_t status);
+  int32_t RecordTextOffset(int32_t n) const;
+  const uint8_t* RecordSignature(int32_t n) const;  // SigSize bytes inside DataSection
+  TTileInfo RecordInfo(int32_t n) const;
+  int32_t RecordTileNo(int32_t n) const;
+  std::string RecordName(int32_t n) const;
+  std::string RecordThumbJpeg(int32_t n) const;  // empty when the record has none
+  std::string ThumbEntry(int32_t offset) const;  // the JPEG of a thumbnail entry
+  const uint8_t* DataBytes() const { return DataSection.Data(); }
+  int64_t DataSize() const { return DataSection.Size(); }
+
+  // Appending to the in-memory sections (placement, flips). Each returns the new offset.
+  int32_t AppendTileInfo(const TTileInfo& info);
+  int32_t AppendThumbEntry(const std::string& jpeg);
+  // Overwrites record n's slot (status, text offset, signature of SigSize bytes).
+  void WriteSlot(int32_t n, uint8_t status, int32_t textOffset, const uint8_t* signature);
+
+  // Orders: entries of an int32 slot offset and an OrderKeyWidth-byte key.
+  void ClearOrder();                  // no order; OrderCount = Count; the record is not reloaded
+  void BeginOrder(int32_t keyWidth);  // an empty order with that key width
+  void AppendOrderEntry(int32_t slotOffset, const void* key);
+  void AppendOrderEntry(int32_t slotOffset, double key);  // for 8-byte keys
+  int32_t OrderEntrySlot(int32_t i) const;                // 0-based entry
+  double OrderEntryKeyF64(int32_t i) const;
+  std::string OrderEntryKey(int32_t i) const;
+  // Stable sort of the entries appended since BeginOrder (8-byte keys as float64, others
+  // byte by byte), then keeps the first keep entries (0 = all) and sets OrderCount.
+  void SortOrder(bool descending, int32_t keep = 0);
+
+  // ---- Library file (QVDataLibraryFile.cpp) ----
+  // Mode 0 reads a library file. Returns false, changing nothing, when the file does not
+  // exist; raises EFormatError for a file that is not a library or does not hold together,
+  // and then nothing has changed either.
+  bool Open(const std::string& fileName, int mode = 0);
+  // Writes the table as a library file (through a temporary file renamed over the target).
+  // False when it cannot be written or the table is not complete.
+  bool SaveLibraryFile(const std::string& fileName);
+  // SaveLibraryFile(BaseName), then clears Modified; raises EStreamError when it fails.
+  void Save();
+  // Header probe: file name and geometry, or an empty file name when f is not a library.
+  void ReadLibraryInfo(const std::string& fileName, TBaseInfo& info) const;
+  // -1 not a library, 0 same geometry, 1 other proportion, 2 other signature grid.
+  int32_t CompareLibraryFile(const std::string& fileName) const;
+  // Writes the build work files as a library file with the header from the build settings,
+  // then deletes them. False when the file cannot be written.
+  bool WriteLibraryFile(const std::string& fileName);
+
+  // Pieces for the project file, which embeds libraries with shifted offsets.
+  struct LoadedTable {
+    TLibraryHeader Header;
+    ByteSection Text;
+    ByteSection Data;
+    FileSection Thumb;
+  };
+  // Reads and checks the library stored in [partStart, partEnd) of an open file. Raises
+  // EFormatError; never changes the instance.
+  LoadedTable ReadLibraryPart(int fd, const std::string& fileName, int64_t partStart, int64_t partEnd) const;
+  // Makes a loaded table this instance's table: order dropped, record 1 current, BaseName
+  // set, Modified cleared.
+  void AdoptTable(LoadedTable&& table, const std::string& baseName);
+  // The table as library file bytes: its size, and the bytes handed to a sink.
+  int64_t LibraryImageSize() const;
+  void WriteLibraryImage(const ByteSink& sink) const;
+
+  // ---- Building (QVDataBuild.cpp) ----
+  // Build pass over RootFolder into a new library file; the open table is not changed.
+  // False when the file could not be written.
+  bool CreateLibrary(const std::string& fileName);
+  // Appends the pictures of folder to the open library and rewrites BaseName. The caller
+  // reopens the file afterwards.
+  bool AppendFolder(const std::string& folder);
+  // Writes a copy of the open library with another signature grid and colour system.
+  bool ResampleLibrary(const std::string& fileName, int32_t gridW, uint8_t colorSystem, int32_t gridH);
+
+  // Steps of the passes.
+  // The picture files a scan of folder visits, in the order it visits them.
+  std::vector<std::string> ListPictureFiles(const std::string& folder) const;
+  void ScanFolder(const std::string& folder);
+  bool AddPicture(const std::string& fileName);
+  void AddTileRecord(const std::string& name, int32_t picWidth, int32_t picHeight, const Rect& crop,
+                     const SignatureBytes& signature, const std::string& jpeg);
+  void OpenWorkFiles();
+  void CopyToWorkFiles();  // the open library's unflipped tiles into fresh work files
+  // Appends one record to the work files; info's offsets are filled in here. jpeg == nullptr
+  // writes no thumbnail (offset 0). slotFieldIsSignature: the TileInfo's second field gets
+  // the signature's offset (slot + 5) instead of the slot's.
+  void AppendWorkRecord(uint8_t status, const uint8_t* signature, TTileInfo info, const std::string* jpeg,
+                        bool slotFieldIsSignature);
+  // The library the work files make, with the header from the build settings.
+  int64_t WorkLibraryImageSize() const;
+  void WriteWorkLibraryImage(const ByteSink& sink) const;
+  void CloseWorkFiles();
+  struct WorkFiles {
+    FileSection Text, Data, Thumb;
+  };
+  std::unique_ptr<WorkFiles> Work;  // exists from OpenWorkFiles to WriteLibraryFile
+
+  // ---- Flipped copies (QVDataFlips.cpp) ----
+  // Appends a block of copies flipped by kind (1 horizontal, 2 rotated 180, 3 vertical).
+  // True when the block was added; false when the kind is present, no block is free, or the
+  // pass stopped or failed (then everything is rolled back and OnWarning is told).
+  bool AddFlippedCopies(int kind);
+  void RemoveFlippedCopies();
+
+ private:
+  void LoadCurrentRecord(int64_t slotPos);
+  void ClearCurrentRecord();
+  void RaiseProgress();
+  TTileBuildSettings CurrentBuildSettings() const;
+  void AddPreparedTile(const std::string& fileName, TPreparedTile& tile);
+  // Where the unflipped tiles' TileInfos and thumbnails end in their sections; what lies
+  // beyond belongs to flipped copies only.
+  void UnflippedSectionEnds(int64_t& textEnd, int64_t& thumbEnd) const;
+  std::string baseName_;
+};
+
+}  // namespace qv

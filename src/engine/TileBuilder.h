@@ -1,0 +1,67 @@
+#pragma once
+// Turning one picture file into the pieces of a library record: the crop rectangle, the
+// cropped picture, the thumbnail JPEG and the signature. Pure functions of the file and a
+// copy of the build settings, so a build pass may run them on worker threads.
+#include <cstdint>
+#include <string>
+
+#include "base/Geometry.h"
+#include "codecs/Bitmap24.h"
+#include "engine/Signature.h"
+
+namespace qv {
+
+// CropMode codes.
+enum : int {
+  kCropLeftTop = 0,
+  kCropCentreTop = 1,
+  kCropRightTop = 2,
+  kCropLeftCentre = 3,
+  kCropCentre = 4,
+  kCropRightCentre = 5,
+  kCropLeftBottom = 6,
+  kCropCentreBottom = 7,
+  kCropRightBottom = 8,
+  kCropStretch = 9,
+};
+
+// The part of a width x height picture that a tile of proportion propX : propY keeps, with
+// marginPercent of the picture trimmed (half on each side), for a CropMode.
+Rect TileCropRect(int width, int height, int propX, int propY, int marginPercent, int cropMode);
+
+// Thumbnail height for a thumbnail width and a tile proportion: Round(width / propX * propY).
+int ThumbHeightFor(int thumbWidth, int propX, int propY);
+
+// The build settings one picture needs.
+struct TTileBuildSettings {
+  int PropX = 4;
+  int PropY = 4;
+  int GridW = 6;
+  int GridH = 6;
+  int MarginPercent = 0;
+  int CropMode = kCropCentre;
+  int ThumbWidth = 42;
+  int ThumbHeight = 42;
+  int Filter = 6;  // resampler filter number (already mapped from the stored code)
+  int ColorSystem = kColorYCC;
+  int JpegQuality = 85;
+  bool FastJpeg = true;
+};
+
+// Everything a record needs from one picture.
+struct TPreparedTile {
+  bool Ok = false;
+  std::string Error;   // why the picture was skipped
+  Bitmap24 Cropped;    // the kept part of the picture as decoded (at the reduced JPEG scale)
+  std::string Jpeg;    // the thumbnail as a baseline JPEG
+  SignatureBytes Signature;
+  int PicWidth = 0;    // the picture file's full size
+  int PicHeight = 0;
+  Rect Crop;           // the kept part in pixels of the full-size picture
+};
+
+// Loads, crops and reduces one picture. Never throws: a picture that cannot be used comes
+// back with Ok false and the reason in Error.
+TPreparedTile PrepareTile(const std::string& fileName, const TTileBuildSettings& settings);
+
+}  // namespace qv
