@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "base/Errors.h"
 #include "base/FileUtil.h"
 
 namespace qv {
@@ -79,6 +80,30 @@ class Scanner {
 };
 
 }  // namespace
+
+const std::vector<TLibraryPictureType>& LibraryPictureTypes() {
+  static const std::vector<TLibraryPictureType> types = {
+      {"BMP", "*.BMP"}, {"JPG", "*.JPG*.JPEG"}, {"GIF", "*.GIF"}, {"ICO", "*.ICO"},
+      {"TIF", "*.TIF*.TIFF"}, {"PCD", "*.PCD"}, {"PCX", "*.PCX"}, {"PSD", "*.PSD"},
+      {"RLE", "*.RLE"}, {"DIB", "*.DIB"}, {"PNG", "*.PNG"},
+  };
+  return types;
+}
+
+std::string PictureExtensionsFor(const std::vector<std::string>& typeNames) {
+  std::set<std::string> wanted;
+  for (const auto& n : typeNames) {
+    std::string u = UpperCaseAscii(n);
+    bool known = false;
+    for (const auto& t : LibraryPictureTypes()) known = known || u == t.Name;
+    if (!known) throw EQuivara("Unknown picture type \"" + n + "\"");
+    wanted.insert(u);
+  }
+  std::string patterns;
+  for (const auto& t : LibraryPictureTypes())
+    if (wanted.count(t.Name)) patterns += t.Pattern;
+  return patterns;
+}
 
 bool ExtensionAccepted(const std::string& fileName, const std::string& patterns) {
   std::string ext = UpperCaseAscii(ExtractFileExt(fileName));

@@ -5,6 +5,17 @@
 
 namespace qv {
 
+// The picture types a library can be built from, in the order their patterns are run
+// together, each with its pattern: "JPG" covers .JPG and .JPEG, "TIF" .TIF and .TIFF.
+struct TLibraryPictureType {
+  const char* Name;     // "JPG"
+  const char* Pattern;  // "*.JPG*.JPEG"
+};
+const std::vector<TLibraryPictureType>& LibraryPictureTypes();
+// The PictureExtensions value for a set of type names (any case, any order); EQuivara for
+// a name that is not one of the types.
+std::string PictureExtensionsFor(const std::vector<std::string>& typeNames);
+
 // True when the file name's extension, with its dot and in upper case, occurs anywhere in
 // patterns (so ".JP" is accepted by "*.JPG*.JPEG"). A name without extension is refused.
 bool ExtensionAccepted(const std::string& fileName, const std::string& patterns);

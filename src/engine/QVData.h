@@ -9,7 +9,8 @@
 //
 // The operations are spread over several files by concern: QVDataTable.cpp (cursor, record
 // access, orders), QVDataLibraryFile.cpp (the .qv2 reader and writers), QVDataBuild.cpp
-// (build, append, resample passes), QVDataFlips.cpp (blocks of flipped copies).
+// (build, append, resample passes), QVDataWorkFiles.cpp (the work files of a pass),
+// QVDataFlips.cpp (blocks of flipped copies).
 #include <atomic>
 #include <cstdint>
 #include <functional>

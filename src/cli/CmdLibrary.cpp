@@ -1,0 +1,325 @@
+// "library ..." commands: build a tile library from a folder, append to it, list it, add or
+// remove flipped copies, resample it, and write its thumbnails out.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "base/Errors.h"
+#include "base/FileUtil.h"
+#include "cli/CliCommon.h"
+#include "engine/FolderScan.h"
+#include "engine/QVData.h"
+#include "imaging/Resample.h"
+
+namespace qvcli {
+namespace {
+
+using qv::TQVData;
+
+// Ctrl+C asks the running pass to stop (it then ends as its stop rule says: a build writes
+// the pictures added so far); a second Ctrl+C ends the program.
+std::atomic<bool>* gStopFlag = nullptr;
+
+extern "C" void OnInterrupt(int) {
+  if (gStopFlag) *gStopFlag = true;
+  ::signal(SIGINT, SIG_DFL);
+}
+
+class StopOnInterrupt {
+ public:
+  explicit StopOnInterrupt(TQVData& t) {
+    gStopFlag = &t.StopRequested;
+    ::signal(SIGINT, OnInterrupt);
+  }
+  ~StopOnInterrupt() {
+    ::signal(SIGINT, SIG_DFL);
+    gStopFlag = nullptr;
+  }
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string PatternsFromArgs(const Args& args) {
+  std::vector<std::string> types = args.Has("types") ? args.List("types") : std::vector<std::string>{"JPG"};
+  try {
+    return qv::PictureExtensionsFor(types);
+  } catch (const qv::EQuivara& e) {
+    std::string known;
+    for (const auto& t : qv::LibraryPictureTypes()) known += std::string(known.empty() ? "" : ",") + t.Name;
+    throw CliError(std::string(e.what()) + " (known types: " + known + ")");
+  }
+}
+
+int CropModeFromArg(const std::string& v) {
+  static const char* names[] = {"lt", "ct", "rt", "lc", "cc", "rc", "lb", "cb", "rb", "stretch"};
+  for (int i = 0; i < 10; ++i)
+    if (v == names[i]) return i;
+  throw CliError("--crop must be one of lt, ct, rt, lc, cc, rc, lb, cb, rb, stretch");
+}
+
+uint8_t ColorFromArg(const std::string& v) {
+  if (v == "ycc" || v == "YCC") return qv::kColorYCC;
+  if (v == "rgb" || v == "RGB") return qv::kColorRGB;
+  throw CliError("--color must be ycc or rgb");
+}
+
+// "A:B" or "AxB" as two numbers within lo..hi.
+std::pair<int, int> PairFromArg(const std::string& v, const std::string& what, int lo, int hi) {
+  size_t p = v.find_first_of(":xX");
+  if (p == std::string::npos) throw CliError(what + " must look like A:B");
+  int a = ParseInt(v.substr(0, p), what), b = ParseInt(v.substr(p + 1), what);
+  if (a < lo || a > hi || b < lo || b > hi)
+    throw CliError(what + " values must be " + std::to_string(lo) + ".." + std::to_string(hi));
+  return {a, b};
+}
+
+// Build settings shared by create and append.
+void ApplyScanOptions(const Args& args, TQVData& t) {
+  t.PictureExtensions = PatternsFromArgs(args);
+  t.IncludeSubfolders = !args.Has("no-subfolders");
+  t.CropMode = static_cast<uint8_t>(CropModeFromArg(args.Value("crop", "cc")));
+  t.MarginPercent = args.Int("margin", 0);
+  if (t.MarginPercent < 0 || t.MarginPercent > 100) throw CliError("--margin must be 0..100");
+  t.FastJpeg = !args.Has("no-fast-jpeg");
+  t.BuildThreads = args.Int("threads", 0);
+  if (t.BuildThreads < 0) throw CliError("--threads must be 0 (one per core) or more");
+}
+
+// Runs a build or append pass with a progress bar over the files it will visit.
+bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label,
+                 const std::function<bool()>& pass, const std::string& target) {
+  if (!qv::DirectoryExists(folder)) throw CliError("Folder not found: " + folder);
+  size_t total = t.ListPictureFiles(folder).size();
+  int32_t before = t.AddedCount;
+  Progress progress(label, static_cast<int64_t>(total));
+  int64_t seen = 0;
+  t.OnCreateBaseProgress = [&](TQVData&) { progress.Update(seen++); };
+  StopOnInterrupt stop(t);
+  auto start = std::chrono::steady_clock::now();
+  bool written = pass();
+  progress.Update(seen);
+  progress.Finish();
+  double secs = SecondsSince(start);
+  int32_t added = t.AddedCount - before;
+  if (!written) throw CliError("Cannot write " + target);
+  std::printf("%s: %d of %zu picture files added, %d records in all%s (%s, %.1f pictures/s)\n", target.c_str(),
+              added, total, t.AddedCount, t.StopRequested ? ", stopped" : "", FormatSeconds(secs).c_str(),
+              secs > 0 ? (seen / secs) : 0.0);
+  return true;
+}
+
+int RunCreate(const std::vector<std::string>& argv) {
+  Args args(argv, {"root", "types", "prop", "crop", "margin", "color", "threads"}, {"no-subfolders", "no-fast-jpeg"});
+  const std::string& out = args.Need(0, "library file name (OUT.qv2)");
+  std::string root = args.Value("root");
+  if (root.empty()) throw CliError("Missing --root DIR");
+  TQVData t;
+  ApplyScanOptions(args, t);
+  auto prop = PairFromArg(args.Value("prop", "4:4"), "--prop", 1, 1000);
+  t.BuildPropX = prop.first;
+  t.BuildPropY = prop.second;
+  t.BuildColorSystem = ColorFromArg(args.Value("color", "ycc"));
+  t.BuildGridW = t.BuildGridH = 6;
+  t.ThumbWidth = 42;
+  t.JpegQuality = 85;
+  t.BuildFilterCode = qv::kFilterMitchell;
+  t.BuildFormatByte = 3;
+  t.RootFolder = root;
+  RunScanPass(t, root, "Scanning", [&] { return t.CreateLibrary(out); }, out);
+  return t.StopRequested ? 130 : 0;
+}
+
+// Opens a library for a command, with a clear message when it cannot.
+void OpenLibrary(TQVData& t, const std::string& file) {
+  if (!qv::FileExists(file)) throw CliError("Library file not found: " + file);
+  if (!t.Open(file, 0)) throw CliError("Cannot open " + file);
+}
+
+int RunAppend(const std::vector<std::string>& argv) {
+  Args args(argv, {"types", "crop", "margin", "threads"}, {"no-subfolders", "no-fast-jpeg"});
+  const std::string& lib = args.Need(0, "library file name");
+  const std::string& folder = args.Need(1, "folder to append");
+  TQVData t;
+  OpenLibrary(t, lib);
+  ApplyScanOptions(args, t);
+  t.BuildPropX = t.PropX;
+  t.BuildPropY = t.PropY;
+  t.BuildFormatByte = t.FormatByte;
+  t.BuildFilterCode = t.FilterCode;
+  t.ThumbWidth = 36;
+  t.JpegQuality = 75;
+  int flips = t.Count - t.UnflippedCount;
+  RunScanPass(t, folder, "Appending", [&] { return t.AppendFolder(folder); }, lib);
+  if (flips > 0)
+    std::printf("The %d flipped copies were dropped; add them again with \"library flips\".\n", flips);
+  return t.StopRequested ? 130 : 0;
+}
+
+const char* FlipName(int kind) {
+  switch (kind) {
+    case qv::kFlipHorizontal: return "horizontal mirror";
+    case qv::kFlipRotate180: return "rotated 180";
+    case qv::kFlipVertical: return "vertical mirror";
+    default: return "none";
+  }
+}
+
+int RunInfo(const std::vector<std::string>& argv) {
+  Args args(argv, {}, {"records"});
+  const std::string& lib = args.Need(0, "library file name");
+  TQVData t;
+  OpenLibrary(t, lib);
+  std::printf("Library:         %s\n", lib.c_str());
+  std::printf("Records:         %d\n", t.Count);
+  std::printf("Unflipped tiles: %d\n", t.UnflippedCount);
+  std::printf("Flip kinds:      %d, %d, %d", t.FlipKinds[0], t.FlipKinds[1], t.FlipKinds[2]);
+  for (int b = 0; b < 3; ++b)
+    if (t.FlipKinds[b]) std::printf("%s%s", b ? ", " : " (", FlipName(t.FlipKinds[b]));
+  std::printf("%s\n", t.FlipKinds[0] ? ")" : "");
+  std::printf("Colour system:   %s (%d)\n", t.ColorSystemName().c_str(), t.ColorSystem);
+  std::printf("Filter code:     %d (%s)\n", t.FilterCode, qv::ResampleFilterName(t.FilterCode > 5 ? 6 : t.FilterCode));
+  std::printf("Format byte:     %d\n", t.FormatByte);
+  std::printf("Proportion:      %d:%d\n", t.PropX, t.PropY);
+  std::printf("Grid:            %d x %d (%d bytes per signature)\n", t.GridW, t.GridH, t.SigSize);
+  if (args.Has("records")) {
+    std::printf("%7s %6s %7s %11s %23s  %s\n", "record", "status", "tile", "picture", "crop (l, t, r, b)", "name");
+    for (int32_t n = 1; n <= t.Count; ++n) {
+      qv::TTileInfo info = t.RecordInfo(n);
+      char size[32], crop[48];
+      std::snprintf(size, sizeof size, "%dx%d", info.PicWidth, info.PicHeight);
+      std::snprintf(crop, sizeof crop, "%d, %d, %d, %d", info.CropLeft, info.CropTop, info.CropRight, info.CropBottom);
+      std::printf("%7d %6d %7d %11s %23s  %s\n", n, t.RecordStatus(n), t.TileNumberOf(n), size, crop,
+                  info.Name.c_str());
+    }
+  }
+  return 0;
+}
+
+// Progress for the passes that raise OnProgress with a percentage.
+void WirePercentProgress(TQVData& t, Progress& progress) {
+  t.OnProgress = [&progress](TQVData& d) { progress.Update(d.Progress); };
+}
+
+int RunFlips(const std::vector<std::string>& argv) {
+  Args args(argv, {"add"}, {"remove"});
+  const std::string& lib = args.Need(0, "library file name");
+  if (args.Has("add") == args.Has("remove")) throw CliError("Give either --add h,v,r or --remove");
+  TQVData t;
+  OpenLibrary(t, lib);
+  std::string warning;
+  t.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
+  if (args.Has("remove")) {
+    int removed = t.Count - t.UnflippedCount;
+    t.RemoveFlippedCopies();
+    t.Save();
+    std::printf("%s: %d flipped copies removed, %d records\n", lib.c_str(), removed, t.Count);
+    return 0;
+  }
+  bool wanted[4] = {false, false, false, false};
+  for (const auto& k : args.List("add")) {
+    if (k == "h") wanted[qv::kFlipHorizontal] = true;
+    else if (k == "v") wanted[qv::kFlipVertical] = true;
+    else if (k == "r") wanted[qv::kFlipRotate180] = true;
+    else throw CliError("--add takes h (horizontal mirror), v (vertical mirror), r (rotated 180)");
+  }
+  StopOnInterrupt stop(t);
+  for (int kind : {qv::kFlipHorizontal, qv::kFlipVertical, qv::kFlipRotate180}) {
+    if (!wanted[kind]) continue;
+    if (t.FlipKinds[0] == kind || t.FlipKinds[1] == kind || t.FlipKinds[2] == kind) {
+      std::printf("%s copies are already there\n", FlipName(kind));
+      continue;
+    }
+    Progress progress(std::string("Adding ") + FlipName(kind) + " copies", 100);
+    WirePercentProgress(t, progress);
+    bool added = t.AddFlippedCopies(kind);
+    progress.Update(100);
+    progress.Finish();
+    if (!added) {
+      if (!warning.empty()) throw CliError(warning);
+      throw CliError(std::string("Cannot add ") + FlipName(kind) + " copies");
+    }
+  }
+  t.Save();
+  std::printf("%s: %d records (%d tiles), flip kinds %d, %d, %d\n", lib.c_str(), t.Count, t.UnflippedCount,
+              t.FlipKinds[0], t.FlipKinds[1], t.FlipKinds[2]);
+  return 0;
+}
+
+int RunResample(const std::vector<std::string>& argv) {
+  Args args(argv, {"grid", "color"}, {});
+  const std::string& lib = args.Need(0, "library file name");
+  const std::string& out = args.Need(1, "output library file name");
+  if (!args.Has("grid")) throw CliError("Missing --grid WxH");
+  auto grid = PairFromArg(args.Value("grid"), "--grid", 1, 320);
+  TQVData t;
+  OpenLibrary(t, lib);
+  uint8_t cs = args.Has("color") ? ColorFromArg(args.Value("color")) : t.ColorSystem;
+  std::string warning;
+  t.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
+  Progress progress("Resampling", 100);
+  WirePercentProgress(t, progress);
+  StopOnInterrupt stop(t);
+  bool written = t.ResampleLibrary(out, grid.first, cs, grid.second);
+  progress.Update(100);
+  progress.Finish();
+  if (!written) throw CliError("Cannot write " + out);
+  std::printf("%s: %d tiles, grid %d x %d, colour system %s\n", out.c_str(), t.AddedCount, grid.first, grid.second,
+              cs == qv::kColorYCC ? "YCC" : "RGB");
+  if (!warning.empty()) throw CliError(warning + " (the file holds the tiles done so far)");
+  return 0;
+}
+
+int RunThumbs(const std::vector<std::string>& argv) {
+  Args args(argv, {"first"}, {});
+  const std::string& lib = args.Need(0, "library file name");
+  const std::string& dir = args.Need(1, "output folder");
+  TQVData t;
+  OpenLibrary(t, lib);
+  int32_t last = args.Has("first") ? std::min(args.Int("first", 0), t.Count) : t.Count;
+  if (last < 0) throw CliError("--first must be 0 or more");
+  if (!qv::DirectoryExists(dir) && ::mkdir(dir.c_str(), 0777) != 0) throw CliError("Cannot create folder " + dir);
+  int written = 0;
+  for (int32_t n = 1; n <= last; ++n) {
+    std::string jpeg = t.RecordThumbJpeg(n);
+    if (jpeg.empty()) continue;
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06d.jpg", n);
+    std::string path = dir + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    bool ok = f && std::fwrite(jpeg.data(), 1, jpeg.size(), f) == jpeg.size();
+    if (f) ok = std::fclose(f) == 0 && ok;
+    if (!ok) throw CliError("Cannot write " + path);
+    ++written;
+  }
+  std::printf("%d thumbnails written to %s\n", written, dir.c_str());
+  return 0;
+}
+
+RegisterCommand regCreate({"library create",
+                           "library create OUT.qv2 --root DIR [--types JPG,BMP,GIF,ICO,TIF,PCD,PCX,PSD,RLE,DIB,PNG]\n"
+                           "      [--no-subfolders] [--prop X:Y] [--crop lt|ct|rt|lc|cc|rc|lb|cb|rb|stretch] [--margin N]\n"
+                           "      [--color ycc|rgb] [--no-fast-jpeg] [--threads N]   build a tile library from a folder",
+                           RunCreate});
+RegisterCommand regAppend({"library append",
+                           "library append LIB.qv2 DIR [--types ...] [--no-subfolders] [--crop ...] [--margin N]\n"
+                           "      [--no-fast-jpeg] [--threads N]   add the pictures of a folder to a library",
+                           RunAppend});
+RegisterCommand regInfo({"library info", "library info LIB.qv2 [--records]   header values, and one line per record",
+                         RunInfo});
+RegisterCommand regFlips({"library flips",
+                          "library flips LIB.qv2 --add h,v,r | --remove   add or remove blocks of flipped copies",
+                          RunFlips});
+RegisterCommand regResample({"library resample",
+                             "library resample LIB.qv2 OUT.qv2 --grid WxH [--color ycc|rgb]   copy with another "
+                             "signature grid",
+                             RunResample});
+RegisterCommand regThumbs({"library thumbs", "library thumbs LIB.qv2 OUTDIR [--first N]   write thumbnails as JPEG files",
+                           RunThumbs});
+
+}  // namespace
+}  // namespace qvcli
