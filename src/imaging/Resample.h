@@ -24,9 +24,11 @@ const char* ResampleFilterName(int filter);
 // The filter's default support (radius).
 float ResampleFilterSupport(int filter);
 
-// Resamples the whole source to width x height. radius 0 = the filter's default support.
-// Throws EPictureError("Source bitmap too small") for a source below 1 x 1; a target of
-// size 0 gives an empty bitmap.
+// Resamples the whole source to width x height. radius 0 (or below) = the filter's default
+// support. Throws EPictureError("Source bitmap too small") for a source below 1 x 1; a target
+// of size 0 gives an empty bitmap. A target of 1 pixel in a direction is a filtered average
+// of the whole source row or column (see BuildContributors in ResampleFilters.h). The
+// contributor lists of the last few shapes are kept per thread, so repeating a shape is cheap.
 Bitmap24 Resample(const Bitmap24& src, int width, int height, int filter, float radius = 0);
 
 // The portable, straightforward version that defines the result; Resample must equal it.
