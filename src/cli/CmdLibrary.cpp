@@ -94,8 +94,11 @@ void ApplyScanOptions(const Args& args, TQVData& t) {
 bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label,
                  const std::function<bool()>& pass, const std::string& target) {
   if (!qv::DirectoryExists(folder)) throw CliError("Folder not found: " + folder);
+  std::string targetDir = qv::ExtractFileDir(target);
+  if (!targetDir.empty() && !qv::DirectoryExists(targetDir)) throw CliError("Folder not found: " + targetDir);
   size_t total = t.ListPictureFiles(folder).size();
-  int32_t before = t.AddedCount;
+  // An append pass counts on from the tiles already there.
+  const int32_t before = t.TableIsOpen() ? t.UnflippedCount : 0;
   Progress progress(label, static_cast<int64_t>(total));
   int64_t seen = 0;
   t.OnCreateBaseProgress = [&](TQVData&) { progress.Update(seen++); };
