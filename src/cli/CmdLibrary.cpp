@@ -150,12 +150,7 @@ int RunAppend(const std::vector<std::string>& argv) {
   TQVData t;
   OpenLibrary(t, lib);
   ApplyScanOptions(args, t);
-  t.BuildPropX = t.PropX;
-  t.BuildPropY = t.PropY;
-  t.BuildFormatByte = t.FormatByte;
-  t.BuildFilterCode = t.FilterCode;
-  t.ThumbWidth = 36;
-  t.JpegQuality = 75;
+  t.SetAppendSettings();
   int flips = t.Count - t.UnflippedCount;
   RunScanPass(t, folder, "Appending", [&] { return t.AppendFolder(folder); }, lib);
   if (flips > 0)

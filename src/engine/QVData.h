@@ -234,6 +234,9 @@ class TQVData {
   // Build pass over RootFolder into a new library file; the open table is not changed.
   // False when the file could not be written.
   bool CreateLibrary(const std::string& fileName);
+  // Build settings for appending to the open library: its own proportion, grid, format
+  // byte, colour system and filter, thumbnails of 36 pixels at quality 75.
+  void SetAppendSettings();
   // Appends the pictures of folder to the open library and rewrites BaseName. The caller
   // reopens the file afterwards.
   bool AppendFolder(const std::string& folder);

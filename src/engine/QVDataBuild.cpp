@@ -71,6 +71,18 @@ bool TQVData::CreateLibrary(const std::string& fileName) {
   return WriteLibraryFile(fileName);
 }
 
+void TQVData::SetAppendSettings() {
+  BuildPropX = PropX;
+  BuildPropY = PropY;
+  BuildGridW = GridW;
+  BuildGridH = GridH;
+  BuildFormatByte = FormatByte;
+  BuildColorSystem = ColorSystem;
+  BuildFilterCode = FilterCode;
+  ThumbWidth = 36;
+  JpegQuality = 75;
+}
+
 bool TQVData::AppendFolder(const std::string& folder) {
   if (!TableIsOpen()) throw EQuivara("No library is open to append to");
   // The new records must have the signatures of the records already there.

@@ -242,12 +242,7 @@ TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
   MakeDir(more);
   AddPictures(more, 2, 50);
   t.PictureExtensions = "*.JPG*.JPEG";
-  t.BuildPropX = t.PropX;
-  t.BuildPropY = t.PropY;
-  t.BuildFormatByte = t.FormatByte;
-  t.BuildFilterCode = t.FilterCode;
-  t.ThumbWidth = 36;
-  t.JpegQuality = 75;
+  t.SetAppendSettings();
   ASSERT_TRUE(t.AppendFolder(more));
   EXPECT_EQ(t.AddedCount, 5);
 
