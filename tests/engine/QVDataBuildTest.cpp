@@ -317,3 +317,46 @@ TEST_F(BuildTest, StoppedResampleWarnsAndKeepsTheTilesDone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tile without a usable thumbnail is resampled from its stored signature, never from
+// another tile's picture.
+TEST(ResampleFallbackTest, TileWithoutThumbnailKeepsItsOwnColours) {
+  qvtest::TempDir dir;
+  const std::string lib = dir.File("plain.qv2");
+  {
+    TQVData w;
+    w.BuildGridW = w.BuildGridH = 2;
+    w.BuildColorSystem = qv::kColorRGB;
+    w.OpenWorkFiles();
+    const uint8_t colours[2][3] = {{10, 200, 30}, {250, 0, 120}};
+    for (const auto& c : colours) {
+      qv::SignatureBytes sig;
+      for (int cell = 0; cell < 4; ++cell) sig.insert(sig.end(), c, c + 3);
+      qv::TTileInfo info;
+      info.Name = "flat";
+      w.AppendWorkRecord(0, sig.data(), info, nullptr, true);
+      ++w.AddedCount;
+    }
+    ASSERT_TRUE(w.WriteLibraryFile(lib));
+  }
+  TQVData t;
+  ASSERT_TRUE(t.Open(lib));
+  const std::string out = dir.File("ycc.qv2");
+  ASSERT_TRUE(t.ResampleLibrary(out, 3, qv::kColorYCC, 2));
+  TQVData r;
+  ASSERT_TRUE(r.Open(out));
+  ASSERT_EQ(r.Count, 2);
+  for (int n = 1; n <= 2; ++n) {
+    const uint8_t* bgr = t.RecordSignature(n);
+    uint8_t ycc[3];
+    qv::RgbToYcc(bgr[2], bgr[1], bgr[0], ycc);
+    for (int cell = 0; cell < 6; ++cell)
+      EXPECT_EQ(qv::SignatureBytes(r.RecordSignature(n) + cell * 3, r.RecordSignature(n) + cell * 3 + 3),
+                qv::SignatureBytes(ycc, ycc + 3));
+    EXPECT_EQ(r.RecordInfo(n).ThumbOffset, 0);
+  }
+}
+
+}  // namespace
