@@ -53,11 +53,16 @@ void Prepare(const std::string& fileName, const TTileBuildSettings& s, TPrepared
   bool sizeFromHeader = false;
   if (s.FastJpeg && IsJpegExtension(ext)) {
     JpegScaleChoice choice = ChooseJpegScale(fileName, s.ThumbWidth, s.ThumbHeight);
-    picture = DecodeJpegFile(fileName, choice.Scale);
-    if (choice.Scale != 0) {
-      fullW = choice.JpegWidth;
-      fullH = choice.JpegHeight;
-      sizeFromHeader = true;
+    try {
+      picture = DecodeJpegFile(fileName, choice.Scale);
+      if (choice.Scale != 0) {
+        fullW = choice.JpegWidth;
+        fullH = choice.JpegHeight;
+        sizeFromHeader = true;
+      }
+    } catch (const EPictureError&) {
+      // Not a JPEG after all (a PNG saved as .jpg, say): the loader finds its real type.
+      picture = LoadPicture24(fileName);
     }
   } else if (ext == ".ICO") {
     picture = IconFileToBitmap(fileName);

@@ -360,3 +360,21 @@ TEST(ResampleFallbackTest, TileWithoutThumbnailKeepsItsOwnColours) {
 }
 
 }  // namespace
+
+namespace {
+
+// The fast path does not refuse a picture the loader would take: a BMP named .jpg.
+TEST(FastJpegFallbackTest, PictureWithTheWrongExtensionIsStillTaken) {
+  qvtest::TempDir dir;
+  const std::string pic = dir.File("really-a-bitmap.jpg");
+  qv::SaveBmpFile(pic, qvtest::DrawTestPicture(80, 60, 4));
+  qv::TTileBuildSettings s;
+  qv::TPreparedTile fast = qv::PrepareTile(pic, s);
+  s.FastJpeg = false;
+  qv::TPreparedTile slow = qv::PrepareTile(pic, s);
+  ASSERT_EQ(fast.Ok, slow.Ok) << fast.Error << " / " << slow.Error;
+  EXPECT_EQ(fast.Signature, slow.Signature);
+  EXPECT_EQ(fast.Crop, slow.Crop);
+}
+
+}  // namespace
