@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "base/Errors.h"
+#include "base/FileUtil.h"
 #include "codecs/CodecSupport.h"
 
 namespace qv {
@@ -57,14 +58,6 @@ struct ImageInfoGuard {
 
 uint8_t ToByte(Quantum q) {
   return uint8_t((uint64_t(q) * 255u + MaxRGB / 2) / MaxRGB);
-}
-
-Image* PickFrame(Image* list, MagickFrame frame) {
-  Image* best = list;
-  if (frame == MagickFrame::Largest)
-    for (Image* im = list; im; im = im->next)
-      if (uint64_t(im->columns) * im->rows > uint64_t(best->columns) * best->rows) best = im;
-  return best;
 }
 
 bool HasVisibleAlpha(const Image* image, ExceptionInfo* ex) {
@@ -130,31 +123,47 @@ Bitmap24 ToBitmap24(Image* image, bool useCanvas) {
 
 }  // namespace
 
-Bitmap24 DecodeWithMagick(const uint8_t* data, size_t size, const std::string& format,
-                          MagickFrame frame) {
-  if (size == 0) throw EPictureError("The picture file is empty");
+namespace {
+
+// Decodes from memory, or from the named file when data is null.
+Bitmap24 Read(const uint8_t* data, size_t size, const std::string& fileName, const std::string& format) {
   EnsureMagick();
   ImageInfoGuard info;
   if (!info.info) throw EPictureError("Cannot start the picture decoder");
   std::snprintf(info.info->magick, sizeof info.info->magick, "%s", format.c_str());
-  std::snprintf(info.info->filename, sizeof info.info->filename, "%s:", format.c_str());
-  if (frame == MagickFrame::First) {
+  // Only the first frame of an animation or a multi-page file is decoded. (Other coders give
+  // scene numbers other meanings: Photo-CD uses them for its resolutions.)
+  if (format == "GIF" || format == "TIFF") {
     info.info->subimage = 0;
     info.info->subrange = 1;
   }
   ExceptionGuard ex;
   ImageListGuard images;
-  images.list = BlobToImage(info.info, data, size, &ex.ex);
+  if (data) {
+    std::snprintf(info.info->filename, sizeof info.info->filename, "%s:", format.c_str());
+    images.list = BlobToImage(info.info, data, size, &ex.ex);
+  } else {
+    std::string spec = format + ":" + fileName;
+    if (spec.size() >= sizeof info.info->filename) throw EPictureError("The file name is too long");
+    std::snprintf(info.info->filename, sizeof info.info->filename, "%s", spec.c_str());
+    images.list = ReadImage(info.info, &ex.ex);
+  }
   if (!images.list || images.list->columns == 0 || images.list->rows == 0)
     throw EPictureError("Cannot decode " + format + " picture: " + ex.Text());
   // A frame decoded with a warning (or a reader that stopped early) still gives its pixels.
-  return ToBitmap24(PickFrame(images.list, frame), format == "GIF");
+  return ToBitmap24(images.list, format == "GIF");
 }
 
-Bitmap24 DecodeFileWithMagick(const std::string& fileName, const std::string& format,
-                              MagickFrame frame) {
-  std::string bytes = ReadPictureFile(fileName);
-  return DecodeWithMagick(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), format, frame);
+}  // namespace
+
+Bitmap24 DecodeWithMagick(const uint8_t* data, size_t size, const std::string& format) {
+  if (size == 0) throw EPictureError("The picture file is empty");
+  return Read(data, size, std::string(), format);
+}
+
+Bitmap24 DecodeFileWithMagick(const std::string& fileName, const std::string& format) {
+  if (FileSize(fileName) <= 0) throw EPictureError("Cannot read file " + fileName);
+  return Read(nullptr, 0, fileName, format);
 }
 
 }  // namespace qv

@@ -14,18 +14,14 @@ namespace qv {
 // use GraphicsMagick directly call it before they do.
 void EnsureMagick();
 
-enum class MagickFrame {
-  First,    // the first picture of a multi-picture file (GIF animation, multi-page TIFF)
-  Largest,  // the picture with the most pixels (icons keep several sizes of one picture)
-};
-
-// format is a GraphicsMagick coder name such as "TGA", "PCX" or "SGI". Translucent pixels
+// format is a GraphicsMagick coder name such as "TGA", "PCX" or "SGI". A file of several
+// pictures (GIF animation, multi-page TIFF) gives its first picture. Translucent pixels
 // are put over white (a picture whose alpha is 0 everywhere is taken as opaque), 16-bit
 // samples are scaled to 8 bits with rounding, CMYK and other colour spaces become RGB.
 // Throws EPictureError when the data cannot be decoded.
-Bitmap24 DecodeWithMagick(const uint8_t* data, size_t size, const std::string& format,
-                          MagickFrame frame = MagickFrame::First);
-Bitmap24 DecodeFileWithMagick(const std::string& fileName, const std::string& format,
-                              MagickFrame frame = MagickFrame::First);
+Bitmap24 DecodeWithMagick(const uint8_t* data, size_t size, const std::string& format);
+// Reads the named file itself, for coders that also look at files beside it: a Dr. Halo
+// picture (.cut) takes its colours from the .pal file of the same name.
+Bitmap24 DecodeFileWithMagick(const std::string& fileName, const std::string& format);
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include "base/FileUtil.h"
 #include "codecs/AutodeskCelCodec.h"
 #include "codecs/CodecSupport.h"
+#include "codecs/IcoCodec.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/MagickReader.h"
 #include "codecs/PngCodec.h"
@@ -16,11 +17,11 @@ namespace qv {
 
 namespace {
 
-enum class Codec { Jpeg, Png, Magick, Icon, Psd, AutodeskCel, None };
+enum class Codec { Jpeg, Png, Magick, MagickFile, Icon, Psd, AutodeskCel, None };
 
 struct Reader {
   Codec codec;
-  const char* magick;  // GraphicsMagick format for Codec::Magick and Codec::Icon
+  const char* magick;  // GraphicsMagick format for Codec::Magick and Codec::MagickFile
 };
 
 struct ExtensionReader {
@@ -33,7 +34,7 @@ struct ExtensionReader {
 constexpr ExtensionReader kReaders[] = {
     {"bmp", {Codec::Magick, "BMP"}},  {"dib", {Codec::Magick, "BMP"}},
     {"rle", {Codec::Magick, "BMP"}},  {"jpg", {Codec::Jpeg, ""}},
-    {"jpeg", {Codec::Jpeg, ""}},      {"ico", {Codec::Icon, "ICON"}},
+    {"jpeg", {Codec::Jpeg, ""}},      {"ico", {Codec::Icon, ""}},
     {"emf", {Codec::None, ""}},       {"wmf", {Codec::Magick, "WMF"}},
     {"png", {Codec::Png, ""}},        {"gif", {Codec::Magick, "GIF"}},
     {"tif", {Codec::Magick, "TIFF"}}, {"tiff", {Codec::Magick, "TIFF"}},
@@ -44,7 +45,7 @@ constexpr ExtensionReader kReaders[] = {
     {"pdd", {Codec::Psd, ""}},        {"sgi", {Codec::Magick, "SGI"}},
     {"rgb", {Codec::Magick, "SGI"}},  {"rgba", {Codec::Magick, "SGI"}},
     {"bw", {Codec::Magick, "SGI"}},   {"cel", {Codec::AutodeskCel, ""}},
-    {"pic", {Codec::AutodeskCel, ""}}, {"cut", {Codec::Magick, "CUT"}},
+    {"pic", {Codec::AutodeskCel, ""}}, {"cut", {Codec::MagickFile, "CUT"}},
     {"pcd", {Codec::Magick, "PCD"}},  {"pbm", {Codec::Magick, "PNM"}},
     {"pgm", {Codec::Magick, "PNM"}},  {"ppm", {Codec::Magick, "PNM"}},
     {"rla", {Codec::Magick, "RLA"}},  {"rpf", {Codec::Magick, "RLA"}},
@@ -77,13 +78,14 @@ std::optional<Reader> SniffReader(const std::string& bytes) {
   return std::nullopt;
 }
 
-Bitmap24 Decode(const Reader& reader, const std::string& bytes) {
+Bitmap24 Decode(const Reader& reader, const std::string& bytes, const std::string& fileName) {
   auto data = reinterpret_cast<const uint8_t*>(bytes.data());
   switch (reader.codec) {
+    case Codec::MagickFile: return DecodeFileWithMagick(fileName, reader.magick);
     case Codec::Jpeg: return DecodeJpegMemory(data, bytes.size());
     case Codec::Png: return DecodePngMemory(data, bytes.size());
-    case Codec::Magick: return DecodeWithMagick(data, bytes.size(), reader.magick, MagickFrame::First);
-    case Codec::Icon: return DecodeWithMagick(data, bytes.size(), reader.magick, MagickFrame::Largest);
+    case Codec::Magick: return DecodeWithMagick(data, bytes.size(), reader.magick);
+    case Codec::Icon: return DecodeIco(data, bytes.size());
     case Codec::Psd: return DecodePsd(data, bytes.size());
     case Codec::AutodeskCel: return DecodeAutodeskCel(data, bytes.size());
     case Codec::None: break;
@@ -91,34 +93,45 @@ Bitmap24 Decode(const Reader& reader, const std::string& bytes) {
   throw EPictureError("Enhanced Metafiles cannot be read");
 }
 
-Bitmap24 LoadWith(const Reader& reader, const std::string& fileName) {
-  const std::string bytes = ReadPictureFile(fileName);
+Bitmap24 DecodeOrSniff(const Reader& reader, const std::string& bytes, const std::string& fileName) {
   try {
-    return Decode(reader, bytes);
+    return Decode(reader, bytes, fileName);
   } catch (const EPictureError& e) {
     std::optional<Reader> sniffed = SniffReader(bytes);
     if (sniffed && (sniffed->codec != reader.codec || std::strcmp(sniffed->magick, reader.magick) != 0)) {
       try {
-        return Decode(*sniffed, bytes);
+        return Decode(*sniffed, bytes, fileName);
       } catch (const EPictureError&) {
         // the first reader's complaint is the one worth showing
       }
     }
+    if (fileName.empty()) throw;
     throw EPictureError("Cannot load picture " + fileName + ": " + e.what());
   }
+}
+
+const Reader& ReaderFor(const std::string& ext, const std::string& what) {
+  const Reader* reader = FindReader(ext);
+  if (!reader) throw EPictureError("Unknown picture file type: " + what);
+  if (reader->codec == Codec::None) throw EPictureError("Enhanced Metafiles cannot be read: " + what);
+  return *reader;
 }
 
 }  // namespace
 
 Bitmap24 LoadPicture24(const std::string& fileName) {
-  const Reader* reader = FindReader(ExtractFileExt(fileName));
-  if (!reader) throw EPictureError("Unknown picture file type: " + fileName);
-  if (reader->codec == Codec::None) throw EPictureError("Enhanced Metafiles cannot be read: " + fileName);
-  return LoadWith(*reader, fileName);
+  const Reader& reader = ReaderFor(ExtractFileExt(fileName), fileName);
+  return DecodeOrSniff(reader, ReadPictureFile(fileName), fileName);
+}
+
+Bitmap24 DecodePicture(const std::string& bytes, const std::string& ext) {
+  Reader reader = ReaderFor(ext, ext);
+  if (reader.codec == Codec::MagickFile) reader.codec = Codec::Magick;  // no file beside it
+  return DecodeOrSniff(reader, bytes, std::string());
 }
 
 Bitmap24 IconFileToBitmap(const std::string& fileName) {
-  return LoadWith(Reader{Codec::Icon, "ICON"}, fileName);
+  return DecodeOrSniff(Reader{Codec::Icon, ""}, ReadPictureFile(fileName), fileName);
 }
 
 bool IsPictureExtension(const std::string& ext) {

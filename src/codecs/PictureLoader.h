@@ -20,6 +20,11 @@ namespace qv {
 // when its own reader rejects it.
 Bitmap24 LoadPicture24(const std::string& fileName);
 
+// Decodes a picture file already read into memory, by the reader of the extension (".png",
+// "PNG", any case), with the same fallback by content as LoadPicture24. A Dr. Halo picture
+// decoded this way cannot find its palette file and comes out grey.
+Bitmap24 DecodePicture(const std::string& bytes, const std::string& ext);
+
 // Loads an icon file: a bitmap of the icon's size, white where the icon is transparent.
 // Of the several sizes an icon file may hold, the largest is taken.
 Bitmap24 IconFileToBitmap(const std::string& fileName);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -61,6 +62,8 @@ inline std::string ReadBytes(const std::string& path) {
   s << in.rdbuf();
   return s.str();
 }
+
+inline void EnsureMagickReady() { qv::EnsureMagick(); }
 
 inline Magick::Image ToMagick(const qv::Bitmap24& bmp) {
   qv::EnsureMagick();
