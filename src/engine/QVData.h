@@ -276,7 +276,9 @@ class TQVData {
  private:
   void LoadCurrentRecord(int64_t slotPos);
   void ClearCurrentRecord();
-  void RaiseProgress();
+  // Every 100 records of a pass over the unflipped tiles (i the 0-based index of the tile
+  // just done): Progress = Round(i / UnflippedCount x 100), then OnProgress.
+  void ReportTileProgress(int32_t i);
   TTileBuildSettings CurrentBuildSettings() const;
   void AddPreparedTile(const std::string& fileName, TPreparedTile& tile);
   // Where the unflipped tiles' TileInfos and thumbnails end in their sections; what lies

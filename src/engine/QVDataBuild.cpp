@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "base/Errors.h"
-#include "base/Rounding.h"
 #include "codecs/JpegCodec.h"
 #include "engine/FolderScan.h"
 #include "engine/QVData.h"
@@ -201,10 +200,7 @@ bool TQVData::ResampleLibrary(const std::string& fileName, int32_t gridW, uint8_
       }
       AppendWorkRecord(status, sig.data(), info, info.ThumbOffset != 0 ? &jpeg : nullptr, false);
       ++AddedCount;
-      if (i % 100 == 0) {
-        Progress = RoundHalfEven(double(i) / UnflippedCount * 100);
-        if (OnProgress) OnProgress(*this);
-      }
+      ReportTileProgress(i);
       if (StopRequested) throw EStopped("Adding was stoped by user");
     }
   } catch (const EQuivara&) {

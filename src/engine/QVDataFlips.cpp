@@ -8,7 +8,6 @@
 #include <exception>
 
 #include "base/Errors.h"
-#include "base/Rounding.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
 
@@ -91,10 +90,7 @@ bool TQVData::AddFlippedCopies(int kind) {
       DataSection.AppendI32(textOffset);
       DataSection.Append(sig.data(), static_cast<int64_t>(sig.size()));
       ++Count;
-      if (i % 100 == 0) {
-        Progress = RoundHalfEven(double(i) / UnflippedCount * 100);
-        if (OnProgress) OnProgress(*this);
-      }
+      ReportTileProgress(i);
       if (StopRequested) throw EStopped("Adding was stoped by user");
     }
     FlipKinds[block] = static_cast<uint8_t>(kind);

@@ -35,6 +35,12 @@ void TQVData::Close() {
   Modified = false;
 }
 
+void TQVData::ReportTileProgress(int32_t i) {
+  if (i % 100 != 0) return;
+  Progress = RoundHalfEven(double(i) / UnflippedCount * 100);
+  if (OnProgress) OnProgress(*this);
+}
+
 void TQVData::GetInfo(TBaseInfo& info) const {
   if (!TableIsOpen()) {
     info.FileName.clear();
