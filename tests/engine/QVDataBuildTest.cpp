@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "base/Errors.h"
 #include "codecs/BmpCodec.h"
 #include "engine/EngineTestSupport.h"
@@ -67,6 +69,22 @@ TEST(FolderScanTest, FilesInNameOrderThenSubfoldersSkippingRecycledAndTrash) {
   EXPECT_EQ(qv::ListPictureFilesIn(root, "*.PNG", true), (std::vector<std::string>{root + "/d.png"}));
   EXPECT_TRUE(qv::IsTrashFolder("/media/x/.Trash-1000/files"));
   EXPECT_FALSE(qv::IsTrashFolder("/media/x/Trash/files"));
+}
+
+TEST(FolderScanTest, TheUsersTrashIsLeftOut) {
+  qvtest::TempDir dir;
+  const std::string data = dir.File("data");
+  for (const char* sub : {"", "/Trash", "/Trash/files", "/pictures"}) MakeDir(data + sub);
+  qvtest::WriteFile(data + "/Trash/files/gone.jpg", "x");
+  qvtest::WriteFile(data + "/pictures/kept.jpg", "x");
+  const char* old = std::getenv("XDG_DATA_HOME");
+  std::string saved = old ? old : "";
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  std::vector<std::string> found = qv::ListPictureFilesIn(data, "*.JPG", true);
+  EXPECT_TRUE(qv::IsTrashFolder(data + "/Trash/files"));
+  if (old) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  else ::unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(found, (std::vector<std::string>{data + "/pictures/kept.jpg"}));
 }
 
 class BuildTest : public ::testing::Test {
