@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,76 @@ TEST(PictureLoaderTest, IconWithPngImageAndUpperCaseExtension) {
   std::string path = dir.File("B.ICO");
   qvtest::WriteBytes(path, IconFile({{32, 24, IconDib(32, 24, 1, 2, 3)}, {256, 32, png}}));
   EXPECT_TRUE(LoadPicture24(path) == big);
+}
+
+// A 4-bit icon image: colour table entries 0 black, 1 red, 2 green; pixel x uses entry
+// x % 3; the mask hides column 1.
+std::string PaletteIconDib(int size) {
+  std::string d;
+  AppendLE32(d, 40);
+  AppendLE32(d, uint32_t(size));
+  AppendLE32(d, uint32_t(size * 2));
+  AppendLE16(d, 1);
+  AppendLE16(d, 4);
+  AppendLE32(d, 0);
+  AppendLE32(d, 0);
+  AppendLE32(d, 0);
+  AppendLE32(d, 0);
+  AppendLE32(d, 3);  // colours used
+  AppendLE32(d, 0);
+  for (uint32_t c : {0x000000u, 0xFF0000u, 0x00FF00u}) AppendLE32(d, c);  // stored blue, green, red, 0
+  const int stride = (size * 4 + 31) / 32 * 4;
+  for (int y = 0; y < size; ++y) {
+    std::string row(size_t(stride), '\0');
+    for (int x = 0; x < size; ++x) row[size_t(x / 2)] = char(row[size_t(x / 2)] | ((x % 3) << (x % 2 ? 0 : 4)));
+    d += row;
+  }
+  const int maskStride = (size + 31) / 32 * 4;
+  for (int y = 0; y < size; ++y) {
+    std::string row(size_t(maskStride), '\0');
+    row[0] = char(0x40);
+    d += row;
+  }
+  return d;
+}
+
+TEST(PictureLoaderTest, PaletteIconsAndDamagedEntries) {
+  qvtest::TempDir dir;
+  std::string path = dir.File("p.ico");
+  // The larger entry is damaged (its data lies past the end): the next one is used.
+  std::string icon = IconFile({{8, 4, PaletteIconDib(8)}, {64, 32, std::string(10, 'x')}});
+  qvtest::WriteBytes(path, icon);
+  Bitmap24 bmp = IconFileToBitmap(path);
+  ASSERT_EQ(bmp.Width(), 8);
+  ExpectColour(bmp, 0, 0, 0, 0, 0);
+  ExpectColour(bmp, 1, 3, 0, 255, 255);  // red under the mask: inverted white
+  ExpectColour(bmp, 2, 3, 0, 255, 0);
+  ExpectColour(bmp, 4, 3, 255, 0, 0);
+  qvtest::WriteBytes(path, icon.substr(0, 30));
+  EXPECT_THROW(IconFileToBitmap(path), EPictureError);
+}
+
+TEST(PictureLoaderTest, DecodesFromSeveralThreadsAtOnce) {
+  qvtest::TempDir dir;
+  Bitmap24 src = qvtest::MakeTestPicture(50, 40);
+  const char* formats[] = {"TGA", "GIF", "TIFF", "PCX"};
+  const char* names[] = {"a.tga", "b.gif", "c.tif", "d.pcx"};
+  for (int i = 0; i < 4; ++i) qvtest::WriteWithMagick(src, dir.File(names[i]), formats[i]);
+  qvtest::WriteBytes(dir.File("e.jpg"), EncodeJpeg(src, 90));
+  std::vector<Bitmap24> expected;
+  for (int i = 0; i < 4; ++i) expected.push_back(LoadPicture24(dir.File(names[i])));
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4, 0);
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 25; ++round) {
+        int i = (t + round) % 4;
+        if (!(LoadPicture24(dir.File(names[i])) == expected[size_t(i)])) ++failures[size_t(t)];
+        if (LoadPicture24(dir.File("e.jpg")).Width() != 50) ++failures[size_t(t)];
+      }
+    });
+  for (auto& th : threads) th.join();
+  for (int f : failures) EXPECT_EQ(f, 0);
 }
 
 TEST(PictureLoaderTest, TransparentPixelsOfOtherFormatsAreWhite) {
