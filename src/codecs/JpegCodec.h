@@ -23,16 +23,23 @@ struct JpegScaleChoice {
   int JpegWidth = 0;   // the full size read from the header (0 when not found)
   int JpegHeight = 0;
 };
-// Chooses the reduced decode that still covers the wanted size. The wanted size of the
-// deciding side (width for landscape pictures, height otherwise) must not be 0.
+// Chooses the reduced decode that still covers the wanted size: q = width div wantedWidth
+// for landscape pictures, height div wantedHeight otherwise; q < 2 full size, < 4 half,
+// < 8 quarter, else eighth. A wanted size of 0 (or less) on the deciding side gives full
+// size. Throws EStreamError when the file cannot be opened.
 JpegScaleChoice ChooseJpegScale(const std::string& fileName, int wantedWidth, int wantedHeight);
 
-// Decodes a JPEG; scale as above. usedScale receives the scale the decoder really applied.
-// Grey and CMYK pictures come out as colour. Throws EPictureError when it cannot decode.
+// Decodes a JPEG at scale 0..3 (values outside are clamped); the picture is
+// ceil(width / n) x ceil(height / n) for n = 1, 2, 4, 8. usedScale receives the scale the
+// decoder really applied (libjpeg-turbo always applies the one asked for). Grey and CMYK or
+// YCCK pictures come out as colour; a file cut short or slightly damaged still gives the
+// whole picture (the missing part grey). The result depends only on the bytes (and the
+// libjpeg-turbo version). Throws EPictureError when the file cannot be read or decoded.
 Bitmap24 DecodeJpegFile(const std::string& fileName, int scale = 0, int* usedScale = nullptr);
 Bitmap24 DecodeJpegMemory(const uint8_t* data, size_t size, int scale = 0, int* usedScale = nullptr);
 
-// Baseline JFIF at a quality 1..100. Throws EPictureError on failure.
+// Baseline JFIF at a quality 1..100 (4:2:0, density units 0, 1:1). Throws EPictureError on
+// failure; SaveJpegFile throws EStreamError when the file cannot be written.
 std::string EncodeJpeg(const Bitmap24& bmp, int quality);
 void SaveJpegFile(const std::string& fileName, const Bitmap24& bmp, int quality);
 
