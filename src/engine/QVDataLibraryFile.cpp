@@ -97,8 +97,11 @@ void CheckHeader(const std::string& fileName, TLibraryHeader& h, int64_t partLen
   if (!(kLibraryHeaderSize <= h.TextOffset && h.TextOffset <= h.DataOffset && h.DataOffset <= h.ThumbOffset &&
         h.ThumbOffset <= partLen))
     Damaged(fileName, "section offsets out of order or outside the file");
-  int64_t dataSize = int64_t(h.ThumbOffset) - h.DataOffset;
-  if (dataSize != kTagSize + int64_t(h.Count) * (int64_t(h.SigSize) + kSlotHeadSize))
+  // The data section holds exactly Count slots (tested by division: Count x slot size may
+  // not fit in 64 bits for a hostile header).
+  const int64_t dataSize = int64_t(h.ThumbOffset) - h.DataOffset;
+  const int64_t slotSize = int64_t(h.SigSize) + kSlotHeadSize;
+  if (dataSize < kTagSize || (dataSize - kTagSize) % slotSize != 0 || (dataSize - kTagSize) / slotSize != h.Count)
     Damaged(fileName, "data section of " + std::to_string(dataSize) + " bytes for " + std::to_string(h.Count) + " records");
 }
 
