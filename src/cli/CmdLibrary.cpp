@@ -9,6 +9,7 @@
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
+#include "base/MemoryTuning.h"
 #include "cli/CliCommon.h"
 #include "engine/FolderScan.h"
 #include "engine/QVData.h"
@@ -118,6 +119,7 @@ bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label
 
 int RunCreate(const std::vector<std::string>& argv) {
   Args args(argv, {"root", "types", "prop", "crop", "margin", "color", "threads"}, {"no-subfolders", "no-fast-jpeg"});
+  qv::TuneAllocatorForLargePictures();
   const std::string& out = args.Need(0, "library file name (OUT.qv2)");
   std::string root = args.Value("root");
   if (root.empty()) throw CliError("Missing --root DIR");
@@ -145,6 +147,7 @@ void OpenLibrary(TQVData& t, const std::string& file) {
 
 int RunAppend(const std::vector<std::string>& argv) {
   Args args(argv, {"types", "crop", "margin", "threads"}, {"no-subfolders", "no-fast-jpeg"});
+  qv::TuneAllocatorForLargePictures();
   const std::string& lib = args.Need(0, "library file name");
   const std::string& folder = args.Need(1, "folder to append");
   TQVData t;
