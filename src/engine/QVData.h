@@ -280,6 +280,8 @@ class TQVData {
   // just done): Progress = Round(i / UnflippedCount x 100), then OnProgress.
   void ReportTileProgress(int32_t i);
   TTileBuildSettings CurrentBuildSettings() const;
+  // Build proportion, grid, format byte, colour system and filter from the open table.
+  void UseTableGeometryForBuild();
   void AddPreparedTile(const std::string& fileName, TPreparedTile& tile);
   // Where the unflipped tiles' TileInfos and thumbnails end in their sections; what lies
   // beyond belongs to flipped copies only.

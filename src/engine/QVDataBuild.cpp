@@ -70,7 +70,7 @@ bool TQVData::CreateLibrary(const std::string& fileName) {
   return WriteLibraryFile(fileName);
 }
 
-void TQVData::SetAppendSettings() {
+void TQVData::UseTableGeometryForBuild() {
   BuildPropX = PropX;
   BuildPropY = PropY;
   BuildGridW = GridW;
@@ -78,6 +78,10 @@ void TQVData::SetAppendSettings() {
   BuildFormatByte = FormatByte;
   BuildColorSystem = ColorSystem;
   BuildFilterCode = FilterCode;
+}
+
+void TQVData::SetAppendSettings() {
+  UseTableGeometryForBuild();
   ThumbWidth = 36;
   JpegQuality = 75;
 }
@@ -161,11 +165,8 @@ bool TQVData::ResampleLibrary(const std::string& fileName, int32_t gridW, uint8_
   if (!TableIsOpen()) throw EQuivara("No library is open to resample");
   CheckGrid(gridW, gridH);
   AddedCount = 0;
-  BuildFormatByte = FormatByte;
-  BuildPropX = PropX;
-  BuildPropY = PropY;
+  UseTableGeometryForBuild();
   BuildColorSystem = colorSystem;
-  BuildFilterCode = FilterCode;
   BuildGridW = gridW;
   BuildGridH = gridH;
   OpenWorkFiles();

@@ -110,6 +110,14 @@ class BuildTest : public ::testing::Test {
     ASSERT_TRUE(t.CreateLibrary(out));
   }
 
+  // Builds a library of count pictures into lib.qv2 and opens it on t.
+  void BuildAndOpen(TQVData& t, int count, uint32_t seed) {
+    AddPictures(pictures_, count, seed);
+    TQVData builder;
+    Build(builder, dir_.File("lib.qv2"), 1);
+    ASSERT_TRUE(t.Open(dir_.File("lib.qv2")));
+  }
+
   qvtest::TempDir dir_;
   std::string pictures_;
 };
@@ -244,13 +252,10 @@ TEST_F(BuildTest, UnwritableTargetIsReported) {
 }
 
 TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
-  AddPictures(pictures_, 3, 1);
-  const std::string lib = dir_.File("lib.qv2");
-  TQVData builder;
-  Build(builder, lib, 1);
   TQVData t;
   t.ShowThumbs = true;
-  ASSERT_TRUE(t.Open(lib));
+  BuildAndOpen(t, 3, 1);
+  const std::string lib = t.BaseName();
   const std::string data3(reinterpret_cast<const char*>(t.DataSection.Data()), size_t(4 + 3 * 113));
   const std::string thumb2 = t.RecordThumbJpeg(2);
   ASSERT_TRUE(t.AddFlippedCopies(qv::kFlipHorizontal));
@@ -281,12 +286,8 @@ TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
 }
 
 TEST_F(BuildTest, ResampleWritesAnotherGridFromTheThumbnails) {
-  AddPictures(pictures_, 3, 7);
-  const std::string lib = dir_.File("lib.qv2");
-  TQVData builder;
-  Build(builder, lib, 1);
   TQVData t;
-  ASSERT_TRUE(t.Open(lib));
+  BuildAndOpen(t, 3, 7);
   ASSERT_TRUE(t.AddFlippedCopies(qv::kFlipVertical));
   const std::string out = dir_.File("small.qv2");
   ASSERT_TRUE(t.ResampleLibrary(out, 3, qv::kColorRGB, 2));
@@ -313,12 +314,8 @@ TEST_F(BuildTest, ResampleWritesAnotherGridFromTheThumbnails) {
 }
 
 TEST_F(BuildTest, StoppedResampleWarnsAndKeepsTheTilesDone) {
-  AddPictures(pictures_, 3, 7);
-  const std::string lib = dir_.File("lib.qv2");
-  TQVData builder;
-  Build(builder, lib, 1);
   TQVData t;
-  ASSERT_TRUE(t.Open(lib));
+  BuildAndOpen(t, 3, 7);
   std::string text, caption;
   t.OnWarning = [&](const std::string& a, const std::string& b) {
     text = a;
