@@ -1,0 +1,102 @@
+// quivara-cli's library commands, run as a user runs them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "engine/EngineTestSupport.h"
+#include "engine/QVData.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+struct RunResult {
+  int status;
+  std::string output;
+};
+
+// Runs quivara-cli with the arguments (a shell word list) and collects stdout and stderr.
+RunResult Cli(const std::string& args) {
+  std::string cmd = std::string(QUIVARA_BINARY_DIR) + "/src/cli/quivara-cli " + args + " 2>&1";
+  RunResult r{-1, ""};
+  std::FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
+  int st = ::pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+class CmdLibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::mkdir(pictures_.c_str(), 0777), 0);
+    qvtest::WriteTestJpeg(pictures_ + "/a.jpg", 120, 90, 1);
+    qvtest::WriteTestJpeg(pictures_ + "/b.jpeg", 90, 120, 2);
+    qvtest::WriteFile(pictures_ + "/c.jpg", "not a picture");
+  }
+  qvtest::TempDir dir_;
+  std::string pictures_ = dir_.File("pics");
+  std::string lib_ = dir_.File("lib.qv2");
+};
+
+TEST_F(CmdLibraryTest, CreateInfoFlipsAndThumbs) {
+  RunResult r = Cli("library create " + lib_ + " --root " + pictures_ + " --prop 3:4 --crop lt --color rgb");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("2 of 3 picture files added"), std::string::npos) << r.output;
+  qv::TQVData t;
+  ASSERT_TRUE(t.Open(lib_));
+  EXPECT_EQ(t.Count, 2);
+  EXPECT_EQ(t.PropX, 3);
+  EXPECT_EQ(t.PropY, 4);
+  EXPECT_EQ(t.ColorSystem, qv::kColorRGB);
+  EXPECT_EQ(t.CropLeft, 0);
+  ASSERT_TRUE(t.GoRecord(2));
+  EXPECT_EQ(t.CropTop, 0);  // left-top crop of a portrait picture
+
+  r = Cli("library flips " + lib_ + " --add r,h");
+  ASSERT_EQ(r.status, 0) << r.output;
+  ASSERT_TRUE(t.Open(lib_));
+  EXPECT_EQ(t.Count, 6);
+  EXPECT_EQ(t.FlipKinds[0], qv::kFlipHorizontal);  // h before r, whatever the order given
+  EXPECT_EQ(t.FlipKinds[1], qv::kFlipRotate180);
+
+  r = Cli("library info " + lib_ + " --records");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("Unflipped tiles: 2"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(pictures_ + "/b.jpeg"), std::string::npos);
+
+  const std::string thumbs = dir_.File("thumbs");
+  r = Cli("library thumbs " + lib_ + " " + thumbs + " --first 3");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(qv::FileExists(thumbs + "/000003.jpg"));
+  EXPECT_FALSE(qv::FileExists(thumbs + "/000004.jpg"));
+
+  r = Cli("library flips " + lib_ + " --remove");
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = Cli("library resample " + lib_ + " " + dir_.File("r.qv2") + " --grid 4x3");
+  ASSERT_EQ(r.status, 0) << r.output;
+  ASSERT_TRUE(t.Open(dir_.File("r.qv2")));
+  EXPECT_EQ(t.SigSize, 36);
+}
+
+TEST_F(CmdLibraryTest, FailuresSayWhyAndExitNonZero) {
+  RunResult r = Cli("library create " + lib_);
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("--root"), std::string::npos) << r.output;
+  r = Cli("library create " + lib_ + " --root " + pictures_ + " --types JPG,XYZ");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("Unknown picture type"), std::string::npos) << r.output;
+  r = Cli("library info " + pictures_ + "/a.jpg");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("Wrong file format. Not quivara base"), std::string::npos) << r.output;
+  r = Cli("library info " + dir_.File("missing.qv2"));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("not found"), std::string::npos) << r.output;
+  EXPECT_FALSE(qv::FileExists(lib_));
+}
+
+}  // namespace
