@@ -1,11 +1,18 @@
 #include "engine/ByteSection.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "base/ByteIO.h"
 #include "base/Errors.h"
 
 namespace qv {
+
+namespace {
+std::atomic<uint64_t> gNextVersion{1};
+}  // namespace
+
+void ByteSection::Touch() { version_ = gNextVersion.fetch_add(1, std::memory_order_relaxed); }
 
 void ByteSection::Check(int64_t pos, int64_t n) const {
   if (!Holds(pos, n))
@@ -17,21 +24,26 @@ void ByteSection::Truncate(int64_t n) {
   if (n < 0 || n > Size()) throw EStreamError("Section cannot be cut to " + std::to_string(n) + " bytes");
   bytes_.resize(static_cast<size_t>(n));
   if (Position > n) Position = n;
+  Touch();
 }
 
 void ByteSection::Assign(const void* data, int64_t n) {
   bytes_.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);
   Position = 0;
+  Touch();
 }
 
 void ByteSection::Swap(ByteSection& other) noexcept {
   bytes_.swap(other.bytes_);
   std::swap(Position, other.Position);
+  Touch();
+  other.Touch();
 }
 
 int64_t ByteSection::Append(const void* data, int64_t n) {
   int64_t at = Size();
   if (n > 0) bytes_.insert(bytes_.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);
+  Touch();
   return at;
 }
 
@@ -94,6 +106,7 @@ void ByteSection::WriteAt(int64_t pos, const void* data, int64_t n) {
                        " of " + std::to_string(Size()) + ")");
   if (n > Size() - pos) bytes_.resize(static_cast<size_t>(pos + n));
   if (n > 0) std::memcpy(bytes_.data() + pos, data, static_cast<size_t>(n));
+  Touch();
 }
 
 void ByteSection::WriteU16(int64_t pos, uint16_t v) {

@@ -17,9 +17,21 @@ class ByteSection {
   int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
   bool Empty() const { return bytes_.empty(); }
   const uint8_t* Data() const { return bytes_.data(); }
-  uint8_t* Data() { return bytes_.data(); }
+  // Writable bytes: counts as a change of the content (see Version).
+  uint8_t* Data() {
+    Touch();
+    return bytes_.data();
+  }
 
-  void Clear() { bytes_.clear(); Position = 0; }
+  // A number that changes whenever the content may have changed, unique among all sections
+  // of the program, so a copy made from a section can tell whether it is still current.
+  uint64_t Version() const { return version_; }
+
+  void Clear() {
+    bytes_.clear();
+    Position = 0;
+    Touch();
+  }
   // Cuts the buffer to n bytes (n <= Size()).
   void Truncate(int64_t n);
   void Reserve(int64_t n) { bytes_.reserve(static_cast<size_t>(n)); }
@@ -59,7 +71,9 @@ class ByteSection {
 
  private:
   void Check(int64_t pos, int64_t n) const;
+  void Touch();
   std::vector<uint8_t> bytes_;
+  uint64_t version_ = 0;
 };
 
 }  // namespace qv

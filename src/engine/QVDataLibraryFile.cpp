@@ -14,6 +14,7 @@
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "engine/QVData.h"
+#include "engine/ReadOnlyFile.h"
 #include "imaging/RasterUtils.h"
 
 namespace qv {
@@ -21,52 +22,18 @@ namespace {
 
 const char kWrongFormat[] = "Wrong file format. Not quivara base";
 
-class FileHandle {
- public:
-  explicit FileHandle(const std::string& name) : fd_(::open(name.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int Fd() const { return fd_; }
-  int64_t Size() const {
-    struct stat st;
-    return ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
-  }
-
- private:
-  int fd_;
-};
-
-// Reads exactly n bytes at pos; false when the file holds fewer.
-bool ReadExact(int fd, int64_t pos, void* out, int64_t n) {
-  auto* p = static_cast<uint8_t*>(out);
-  while (n > 0) {
-    ssize_t got = ::pread(fd, p, static_cast<size_t>(n), static_cast<off_t>(pos));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    p += got;
-    pos += got;
-    n -= got;
-  }
-  return true;
-}
-
 // The header of a library file, or false when the file is missing, too short or not a
 // library (the probes treat all three alike).
 bool ProbeHeader(const std::string& fileName, TLibraryHeader& h) {
   if (!FileExists(fileName)) return false;
-  FileHandle f(fileName);
+  ReadOnlyFile f(fileName);
   uint8_t b[kLibraryHeaderSize];
   if (f.Fd() < 0 || !ReadExact(f.Fd(), 0, b, kLibraryHeaderSize) || !HasLibraryMagic(b)) return false;
   h = DecodeLibraryHeader(b);
   return true;
 }
 
-[[noreturn]] void Damaged(const std::string& fileName, const std::string& what) {
-  throw EFormatError("Damaged file: " + fileName + " (" + what + ")");
-}
+[[noreturn]] void Damaged(const std::string& fileName, const std::string& what) { RaiseDamagedFile(fileName, what); }
 
 bool HasTag(const ByteSection& s, const char* tag) {
   return s.Size() >= kTagSize && std::memcmp(s.Data(), tag, kTagSize) == 0;
@@ -158,9 +125,10 @@ bool WriteFileAtomically(const std::string& fileName, const std::function<void(c
 // ---- Reading ----
 
 bool TQVData::Open(const std::string& fileName, int mode) {
-  if (mode != 0) throw EQuivara("Open mode " + std::to_string(mode) + " is not a library mode");
+  if (mode == 1 || mode == 2) return OpenProjectPart(fileName, mode);
+  if (mode != 0) throw EQuivara("Open mode " + std::to_string(mode) + " is not a table mode");
   if (!FileExists(fileName)) return false;
-  FileHandle f(fileName);
+  ReadOnlyFile f(fileName);
   if (f.Fd() < 0) throw EStreamError("Cannot open file " + fileName + ": " + std::strerror(errno));
   LoadedTable table = ReadLibraryPart(f.Fd(), fileName, 0, f.Size());
   AdoptTable(std::move(table), fileName);
@@ -267,12 +235,15 @@ void TQVData::WriteLibraryImage(const ByteSink& sink) const {
   ThumbSection.ReadChunks(0, ThumbSection.Size(), sink);
 }
 
+bool TQVData::SectionsHoldTable() const {
+  return HasTag(TextSection, kTextTag) && HasTag(DataSection, kDataTag) && ThumbSection.Size() >= kTagSize &&
+         DataSection.Size() == kTagSize + int64_t(Count) * SlotSize();
+}
+
 bool TQVData::SaveLibraryFile(const std::string& fileName) {
   // A table whose sections do not hold its records (a closed table keeps its counts) would
   // make a file no reader accepts.
-  if (!HasTag(TextSection, kTextTag) || !HasTag(DataSection, kDataTag) || ThumbSection.Size() < kTagSize ||
-      DataSection.Size() != kTagSize + int64_t(Count) * SlotSize())
-    return false;
+  if (!SectionsHoldTable()) return false;
   return WriteFileAtomically(fileName, [&](const ByteSink& sink) { WriteLibraryImage(sink); });
 }
 

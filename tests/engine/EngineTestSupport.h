@@ -44,6 +44,33 @@ inline qv::Bitmap24 DrawTestPicture(int w, int h, uint32_t seed) {
   return b;
 }
 
+// What must not change when an Open fails: sections, counts, grid, current record.
+struct TableSnapshot {
+  std::string baseName, text, data, thumb, name;
+  int32_t count, unflipped, sigSize, gridW, gridH, recNo;
+  uint8_t flips[3];
+
+  explicit TableSnapshot(const qv::TQVData& t)
+      : baseName(t.BaseName()),
+        text(reinterpret_cast<const char*>(t.TextSection.Data()), size_t(t.TextSection.Size())),
+        data(reinterpret_cast<const char*>(t.DataSection.Data()), size_t(t.DataSection.Size())),
+        thumb(t.ThumbSection.ReadString(0, t.ThumbSection.Size())),
+        name(t.Name),
+        count(t.Count),
+        unflipped(t.UnflippedCount),
+        sigSize(t.SigSize),
+        gridW(t.GridW),
+        gridH(t.GridH),
+        recNo(t.RecNo),
+        flips{t.FlipKinds[0], t.FlipKinds[1], t.FlipKinds[2]} {}
+
+  bool operator==(const TableSnapshot& o) const {
+    return baseName == o.baseName && text == o.text && data == o.data && thumb == o.thumb && name == o.name &&
+           count == o.count && unflipped == o.unflipped && sigSize == o.sigSize && gridW == o.gridW &&
+           gridH == o.gridH && recNo == o.recNo && std::equal(flips, flips + 3, o.flips);
+  }
+};
+
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {

@@ -18,32 +18,7 @@ namespace {
 using qv::EFormatError;
 using qv::TQVData;
 
-// What must not change when an Open fails.
-struct TableSnapshot {
-  std::string baseName, text, data, thumb, name;
-  int32_t count, unflipped, sigSize, gridW, gridH, recNo;
-  uint8_t flips[3];
-
-  explicit TableSnapshot(const TQVData& t)
-      : baseName(t.BaseName()),
-        text(reinterpret_cast<const char*>(t.TextSection.Data()), size_t(t.TextSection.Size())),
-        data(reinterpret_cast<const char*>(t.DataSection.Data()), size_t(t.DataSection.Size())),
-        thumb(t.ThumbSection.ReadString(0, t.ThumbSection.Size())),
-        name(t.Name),
-        count(t.Count),
-        unflipped(t.UnflippedCount),
-        sigSize(t.SigSize),
-        gridW(t.GridW),
-        gridH(t.GridH),
-        recNo(t.RecNo),
-        flips{t.FlipKinds[0], t.FlipKinds[1], t.FlipKinds[2]} {}
-
-  bool operator==(const TableSnapshot& o) const {
-    return baseName == o.baseName && text == o.text && data == o.data && thumb == o.thumb && name == o.name &&
-           count == o.count && unflipped == o.unflipped && sigSize == o.sigSize && gridW == o.gridW &&
-           gridH == o.gridH && recNo == o.recNo && std::equal(flips, flips + 3, o.flips);
-  }
-};
+using qvtest::TableSnapshot;
 
 class LibraryReaderTest : public ::testing::Test {
  protected:
