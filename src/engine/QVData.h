@@ -10,7 +10,9 @@
 // The operations are spread over several files by concern: QVDataTable.cpp (cursor, record
 // access, orders), QVDataLibraryFile.cpp (the .qv2 reader and writers), QVDataBuild.cpp
 // (build, append, resample passes), QVDataWorkFiles.cpp (the work files of a pass),
-// QVDataFlips.cpp (blocks of flipped copies).
+// QVDataFlips.cpp (blocks of flipped copies), QVDataProject.cpp (the .qvp project file),
+// QVDataMatching.cpp (the searches), QVDataOrders.cpp (the order builders) and
+// QVDataPlacement.cpp (writing tiles and pictures into mosaic cells).
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -21,6 +23,7 @@
 #include "base/Geometry.h"
 #include "codecs/Bitmap24.h"
 #include "engine/ByteSection.h"
+#include "engine/CellGrid.h"
 #include "engine/FileSection.h"
 #include "engine/Signature.h"
 #include "engine/TileBuilder.h"
@@ -49,6 +52,34 @@ enum : int { kFlipNone = 0, kFlipHorizontal = 1, kFlipRotate180 = 2, kFlipVertic
 
 // Receives bytes in order (a file being written).
 using ByteSink = std::function<void(const void* data, size_t size)>;
+
+// The six picture values of a record: the picture file's size and the crop rectangle, whose
+// reversed corners carry a flip.
+struct TPictureValues {
+  int32_t PicWidth = 0;
+  int32_t PicHeight = 0;
+  int32_t CropLeft = 0;
+  int32_t CropTop = 0;
+  int32_t CropRight = 0;
+  int32_t CropBottom = 0;
+};
+
+// How FindTileForCell scans a library. Every setting gives the same choice; the defaults are
+// the fastest. Packed = false is the plain record-by-record scan of the data section.
+struct TTileSearchOptions {
+  bool Packed = true;  // scan a packed, aligned copy of the signatures
+  bool CutOff = true;  // leave a record once its partial distance reaches the best so far
+  bool Vector = true;  // the AVX2 kernel when the processor has it
+};
+
+// Counters of the searches run on a library (for benchmarks and reports).
+struct TTileSearchStats {
+  uint64_t Searches = 0;
+  uint64_t Evaluations = 0;  // records whose distance was computed, in full or cut short
+  uint64_t Completed = 0;    // of those, computed in full
+};
+
+class TSignaturePack;
 
 class TQVData {
  public:
@@ -196,9 +227,10 @@ class TQVData {
   void SortOrder(bool descending, int32_t keep = 0);
 
   // ---- Library file (QVDataLibraryFile.cpp) ----
-  // Mode 0 reads a library file. Returns false, changing nothing, when the file does not
-  // exist; raises EFormatError for a file that is not a library or does not hold together,
-  // and then nothing has changed either.
+  // Mode 0 reads a library file; modes 1 and 2 read the plan part and the mosaic part of a
+  // project file (QVDataProject.cpp). Returns false, changing nothing, when the file does not
+  // exist; raises EFormatError for a file that is not a library (or project) or does not
+  // hold together, and then nothing has changed either.
   bool Open(const std::string& fileName, int mode = 0);
   // Writes the table as a library file (through a temporary file renamed over the target).
   // False when it cannot be written or the table is not complete.
@@ -226,6 +258,9 @@ class TQVData {
   // Makes a loaded table this instance's table: order dropped, record 1 current, BaseName
   // set, Modified cleared.
   void AdoptTable(LoadedTable&& table, const std::string& baseName);
+  // True when the sections hold the table's records (a closed table keeps its counts but
+  // not its sections).
+  bool SectionsHoldTable() const;
   // The table as library file bytes: its size, and the bytes handed to a sink.
   int64_t LibraryImageSize() const;
   void WriteLibraryImage(const ByteSink& sink) const;
@@ -266,6 +301,72 @@ class TQVData {
   };
   std::unique_ptr<WorkFiles> Work;  // exists from OpenWorkFiles to WriteLibraryFile
 
+  // ---- Project file (QVDataProject.cpp) ----
+  // Called on the library: writes a new project (short form) for a grid of cols x rows cells
+  // cut from sourceBitmap, whose plan and mosaic parts are the same plan. Raises EQuivara
+  // when the library is not open or the grid is not usable, EStreamError when the file
+  // cannot be written (an existing file is then left as it was).
+  void CreateProject(const std::string& fileName, const Bitmap24& sourceBitmap, const TSourceImageRecord& source,
+                     int32_t rows, int32_t cols);
+  // Open(f, 1) on the plan and Open(f, 2) on the mosaic, reading both parts before either
+  // instance changes: a project that does not hold together raises EFormatError and changes
+  // neither. False when the file does not exist.
+  bool OpenProject(const std::string& fileName, TQVData& mosaic);
+  // Called on the plan: writes the project (long form) through a temporary file renamed over
+  // fileName. The library name written is library's file name, or the name read from the
+  // project when no library is open. Raises EQuivara when plan and mosaic do not make a
+  // project, EStreamError when the file cannot be written.
+  void SaveProject(const std::string& fileName, const TQVData& mosaic, const TQVData& library) const;
+  // Called on the mosaic before a save: keeps exactly one TileInfo and one thumbnail entry
+  // per record, in record order.
+  void CompactSections();
+
+  // ---- Matching (QVDataMatching.cpp) ----
+  // Called on the library: the record that goes into cell (col, row) for the plan's current
+  // record, under the Repeat limit (repeatLimit < 0: none) and the Distance square. Counts
+  // the use on every allowed copy of the tile, writes its number into usedTiles and makes it
+  // the current record. newTile: the tile had not been used in this run. Raises EOutOfTiles
+  // when no record qualifies; then nothing has changed. A deleted record is never chosen.
+  int32_t FindTileForCell(const TQVData& plan, std::vector<int32_t>& usedTiles, const TOrientationSet& orientations,
+                          int32_t repeatLimit, int32_t distance, int32_t cols, int32_t rows, int32_t col,
+                          int32_t row, bool& newTile);
+  // Called on the library: an order of the records allowed for cell (col, row) outside the
+  // Distance square, best first (keep = 0 all, else the keep best), the first current. Use
+  // counts and deleted marks are not consulted.
+  void ListCandidates(const TQVData& plan, const std::vector<int32_t>& usedTiles, const TOrientationSet& orientations,
+                      int32_t keep, int32_t distance, int32_t cols, int32_t rows, int32_t col, int32_t row);
+  // Every use count (status 1..250) back to 0; deleted marks stay.
+  void ResetUseCounts();
+  TTileSearchOptions SearchOptions;
+  TTileSearchStats SearchStats;
+
+  // ---- Placement (QVDataPlacement.cpp), called on the mosaic ----
+  // Writes the library's current record into cell (record number). False, writing nothing,
+  // when the signature grids differ, the cell does not exist or the library has no current
+  // record. mapToUnflipped: TileNo is the tile number rather than the record number.
+  bool PlaceTile(int32_t cell, const TQVData& library, bool mapToUnflipped);
+  // Writes a picture into cell: its signature, the picture as thumbnail, tileNo (1000000000
+  // for a custom picture), the six values and the name. False when the cell does not exist.
+  bool PlaceCustomPicture(int32_t cell, const Bitmap24& bitmap, int32_t tileNo, const TPictureValues& values,
+                          const std::string& name);
+  // Copies the plan's current record into cell (erasing it: the cell shows the source).
+  bool RestoreCellFromPlan(int32_t cell, const TQVData& plan);
+  // One entry per record: -1 when mode < 0, else the record's TileNo.
+  void FillUsedTiles(std::vector<int32_t>& usedTiles, int32_t mode) const;
+  // One entry per cell of a gridSize.X x gridSize.Y grid: -1 for a cell that will be filled
+  // (inside topLeft..bottomRight, 1-based (column, row) corners; outside when invert), the
+  // cell's TileNo otherwise. topLeft.X < 0: every entry -1.
+  void FillUsedTilesForSelection(std::vector<int32_t>& usedTiles, bool invert, Point topLeft, Point bottomRight,
+                                 Point gridSize) const;
+
+  // ---- Order builders (QVDataOrders.cpp); each ends with Go(1) ----
+  void OrderByName(bool nameOnly);  // ascending by name (file-name part when nameOnly)
+  void OrderByDetail();             // the plan's cells by Detail, descending
+  void OrderRandom();               // random, seeded from the clock
+  void OrderRandom(uint64_t seed);  // random, repeatable for a seed
+  void OrderBySignature(const uint8_t* signature);  // by distance to SigSize bytes, ascending
+  void OrderByPicture(const Bitmap24& bitmap);      // by distance to the picture's signature
+
   // ---- Flipped copies (QVDataFlips.cpp) ----
   // Appends a block of copies flipped by kind (1 horizontal, 2 rotated 180, 3 vertical).
   // True when the block was added; false when the kind is present, no block is free, or the
@@ -286,7 +387,13 @@ class TQVData {
   // Where the unflipped tiles' TileInfos and thumbnails end in their sections; what lies
   // beyond belongs to flipped copies only.
   void UnflippedSectionEnds(int64_t& textEnd, int64_t& thumbEnd) const;
+  bool OpenProjectPart(const std::string& fileName, int mode);
+  // Writes a new TileInfo and thumbnail for cell and overwrites its slot.
+  bool WriteCell(int32_t cell, uint8_t status, const uint8_t* signature, TTileInfo info, const std::string& jpeg);
+  bool BlockAllowed(int block, const TOrientationSet& orientations) const;
   std::string baseName_;
+  // The packed signatures of the render search, rebuilt when the data section changes.
+  std::shared_ptr<TSignaturePack> searchPack_;
 };
 
 }  // namespace qv
