@@ -1,0 +1,83 @@
+#include "output/HtmlExport.h"
+
+#include <filesystem>
+#include <set>
+
+#include "base/FileUtil.h"
+#include "codecs/JpegCodec.h"
+
+namespace qv {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+std::string PageHead() {
+  std::string s;
+  s += "<HTML>";
+  s += "<HEAD>";
+  s += "<META NAME=\"description\" CONTENT=\"Mosaic image gallery\">";
+  s += std::string("<META NAME=\"creator\" CONTENT=\"Quivara v.2 - ") + kProductUrl + "\">";
+  s += "<TITLE>Mosaic image gallery</TITLE>";
+  s += "</HEAD>";
+  s += "<BODY BACKGROUND=\"\" BGCOLOR=\"#00008B\" TEXT=\"#ffff80\" LINK=\"#FFFF80\" VLINK=\"#C0C0C0\" ALINK=\"#ff0000\">";
+  s += "<TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\">";
+  s += kCrLf;
+  return s;
+}
+
+}  // namespace
+
+WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, const RenderSettings& settings,
+                      const RenderArea& area, const RenderCallbacks& cb) {
+  const std::string page = ChangeFileExt(fileName, ".html");
+  std::string folder = ExtractFileDir(page);
+  if (folder.empty()) folder = ".";
+  const std::string tmb = folder + "/tmb/", big = folder + "/big/";
+
+  AtomicFileWriter out(page);
+  out.Write(PageHead());
+  std::error_code ec;
+  std::filesystem::create_directories(tmb, ec);  // a folder that cannot be made is skipped
+  std::filesystem::create_directories(big, ec);
+
+  RenderSettings st = settings;
+  st.UseOriginals = false;  // small pictures always come from the stored pictures
+  st.BorderLeft = st.BorderTop = st.BorderRight = st.BorderBottom = 0;
+  st.GridWidth = 0;
+
+  std::set<std::string> copied;
+  bool rowOpen = false;
+  RenderResult run = RenderCells(source, st, area, cb, [&](const RenderedCell& cell) {
+    if (cell.AreaCol == 0) {
+      out.Write(std::string("<tr align=center>") + kCrLf);
+      rowOpen = true;
+    }
+    const std::string small = CellFileName(cell.Row, cell.Col, cell.TileName, ".jpg");
+    const std::string bare = ExtractFileName(cell.TileName);
+    out.Write("<td><a href=\"big/" + bare + "\" target=\"_blank\"><img border=\"0\" src=\"tmb/" + small + "\"></a>");
+    try {
+      SaveJpegFile(tmb + small, cell.Picture, 90);
+    } catch (const std::exception&) {
+      // the page still refers to it
+    }
+    if (!bare.empty() && copied.insert(cell.TileName).second && FileExists(cell.TileName))
+      std::filesystem::copy_file(cell.TileName, big + bare, std::filesystem::copy_options::overwrite_existing, ec);
+    out.Write("</td>");
+    if (cell.AreaCol == area.Cols - 1) {
+      out.Write(std::string("</tr>") + kCrLf);
+      rowOpen = false;
+    }
+  });
+  if (rowOpen) out.Write(std::string("</tr>") + kCrLf);
+  out.Write(std::string("</table>") + kCrLf + "</BODY>" + kCrLf + "</HTML>" + kCrLf);
+  out.Commit();
+
+  WriteOutcome result;
+  result.Stopped = run.Stopped;
+  result.Message = "Saved to " + page;
+  ReportStatus(cb, result.Message);
+  return result;
+}
+
+}  // namespace qv

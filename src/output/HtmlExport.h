@@ -1,0 +1,25 @@
+#pragma once
+// The mosaic as a web gallery: one page with a borderless table of small cell pictures
+// (folder tmb/ next to the page), each linked to a copy of its tile's picture file (folder
+// big/).
+#include <string>
+
+#include "output/Renderer.h"
+#include "output/WriterCommon.h"
+
+namespace qv {
+
+// The web address in the page's creator line.
+inline const char* const kProductUrl = "https://quivara.example.org";
+
+// Writes ChangeFileExt(fileName, ".html") and the pictures. Cells are composed from the
+// stored pictures (UseOriginals, borders, grid, resolution and JPEG quality are not used)
+// and saved as JPEG at quality 90; a small picture or folder that cannot be written is
+// skipped, the page still names it. Every distinct tile file that exists is copied to big/
+// (once per run). After a stop the page is closed well formed with the cells written so
+// far. The page is written under a temporary name and renamed at the end, so an error
+// leaves an earlier page of that name as it was. Message "Saved to " + page name.
+WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, const RenderSettings& settings,
+                      const RenderArea& area, const RenderCallbacks& callbacks);
+
+}  // namespace qv

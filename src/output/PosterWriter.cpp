@@ -1,0 +1,151 @@
+#include "output/PosterWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "base/Errors.h"
+#include "base/FileUtil.h"
+#include "codecs/BmpCodec.h"
+#include "codecs/JpegCodec.h"
+#include "imaging/TiffWriter.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int64_t kTwoGiB = int64_t(1) << 31;
+constexpr int64_t kJpegMaxSide = 65500;  // the largest side libjpeg writes
+
+std::string TooLarge(int64_t w, int64_t h, const std::string& why) {
+  return "The output picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels is too large " + why;
+}
+
+}  // namespace
+
+void CheckOutputSize(const std::string& fileName, int64_t w, int64_t h) {
+  const std::string ext = UpperCaseAscii(ExtractFileExt(fileName));
+  if (w <= 0 || h <= 0) throw EOutputTooLarge("The output picture has no pixels (" + std::to_string(w) + " x " +
+                                              std::to_string(h) + ")");
+  if (ext == ".JPG" && (w > kJpegMaxSide || h > kJpegMaxSide))
+    throw EOutputTooLarge(TooLarge(w, h, "for a JPEG file (at most 65500 pixels a side)"));
+  if (ext == ".TIF") {
+    if (w > kTiffMaxSide || h > kTiffMaxSide)
+      throw EOutputTooLarge(TooLarge(w, h, "for a TIFF file (at most 65535 pixels a side)"));
+    if (TiffFileSize(int(w), int(h)) >= kTwoGiB) throw EOutputTooLarge(TooLarge(w, h, "for a TIFF file (2 GiB or more)"));
+  }
+  if (ext == ".BMP") {
+    if (w > INT32_MAX || h > INT32_MAX || kBmpHeaderSize + (w * 3 + 3) / 4 * 4 * h >= kTwoGiB)
+      throw EOutputTooLarge(TooLarge(w, h, "for a BMP file (2 GiB or more)"));
+  }
+}
+
+Bitmap24 MakePosterPicture(const RenderSettings& st) {
+  const int64_t w = st.PictureWidth(), h = st.PictureHeight();
+  Bitmap24 picture;
+  try {
+    picture.SetSize(int(w), int(h), BlueOfRef(st.BorderColor), GreenOfRef(st.BorderColor), RedOfRef(st.BorderColor));
+  } catch (const std::bad_alloc&) {
+    throw EQuivara("Not enough memory for a picture of " + std::to_string(w) + " x " + std::to_string(h) +
+                   " pixels. Write it direct to disk instead.");
+  }
+  return picture;
+}
+
+void DrawPenLine(Bitmap24& pic, int x0, int y0, int x1, int y1, int width, ColorRef color) {
+  const int g = std::max(width, 1), back = g / 2;
+  int left, top, right, bottom;  // inclusive
+  if (y0 == y1) {
+    if (x1 < x0) std::swap(x0, x1);
+    if (x1 == x0) return;
+    left = x0 - back;
+    right = x1 - 1 - back + g - 1;
+    top = y0 - back;
+    bottom = top + g - 1;
+  } else if (x0 == x1) {
+    if (y1 < y0) std::swap(y0, y1);
+    top = y0 - back;
+    bottom = y1 - 1 - back + g - 1;
+    left = x0 - back;
+    right = left + g - 1;
+  } else {
+    return;  // the grid draws only straight lines
+  }
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, pic.Width() - 1);
+  bottom = std::min(bottom, pic.Height() - 1);
+  const uint8_t b = BlueOfRef(color), gr = GreenOfRef(color), r = RedOfRef(color);
+  for (int y = top; y <= bottom; ++y) {
+    uint8_t* p = pic.Pixel(0, y);
+    for (int x = left; x <= right; ++x) {
+      p[x * 3] = b;
+      p[x * 3 + 1] = gr;
+      p[x * 3 + 2] = r;
+    }
+  }
+}
+
+void DrawPosterGrid(Bitmap24& pic, const RenderSettings& st, const RenderArea& area) {
+  const int g = st.GridWidth;
+  if (g <= 0 || area.Cols <= 0 || area.Rows <= 0) return;
+  const long double half = g / 2.0L;
+  const int right = RoundHalfEven(static_cast<long double>(st.BorderLeft) + st.OutputWidth - half);
+  const int bottom = RoundHalfEven(static_cast<long double>(st.BorderTop) + st.OutputHeight - half);
+  for (int j = 0; j <= area.Rows; ++j) {
+    const int y = RoundHalfEven(static_cast<long double>(st.OutputHeight) / area.Rows * j - half) + st.BorderTop;
+    DrawPenLine(pic, st.BorderLeft, y, right, y, g, st.GridColor);
+  }
+  for (int i = 0; i <= area.Cols; ++i) {
+    const int x = RoundHalfEven(static_cast<long double>(st.OutputWidth) / area.Cols * i - half) + st.BorderLeft;
+    DrawPenLine(pic, x, st.BorderTop, x, bottom, g, st.GridColor);
+  }
+}
+
+bool SavePosterPicture(const std::string& fileName, const Bitmap24& picture, const RenderSettings& st,
+                       bool stampJpegDpi) {
+  const std::string ext = UpperCaseAscii(ExtractFileExt(fileName));
+  if (ext == ".JPG") {
+    SaveJpegFile(fileName, picture, std::clamp(st.JpegQuality, 1, 100));
+    if (stampJpegDpi) SetJpegDpi(fileName, st.Resolution, st.Resolution);
+    return true;
+  }
+  if (ext == ".TIF") {
+    SaveBitmapAsTiff(fileName, picture, st.Resolution, 2);
+    return true;
+  }
+  if (ext == ".BMP") {
+    SaveBmpFile(fileName, picture);
+    return true;
+  }
+  return false;
+}
+
+WriteOutcome SavePoster(const std::string& fileName, const RenderSource& source, const RenderSettings& st,
+                        const RenderArea& area, const RenderCallbacks& cb, const PosterOptions& options) {
+  CheckOutputSize(fileName, st.PictureWidth(), st.PictureHeight());
+  Bitmap24 poster = MakePosterPicture(st);
+  RenderResult run = RenderCells(
+      source, st, area, cb, [&poster](const RenderedCell& cell) {
+        if (cell.Drawn) poster.Draw(cell.Picture, cell.X, cell.Y);
+      },
+      options.Policy);
+  WriteOutcome out;
+  if (run.Stopped) {
+    out.Stopped = true;
+    out.Message = kCancelledText;
+    ReportStatus(cb, out.Message);
+    return out;
+  }
+  if (st.GridWidth > 0) {
+    ReportStatus(cb, "Grid...");
+    DrawPosterGrid(poster, st, area);
+  }
+  ReportStatus(cb, "Saving...");
+  SavePosterPicture(fileName, poster, st, options.StampJpegDpi);
+  out.Message = "Saved to file " + fileName;
+  ReportStatus(cb, out.Message);
+  return out;
+}
+
+}  // namespace qv
