@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "base/ByteIO.h"
+#include "base/Errors.h"
+#include "base/FileUtil.h"
+#include "codecs/BmpCodec.h"
+#include "imaging/TiffWriter.h"
+#include "output/DirectWriter.h"
+#include "output/PosterWriter.h"
+#include "output/RenderTestSupport.h"
+
+namespace {
+
+using namespace qv;
+using qvtest::TestMosaic;
+
+const ColorRef kBorder = MakeColorRef(10, 200, 30);
+
+// Pixel (x, y) of a BMP file as (B, G, R) bytes.
+const uint8_t* BmpPixel(const std::string& bytes, int x, int y) {
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const int w = int(GetLE32(p + 18)), h = int(GetLE32(p + 22));
+  return p + 54 + BmpRowSize(w) * (h - 1 - y) + 3 * x;
+}
+// Pixel (x, y) of one of our TIFF files as (R, G, B) bytes.
+const uint8_t* TiffPixel(const std::string& bytes, int w, int x, int y) {
+  return reinterpret_cast<const uint8_t*>(bytes.data()) + 32 + 3 * (int64_t(y) * w + x);
+}
+
+RenderSettings Bordered() {
+  RenderSettings st;
+  st.OutputWidth = 1000;
+  st.OutputHeight = 800;
+  st.BorderLeft = 10;
+  st.BorderTop = 20;
+  st.BorderRight = 30;
+  st.BorderBottom = 40;
+  st.BorderColor = kBorder;
+  st.Sharpen = true;
+  st.CorrectionPercent = 30;
+  st.BlendAlpha = 51;
+  return st;
+}
+
+TEST(PosterWriter, BordersAroundTheMosaicHaveTheBorderColour) {
+  TestMosaic m(4, 3, qvtest::ColouredCells(12));
+  const RenderSettings st = Bordered();
+  std::vector<std::string> status;
+  RenderCallbacks cb;
+  cb.OnStatus = [&](const std::string& s) { status.push_back(s); };
+  const std::string file = m.Dir.File("poster.BMP");
+  WriteOutcome out = SavePoster(file, m.Source(), st, WholeGrid(4, 3), cb);
+  EXPECT_EQ(out.Message, "Saved to file " + file);
+  EXPECT_EQ(status, (std::vector<std::string>{"Saving...", "Saved to file " + file}));
+  const std::string bytes = ReadWholeFile(file);
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  ASSERT_EQ(GetLE32(p + 18), 1040u);
+  ASSERT_EQ(GetLE32(p + 22), 860u);
+  ASSERT_EQ(int64_t(bytes.size()), BmpFileSize(1040, 860));
+  for (int y = 0; y < 860; ++y)
+    for (int x = 0; x < 1040; ++x) {
+      const bool border = x < 10 || x >= 1010 || y < 20 || y >= 820;
+      if (!border) continue;
+      const uint8_t* q = BmpPixel(bytes, x, y);
+      ASSERT_TRUE(q[0] == 30 && q[1] == 200 && q[2] == 10) << x << "," << y;
+    }
+}
+
+TEST(DirectWriter, WritesTheSamePixelsAsThePosterAndFullLengthFiles) {
+  TestMosaic m(4, 3, qvtest::ColouredCells(12));
+  const RenderSettings st = Bordered();
+  for (const char* ext : {".tif", ".bmp"}) {
+    const std::string poster = m.Dir.File(std::string("poster") + ext), direct = m.Dir.File(std::string("direct") + ext);
+    SavePoster(poster, m.Source(), st, WholeGrid(4, 3), {});
+    const DiskFormat format = std::string(ext) == ".tif" ? DiskFormat::Tiff : DiskFormat::Bmp;
+    WriteOutcome out = SaveTiff(direct, format, m.Source(), st, WholeGrid(4, 3), {});
+    EXPECT_EQ(out.Message, "Saved to " + direct);
+    EXPECT_EQ(ReadWholeFile(poster), ReadWholeFile(direct)) << ext;
+  }
+  const std::string tif = ReadWholeFile(m.Dir.File("direct.tif"));
+  EXPECT_EQ(int64_t(tif.size()), TiffFileSize(1040, 860));
+  const auto* p = reinterpret_cast<const uint8_t*>(tif.data());
+  EXPECT_EQ(std::string(tif.data(), 4), std::string("II*\0", 4));
+  EXPECT_EQ(GetLE32(p + 4), 32u + 3u * 1040u * 860u);
+  const uint8_t* dir = p + GetLE32(p + 4);
+  EXPECT_EQ(GetLE16(dir), 15);
+  EXPECT_EQ(GetLE16(dir + 2), 256);
+  EXPECT_EQ(GetLE32(dir + 2 + 8), 1040u);
+  EXPECT_EQ(GetLE32(dir + 14 + 8), 860u);
+  EXPECT_EQ(GetLE32(dir + 186 + 6), 150u);  // XResolution numerator
+  const uint8_t* px = TiffPixel(tif, 1040, 0, 0);
+  EXPECT_TRUE(px[0] == 10 && px[1] == 200 && px[2] == 30);  // red, green, blue
+}
+
+TEST(DirectWriter, BmpRowsArePaddedAndTheHeaderIsExact) {
+  qvtest::TempDir dir;
+  std::FILE* f = std::fopen(dir.File("x.bmp").c_str(), "w+b");
+  ASSERT_TRUE(WriteBmpHeader(f, 1001, 3));
+  Bitmap24 red;
+  red.SetSize(1001, 1, 0, 0, 255);
+  WriteFileBlock(f, DiskFormat::Bmp, 1001, 3, red, 2, 0);
+  // A block reaching past the right edge is clipped, not wrapped into the next row.
+  Bitmap24 wide;
+  wide.SetSize(20, 1, 255, 0, 0);
+  WriteFileBlock(f, DiskFormat::Bmp, 1001, 3, wide, 0, 995);
+  std::fclose(f);
+  const std::string b = ReadWholeFile(dir.File("x.bmp"));
+  const auto* p = reinterpret_cast<const uint8_t*>(b.data());
+  ASSERT_EQ(b.size(), 54u + 3004u * 3u);
+  EXPECT_EQ(std::string(b.data(), 2), "BM");
+  EXPECT_EQ(GetLE32(p + 2), 54u + 3004u * 3u);
+  EXPECT_EQ(GetLE32(p + 10), 54u);
+  EXPECT_EQ(GetLE32(p + 14), 40u);
+  EXPECT_EQ(GetLE32(p + 18), 1001u);
+  EXPECT_EQ(GetLE32(p + 22), 3u);
+  EXPECT_EQ(GetLE16(p + 26), 1);
+  EXPECT_EQ(GetLE16(p + 28), 24);
+  for (int o = 30; o < 54; ++o) EXPECT_EQ(p[o], 0) << o;
+  EXPECT_EQ(p[54 + 3002], 255);  // bottom row (picture row 2), last pixel red
+  EXPECT_EQ(p[54 + 3003], 0);    // padding
+  EXPECT_EQ(BmpPixel(b, 1000, 0)[0], 255);
+  EXPECT_EQ(BmpPixel(b, 994, 0)[0], 0);
+  EXPECT_EQ(BmpPixel(b, 0, 1)[0], 0);  // nothing wrapped into row 1
+}
+
+TEST(DirectWriter, OuterVerticalGridLinesAtTheEdges) {
+  // Width 4, no left border: the first line is 2 pixels at column 0; a left border of 10
+  // gives 4 pixels at column 10.
+  qvtest::TempDir dir;
+  for (int border : {0, 10}) {
+    const int w = border + 40, h = 2;
+    std::FILE* f = std::fopen(dir.File("g.bmp").c_str(), "w+b");
+    ASSERT_TRUE(WriteBmpHeader(f, w, h));
+    WriteVerticalGridLines(f, DiskFormat::Bmp, w, h, MakeColorRef(255, 255, 255), 4, 2, 0,
+                           std::vector<int>{border, border + 20, border + 40});
+    std::fclose(f);
+    const std::string b = ReadWholeFile(dir.File("g.bmp"));
+    std::string row;
+    for (int x = 0; x < w; ++x) row += BmpPixel(b, x, 1)[0] ? '#' : '.';
+    const std::string expect = border == 0 ? "##................####................##"
+                                           : "..........####..............####................##";
+    EXPECT_EQ(row, expect) << border;
+  }
+}
+
+TEST(DirectWriter, StopLeavesAFullLengthFileWithLaterRowsBlack) {
+  TestMosaic m(3, 3, qvtest::ColouredCells(9));
+  RenderSettings st;
+  st.OutputWidth = 90;
+  st.OutputHeight = 90;
+  st.GridWidth = 2;
+  std::atomic<bool> stop{false};
+  RenderCallbacks cb;
+  cb.StopRequested = &stop;
+  cb.OnProgress = [&](int64_t done, int64_t) {
+    if (done == 3) stop = true;
+  };
+  const std::string file = m.Dir.File("stopped.tif");
+  WriteOutcome out = SaveTiff(file, DiskFormat::Tiff, m.Source(), st, WholeGrid(3, 3), cb);
+  EXPECT_TRUE(out.Stopped);
+  EXPECT_EQ(out.Message, "Saved to " + file);
+  const std::string b = ReadWholeFile(file);
+  ASSERT_EQ(int64_t(b.size()), TiffFileSize(90, 90));
+  int lit = 0;
+  for (int y = 30; y < 90; ++y)
+    for (int x = 0; x < 90; ++x) lit += TiffPixel(b, 90, x, y)[0] + TiffPixel(b, 90, x, y)[1];
+  EXPECT_EQ(lit, 0);  // no cells and, after a stop, no grid
+  EXPECT_GT(TiffPixel(b, 90, 5, 5)[1], 0);
+}
+
+TEST(Writers, RefuseOutputsTheFormatCannotHold) {
+  TestMosaic m(2, 2, qvtest::ColouredCells(4));
+  RenderSettings st;
+  st.OutputWidth = 70000;
+  st.OutputHeight = 10;
+  EXPECT_THROW(SaveTiff(m.Dir.File("wide.tif"), DiskFormat::Tiff, m.Source(), st, WholeGrid(2, 2), {}),
+               EOutputTooLarge);
+  EXPECT_THROW(SavePoster(m.Dir.File("wide.tif"), m.Source(), st, WholeGrid(2, 2), {}), EOutputTooLarge);
+  EXPECT_FALSE(FileExists(m.Dir.File("wide.tif")));
+  // 54 + 75000 x 28635 = 2 147 625 054 bytes: one past 2 GiB.
+  st.OutputWidth = 25000;
+  st.OutputHeight = 28635;
+  EXPECT_THROW(SaveTiff(m.Dir.File("big.bmp"), DiskFormat::Bmp, m.Source(), st, WholeGrid(2, 2), {}),
+               EOutputTooLarge);
+  EXPECT_FALSE(FileExists(m.Dir.File("big.bmp")));
+  EXPECT_NO_THROW(CheckOutputSize("ok.bmp", 25000, 28630));
+}
+
+TEST(PosterWriter, PenLinesAndGrid) {
+  // A 4-pixel pen centred on its line; a 1-pixel pen leaves out the end point.
+  Bitmap24 pic;
+  pic.SetSize(20, 10, 0, 0, 0);
+  DrawPenLine(pic, 5, 5, 9, 5, 4, MakeColorRef(255, 255, 255));
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const bool on = y >= 3 && y <= 6 && x >= 3 && x <= 9;  // a 4 x 4 square swept over x = 5..8
+      EXPECT_EQ(pic.Pixel(x, y)[0] != 0, on) << x << "," << y;
+    }
+  pic.SetSize(20, 10, 0, 0, 0);
+  DrawPenLine(pic, 2, 1, 2, 6, 1, MakeColorRef(255, 255, 255));
+  EXPECT_TRUE(pic.Pixel(2, 1)[0] && pic.Pixel(2, 5)[0]);
+  EXPECT_FALSE(pic.Pixel(2, 6)[0]);
+
+  // The grid of a bordered poster: the last vertical line lies inside the mosaic area,
+  // the first one in the left border, centred on Round(0 - 2) + 10 = 8.
+  RenderSettings st;
+  st.OutputWidth = 100;
+  st.OutputHeight = 50;
+  st.BorderLeft = st.BorderTop = st.BorderRight = st.BorderBottom = 10;
+  st.GridWidth = 4;
+  st.GridColor = MakeColorRef(255, 0, 0);
+  st.BorderColor = 0;
+  Bitmap24 poster = MakePosterPicture(st);
+  DrawPosterGrid(poster, st, RenderArea{0, 0, 2, 1});
+  auto red = [&](int x, int y) { return poster.Pixel(x, y)[2] == 255; };
+  EXPECT_TRUE(red(6, 30) && red(9, 30));
+  EXPECT_FALSE(red(5, 30) || red(10, 30));
+  EXPECT_TRUE(red(56, 30) && red(59, 30));        // inner line at Round(50 - 2) + 10 = 58
+  EXPECT_TRUE(red(106, 30) && red(109, 30));      // last line at 108
+  EXPECT_FALSE(red(110, 30));
+}
+
+bool HaveTool(const char* name) {
+  return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Runs a command; its output (stdout and stderr) goes to out.
+int RunCapture(const std::string& cmd, std::string& out) {
+  qvtest::TempDir dir;
+  const std::string log = dir.File("out.txt");
+  const int rc = std::system((cmd + " >" + log + " 2>&1").c_str());
+  out = FileExists(log) ? ReadWholeFile(log) : "";
+  return rc;
+}
+
+TEST(Writers, ExternalReadersAcceptOurFiles) {
+  TestMosaic m(3, 2, qvtest::ColouredCells(6));
+  RenderSettings st = Bordered();
+  st.GridWidth = 3;
+  const std::string tif = m.Dir.File("d.tif"), bmp = m.Dir.File("d.bmp"), ptif = m.Dir.File("p.tif"),
+                    pbmp = m.Dir.File("p.bmp"), jpg = m.Dir.File("p.jpg");
+  SaveTiff(tif, DiskFormat::Tiff, m.Source(), st, WholeGrid(3, 2), {});
+  SaveTiff(bmp, DiskFormat::Bmp, m.Source(), st, WholeGrid(3, 2), {});
+  SavePoster(ptif, m.Source(), st, WholeGrid(3, 2), {});
+  SavePoster(pbmp, m.Source(), st, WholeGrid(3, 2), {});
+  SavePoster(jpg, m.Source(), st, WholeGrid(3, 2), {});
+  bool ran = false;
+  std::string out;
+  if (HaveTool("tiffinfo")) {
+    ran = true;
+    for (const auto& f : {tif, ptif}) {
+      EXPECT_EQ(RunCapture("tiffinfo " + f, out), 0) << out;
+      EXPECT_EQ(out.find("Warning"), std::string::npos) << out;
+      EXPECT_NE(out.find("Image Width: 1040 Image Length: 860"), std::string::npos) << out;
+    }
+  }
+  if (HaveTool("gm")) {
+    ran = true;
+    for (const auto& f : {tif, bmp, ptif, pbmp, jpg}) {
+      EXPECT_EQ(RunCapture("gm identify " + f, out), 0) << out;
+      EXPECT_NE(out.find("1040x860"), std::string::npos) << out;
+      EXPECT_EQ(out.find("arning"), std::string::npos) << out;
+    }
+    EXPECT_EQ(RunCapture("gm identify -format '%x %y' " + jpg, out), 0);
+    EXPECT_NE(out.find("150"), std::string::npos) << out;
+  }
+  if (!ran) GTEST_SKIP() << "neither tiffinfo nor gm is installed";
+}
+
+}  // namespace
