@@ -1,5 +1,6 @@
 #include "cli/CliCommon.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -126,6 +127,25 @@ void Progress::Finish() {
   if (finished_) return;
   finished_ = true;
   if (tty_ && lastWidthDrawn_ > 0) std::fprintf(stderr, "\n");
+}
+
+namespace {
+std::atomic<bool>* gStopFlag = nullptr;
+
+extern "C" void OnInterrupt(int) {
+  if (gStopFlag) *gStopFlag = true;
+  ::signal(SIGINT, SIG_DFL);
+}
+}  // namespace
+
+StopOnInterrupt::StopOnInterrupt(std::atomic<bool>& flag) {
+  gStopFlag = &flag;
+  ::signal(SIGINT, OnInterrupt);
+}
+
+StopOnInterrupt::~StopOnInterrupt() {
+  ::signal(SIGINT, SIG_DFL);
+  gStopFlag = nullptr;
 }
 
 std::string FormatSeconds(double seconds) {

@@ -1,5 +1,6 @@
 #pragma once
 // Shared pieces of quivara-cli: argument parsing, progress display, errors.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -60,6 +61,16 @@ class Progress {
   int lastWidthDrawn_ = -1;
   bool tty_;
   bool finished_ = false;
+};
+
+// While it lives, Ctrl+C sets the flag (a running pass then ends as its stop rule says);
+// a second Ctrl+C ends the program.
+class StopOnInterrupt {
+ public:
+  explicit StopOnInterrupt(std::atomic<bool>& flag);
+  ~StopOnInterrupt();
+  StopOnInterrupt(const StopOnInterrupt&) = delete;
+  StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
 };
 
 // Seconds as "12.34 s".

@@ -1,6 +1,5 @@
 // "library ..." commands: build a tile library from a folder, append to it, list it, add or
 // remove flipped copies, resample it, and write its thumbnails out.
-#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -19,27 +18,6 @@ namespace qvcli {
 namespace {
 
 using qv::TQVData;
-
-// Ctrl+C asks the running pass to stop (it then ends as its stop rule says: a build writes
-// the pictures added so far); a second Ctrl+C ends the program.
-std::atomic<bool>* gStopFlag = nullptr;
-
-extern "C" void OnInterrupt(int) {
-  if (gStopFlag) *gStopFlag = true;
-  ::signal(SIGINT, SIG_DFL);
-}
-
-class StopOnInterrupt {
- public:
-  explicit StopOnInterrupt(TQVData& t) {
-    gStopFlag = &t.StopRequested;
-    ::signal(SIGINT, OnInterrupt);
-  }
-  ~StopOnInterrupt() {
-    ::signal(SIGINT, SIG_DFL);
-    gStopFlag = nullptr;
-  }
-};
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -103,7 +81,7 @@ bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label
   Progress progress(label, static_cast<int64_t>(total));
   int64_t seen = 0;
   t.OnCreateBaseProgress = [&](TQVData&) { progress.Update(seen++); };
-  StopOnInterrupt stop(t);
+  StopOnInterrupt stop(t.StopRequested);
   auto start = std::chrono::steady_clock::now();
   bool written = pass();
   progress.Update(seen);
@@ -228,7 +206,7 @@ int RunFlips(const std::vector<std::string>& argv) {
     else if (k == "r") wanted[qv::kFlipRotate180] = true;
     else throw CliError("--add takes h (horizontal mirror), v (vertical mirror), r (rotated 180)");
   }
-  StopOnInterrupt stop(t);
+  StopOnInterrupt stop(t.StopRequested);
   for (int kind : {qv::kFlipHorizontal, qv::kFlipVertical, qv::kFlipRotate180}) {
     if (!wanted[kind]) continue;
     if (t.FlipKinds[0] == kind || t.FlipKinds[1] == kind || t.FlipKinds[2] == kind) {
@@ -264,7 +242,7 @@ int RunResample(const std::vector<std::string>& argv) {
   t.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
   Progress progress("Resampling", 100);
   WirePercentProgress(t, progress);
-  StopOnInterrupt stop(t);
+  StopOnInterrupt stop(t.StopRequested);
   bool written = t.ResampleLibrary(out, grid.first, cs, grid.second);
   progress.Update(100);
   progress.Finish();

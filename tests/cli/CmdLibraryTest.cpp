@@ -1,34 +1,18 @@
 // quivara-cli's library commands, run as a user runs them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
+#include "cli/CliTestSupport.h"
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
 #include "support/TestFiles.h"
 
 namespace {
 
-struct RunResult {
-  int status;
-  std::string output;
-};
-
-// Runs quivara-cli with the arguments (a shell word list) and collects stdout and stderr.
-RunResult Cli(const std::string& args) {
-  std::string cmd = std::string(QUIVARA_BINARY_DIR) + "/src/cli/quivara-cli " + args + " 2>&1";
-  RunResult r{-1, ""};
-  std::FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
-  int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+using qvtest::Cli;
+using qvtest::RunResult;
 
 class CmdLibraryTest : public ::testing::Test {
  protected:
