@@ -1,0 +1,121 @@
+#include "mainwindow/AppSettings.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/FileUtil.h"
+#include "imaging/IniFile.h"
+
+namespace qv {
+
+std::string SettingsPath;
+bool MosaicRunning = false;
+uint8_t RenderType = 2;
+bool FirstActivationDone = false;
+
+namespace {
+
+constexpr char kStartUp[] = "StartUp";
+constexpr char kRender[] = "Render";
+constexpr char kAdvanced[] = "Advanced";
+constexpr char kLastPath[] = "LastPath";
+
+std::string WithSlash(std::string folder) {
+  if (folder.empty()) folder = ".";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+bool FolderIsWritable(const std::string& folder) {
+  return !folder.empty() && DirectoryExists(folder) && ::access(folder.c_str(), W_OK) == 0;
+}
+
+std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSettings, const char* xdgConfigHome,
+                                const char* home) {
+  if (quivaraSettings && *quivaraSettings) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(quivaraSettings, ec);
+    return ec ? std::string(quivaraSettings) : p.lexically_normal().string();
+  }
+  if (FolderIsWritable(exeDir)) return WithSlash(exeDir) + kSettingsFileName;
+  std::string config;
+  if (xdgConfigHome && *xdgConfigHome)
+    config = xdgConfigHome;
+  else
+    config = std::string(home && *home ? home : ".") + "/.config";
+  std::string folder = WithSlash(config) + "quivara";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder + "/" + kSettingsFileName;
+}
+
+std::string ResolveSettingsPath(const std::string& exeDir) {
+  return ResolveSettingsPath(exeDir, std::getenv("QUIVARA_SETTINGS"), std::getenv("XDG_CONFIG_HOME"),
+                             std::getenv("HOME"));
+}
+
+uint8_t RenderTypeFromMode(const std::string& defaultMosaicMode) {
+  if (defaultMosaicMode == "TopBottom") return 0;
+  if (defaultMosaicMode == "Random") return 1;
+  return 2;
+}
+
+TStartUpValues ReadStartUpValues(const std::string& path) {
+  TStartUpValues v;
+  v.RenderType = RenderTypeFromMode(IniReadString(path, kStartUp, "DefaultMosaicMode", "Smart"));
+  v.Radius = IniReadInt(path, kRender, "Radius", 6);
+  v.Repetition = IniReadInt(path, kRender, "Repetition", 0);
+  v.FixAuto = IniReadBool(path, kRender, "FixAuto", false);
+  v.FixManual = IniReadBool(path, kRender, "FixManual", true);
+  v.InvSelection = IniReadBool(path, kRender, "InvSelection", false);
+  v.WizardOnStart = IniReadBool(path, kStartUp, "WizardOnStart", true);
+  v.MainScrColor = IniReadInt(path, kAdvanced, "MainScrColor", 40);
+  v.MainScrBlend = IniReadInt(path, kAdvanced, "MainScrBlend", 10);
+  v.AllowPopUpCandidates = IniReadBool(path, kAdvanced, "AllowPopUpCndidates", true);
+  v.ShowBestCandidates = IniReadInt(path, kAdvanced, "ShowBestCndidates", 5);
+  v.AllowFastJpg = IniReadBool(path, kAdvanced, "AllowFastJpg", true);
+  v.DetailedBackground = IniReadBool(path, kAdvanced, "DetailedBackground", true);
+  return v;
+}
+
+TOpenOnStart ReadOpenOnStart(const std::string& path) {
+  std::string what = IniReadString(path, kStartUp, "OpenOnStart", "No");
+  if (what == "Base") return TOpenOnStart::LastBase;
+  if (what == "Project") return TOpenOnStart::LastProject;
+  return TOpenOnStart::Nothing;
+}
+
+std::string ReadLastBase(const std::string& path) { return IniReadString(path, kStartUp, "LastBase", ""); }
+std::string ReadLastProject(const std::string& path) { return IniReadString(path, kStartUp, "LastProject", ""); }
+
+void WriteMainWindowState(const std::string& path, const TMainWindowState& s) {
+  IniWriteString(path, kStartUp, "LastBase", s.LastBase);
+  IniWriteString(path, kStartUp, "LastProject", s.LastProject);
+  IniWriteInt(path, kRender, "Radius", s.Radius);
+  IniWriteInt(path, kRender, "Repetition", s.Repetition);
+  IniWriteBool(path, kRender, "FixAuto", s.FixAuto);
+  IniWriteBool(path, kRender, "FixManual", s.FixManual);
+  IniWriteBool(path, kRender, "InvSelection", s.InvSelection);
+  IniWriteBool(path, kAdvanced, "UseOriginalFlip", s.Orientations[0]);
+  IniWriteBool(path, kAdvanced, "UseHFlip", s.Orientations[1]);
+  IniWriteBool(path, kAdvanced, "UseVFlip", s.Orientations[3]);
+  IniWriteBool(path, kAdvanced, "Use180Flip", s.Orientations[2]);
+  IniWriteInt(path, kAdvanced, "MainScrColor", s.MainScrColor);
+  IniWriteInt(path, kAdvanced, "MainScrBlend", s.MainScrBlend);
+}
+
+std::string LastPathFolder(const std::string& path, const std::string& key) {
+  std::string folder = IniReadString(path, kLastPath, key, "");
+  if (folder.empty()) folder = ExtractFileDir(path);
+  return WithSlash(folder);
+}
+
+void RememberLastPath(const std::string& path, const std::string& key, const std::string& fileName) {
+  IniWriteString(path, kLastPath, key, WithSlash(ExtractFileDir(fileName)));
+}
+
+}  // namespace qv

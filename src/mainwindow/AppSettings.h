@@ -1,0 +1,90 @@
+#pragma once
+// Program-wide values of the desktop program and the keys of the settings file that the main
+// window reads at start and writes back when it closes. Qt-free: every access goes through
+// the INI routines, one access per call, nothing cached.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+// The caption of the main window and of the program's message boxes.
+inline constexpr char AppTitle[] = "Quivara 3";
+// The application title (task bar, the default error box).
+inline constexpr char kApplicationTitle[] = "Quivara";
+inline constexpr char kSettingsFileName[] = "qv003.ini";
+
+// ---- Program-wide values, living from start to end ----
+// Full name of the settings file; fixed by the splash window before any other window exists.
+extern std::string SettingsPath;
+// True from SetForStartMosaic to SetForEndMosaic: a composition run, flip pass or erase pass
+// is in progress and commands that change the tables must not start.
+extern bool MosaicRunning;
+// The order of the "Render mosaic" button: 0 top to bottom, 1 random, 2 smart.
+extern uint8_t RenderType;
+// Set once the start-up wizard has been offered.
+extern bool FirstActivationDone;
+
+// Where the settings file lives: the file named by QUIVARA_SETTINGS when that is set and not
+// empty; otherwise exeDir + "/qv003.ini" when exeDir is writable; otherwise
+// $XDG_CONFIG_HOME/quivara/qv003.ini (default ~/.config/quivara/), whose folder is created.
+// The arguments are the values of the environment variables (nullptr when unset).
+std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSettings, const char* xdgConfigHome,
+                                const char* home);
+// The same with the process's environment.
+std::string ResolveSettingsPath(const std::string& exeDir);
+bool FolderIsWritable(const std::string& folder);
+
+// ---- Start-up values (read by the main window when it is created) ----
+// "TopBottom" 0, "Random" 1, anything else 2 (smart).
+uint8_t RenderTypeFromMode(const std::string& defaultMosaicMode);
+
+struct TStartUpValues {
+  uint8_t RenderType = 2;
+  int32_t Radius = 6;      // Distance
+  int32_t Repetition = 0;  // Repeat, 0 = "Auto"
+  bool FixAuto = false;
+  bool FixManual = true;
+  bool InvSelection = false;
+  bool WizardOnStart = true;
+  int32_t MainScrColor = 40;
+  int32_t MainScrBlend = 10;
+  bool AllowPopUpCandidates = true;
+  int32_t ShowBestCandidates = 5;
+  bool AllowFastJpg = true;
+  bool DetailedBackground = true;
+};
+TStartUpValues ReadStartUpValues(const std::string& settingsPath);
+
+// What to open at start ("OpenOnStart"): the last library, the last project, or nothing.
+enum class TOpenOnStart { Nothing, LastBase, LastProject };
+TOpenOnStart ReadOpenOnStart(const std::string& settingsPath);
+std::string ReadLastBase(const std::string& settingsPath);
+std::string ReadLastProject(const std::string& settingsPath);
+
+// The main window's state written back when it closes.
+struct TMainWindowState {
+  std::string LastBase;     // the open library's file name, empty when none
+  std::string LastProject;  // the open project's file name, empty when none
+  int32_t Radius = 6;
+  int32_t Repetition = 0;
+  bool FixAuto = false;
+  bool FixManual = true;
+  bool InvSelection = false;
+  std::array<bool, 4> Orientations{true, false, false, false};  // Original, H, 180, V
+  int32_t MainScrColor = 40;
+  int32_t MainScrBlend = 10;
+};
+void WriteMainWindowState(const std::string& settingsPath, const TMainWindowState& state);
+
+// ---- Remembered folders ("LastPath") ----
+inline constexpr char kLastPathProject[] = "Project";
+inline constexpr char kLastPathLibrary[] = "Library";
+inline constexpr char kLastPathSource[] = "Source";
+inline constexpr char kLastPathMosaic[] = "Mosaic";
+// The folder remembered under key (with a trailing "/"); the settings file's folder when none.
+std::string LastPathFolder(const std::string& settingsPath, const std::string& key);
+// Remembers the folder of fileName under key.
+void RememberLastPath(const std::string& settingsPath, const std::string& key, const std::string& fileName);
+
+}  // namespace qv

@@ -1,0 +1,112 @@
+// The settings file's location and the main window's start-up and close-down keys.
+#include "mainwindow/AppSettings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "imaging/IniFile.h"
+#include "support/TestFiles.h"
+
+namespace qv {
+namespace {
+
+TEST(AppSettings, SettingsPathLocation) {
+  qvtest::TempDir dir;
+  std::string exe = dir.File("bin");
+  std::filesystem::create_directories(exe);
+  // The environment variable wins.
+  EXPECT_EQ(ResolveSettingsPath(exe, (dir.Path() + "/other.ini").c_str(), nullptr, nullptr), dir.File("other.ini"));
+  // A writable program folder holds the file.
+  EXPECT_EQ(ResolveSettingsPath(exe, "", nullptr, nullptr), exe + "/qv003.ini");
+  // Otherwise the user's configuration folder, created when missing.
+  ::chmod(exe.c_str(), 0555);
+  if (!FolderIsWritable(exe)) {  // (root may write anywhere)
+    EXPECT_EQ(ResolveSettingsPath(exe, nullptr, dir.File("xdg").c_str(), "/nonexistent"),
+              dir.File("xdg") + "/quivara/qv003.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("xdg") + "/quivara"));
+    EXPECT_EQ(ResolveSettingsPath(exe, nullptr, nullptr, dir.Path().c_str()),
+              dir.Path() + "/.config/quivara/qv003.ini");
+  }
+  ::chmod(exe.c_str(), 0755);
+}
+
+TEST(AppSettings, DefaultsWithoutAFile) {
+  qvtest::TempDir dir;
+  TStartUpValues v = ReadStartUpValues(dir.File("none.ini"));
+  EXPECT_EQ(v.RenderType, 2);
+  EXPECT_EQ(v.Radius, 6);
+  EXPECT_EQ(v.Repetition, 0);
+  EXPECT_FALSE(v.FixAuto);
+  EXPECT_TRUE(v.FixManual);
+  EXPECT_FALSE(v.InvSelection);
+  EXPECT_TRUE(v.WizardOnStart);
+  EXPECT_EQ(v.MainScrColor, 40);
+  EXPECT_EQ(v.MainScrBlend, 10);
+  EXPECT_TRUE(v.AllowPopUpCandidates);
+  EXPECT_EQ(v.ShowBestCandidates, 5);
+  EXPECT_TRUE(v.AllowFastJpg);
+  EXPECT_TRUE(v.DetailedBackground);
+  EXPECT_EQ(ReadOpenOnStart(dir.File("none.ini")), TOpenOnStart::Nothing);
+}
+
+TEST(AppSettings, RenderModeAndOpenOnStart) {
+  EXPECT_EQ(RenderTypeFromMode("TopBottom"), 0);
+  EXPECT_EQ(RenderTypeFromMode("Random"), 1);
+  EXPECT_EQ(RenderTypeFromMode("Smart"), 2);
+  EXPECT_EQ(RenderTypeFromMode("topbottom"), 2);  // compared exactly
+  qvtest::TempDir dir;
+  std::string ini = dir.File("qv003.ini");
+  IniWriteString(ini, "StartUp", "OpenOnStart", "Base");
+  EXPECT_EQ(ReadOpenOnStart(ini), TOpenOnStart::LastBase);
+  IniWriteString(ini, "startup", "openonstart", "Project");
+  EXPECT_EQ(ReadOpenOnStart(ini), TOpenOnStart::LastProject);
+  IniWriteString(ini, "StartUp", "OpenOnStart", "Yes");
+  EXPECT_EQ(ReadOpenOnStart(ini), TOpenOnStart::Nothing);
+}
+
+TEST(AppSettings, StateWrittenAndReadBack) {
+  qvtest::TempDir dir;
+  std::string ini = dir.File("qv003.ini");
+  TMainWindowState s;
+  s.LastBase = "/l/lib.qv2";
+  s.LastProject = "/p/x.qvp";
+  s.Radius = 3;
+  s.Repetition = 7;
+  s.FixAuto = true;
+  s.FixManual = false;
+  s.InvSelection = true;
+  s.Orientations = {true, false, true, false};  // original and 180
+  s.MainScrColor = 70;
+  s.MainScrBlend = 30;
+  WriteMainWindowState(ini, s);
+  TStartUpValues v = ReadStartUpValues(ini);
+  EXPECT_EQ(v.Radius, 3);
+  EXPECT_EQ(v.Repetition, 7);
+  EXPECT_TRUE(v.FixAuto);
+  EXPECT_FALSE(v.FixManual);
+  EXPECT_TRUE(v.InvSelection);
+  EXPECT_EQ(v.MainScrColor, 70);
+  EXPECT_EQ(v.MainScrBlend, 30);
+  EXPECT_EQ(ReadLastBase(ini), "/l/lib.qv2");
+  EXPECT_EQ(ReadLastProject(ini), "/p/x.qvp");
+  EXPECT_EQ(IniReadString(ini, "Advanced", "Use180Flip", ""), "1");
+  EXPECT_EQ(IniReadString(ini, "Advanced", "UseVFlip", ""), "0");
+  EXPECT_EQ(IniReadString(ini, "Advanced", "UseOriginalFlip", ""), "1");
+  // A wrong value reads as the default.
+  IniWriteString(ini, "Render", "Radius", "abc");
+  EXPECT_EQ(ReadStartUpValues(ini).Radius, 6);
+}
+
+TEST(AppSettings, RememberedFolders) {
+  qvtest::TempDir dir;
+  std::string ini = dir.File("qv003.ini");
+  EXPECT_EQ(LastPathFolder(ini, kLastPathProject), dir.Path() + "/");  // the settings file's folder
+  RememberLastPath(ini, kLastPathLibrary, "/data/libs/flowers.qv2");
+  EXPECT_EQ(LastPathFolder(ini, kLastPathLibrary), "/data/libs/");
+  EXPECT_EQ(IniReadString(ini, "LastPath", "Library", ""), "/data/libs/");
+}
+
+}  // namespace
+}  // namespace qv
