@@ -68,9 +68,6 @@ inline int32_t SplitPoint(int32_t total, int32_t parts, int32_t i) {
   return RoundHalfEven(static_cast<long double>(total) / parts * i);
 }
 
-// Record number of the cell at (column, row) of a grid of gridCols columns: row x cols + col + 1.
-inline int32_t CellRecord(int32_t col, int32_t row, int32_t gridCols) { return row * gridCols + col + 1; }
-
 // The two tables a run reads (the plan's grid and source picture values describe the project).
 struct RenderSource {
   TQVData* Mosaic = nullptr;

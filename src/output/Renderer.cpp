@@ -11,6 +11,7 @@
 #include "codecs/Bitmap32.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
+#include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "engine/Signature.h"
 #include "imaging/TileOps.h"
@@ -207,7 +208,7 @@ class RenderRun {
     cell.AreaRow = r;
     cell.Col = area_.FirstCol + c;
     cell.Row = area_.FirstRow + r;
-    cell.Record = CellRecord(cell.Col, cell.Row, src_.GridCols);
+    cell.Record = CellToRow(cell.Row, cell.Col, src_.GridCols);
     const Rect rc = CellRectInArea(st_, area_, c, r);
     cell.X = st_.BorderLeft + rc.Left;
     cell.Y = st_.BorderTop + rc.Top;

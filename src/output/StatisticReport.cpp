@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/FileUtil.h"
+#include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "output/WriterCommon.h"
 
@@ -68,7 +69,8 @@ std::string MakeStatisticReport(TQVData& mosaic, int32_t gridCols, const RenderC
   for (int32_t i = 0; i < n; ++i) {
     const int32_t rec = order[size_t(i)];
     const TTileInfo& t = infos[size_t(rec - 1)];
-    const int32_t col = (rec - 1) % cols, row = (rec - 1) / cols;
+    int32_t col = 0, row = 0;
+    RowToCell(rec, cols, col, row);
     const std::string item = " " + std::to_string(col + 1) + "x" + std::to_string(row + 1) +
                              FlipMarker(t.CropLeft, t.CropTop, t.CropRight, t.CropBottom) + " ";
     if (first || t.Name != g.name) {

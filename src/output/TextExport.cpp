@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
+#include "engine/CellGrid.h"
 #include "engine/QVData.h"
 
 namespace qv {
@@ -32,7 +33,7 @@ WriteOutcome SaveText(const std::string& fileName, const RenderSource& source, c
   for (int32_t r = 0; r < area.Rows && !stopped; ++r)
     for (int32_t c = 0; c < area.Cols; ++c) {
       const int32_t col = area.FirstCol + c, row = area.FirstRow + r;
-      out.Write(TextListLine(row, col, mosaic.RecordName(CellRecord(col, row, source.GridCols))) + "\r\n");
+      out.Write(TextListLine(row, col, mosaic.RecordName(CellToRow(row, col, source.GridCols))) + "\r\n");
       if (cb.OnProgress) cb.OnProgress(++done, total);
       if (cb.ProcessMessages) cb.ProcessMessages();
       if (cb.StopRequested && cb.StopRequested->load()) {
