@@ -8,6 +8,7 @@
 #include "base/Errors.h"
 #include "base/Rounding.h"
 #include "controls/BitmapImage.h"
+#include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "imaging/RasterUtils.h"
 #if __has_include("imaging/TileOps.h")  // TEMPORARY until the tile operations land
@@ -96,12 +97,10 @@ void TMosaicView::Repaint() { DrawGrid1->viewport()->update(); }
 
 // ---- Cells ----
 
-int32_t TMosaicView::CellToRow(int32_t row, int32_t col) const { return row * DrawGrid1->ColCount() + col + 1; }
+int32_t TMosaicView::CellToRow(int32_t row, int32_t col) const { return qv::CellToRow(row, col, DrawGrid1->ColCount()); }
 
 void TMosaicView::RowToCell(int32_t number, int32_t& col, int32_t& row) const {
-  const int32_t cols = DrawGrid1->ColCount();
-  col = (number - 1) % cols;
-  row = (number - 1) / cols;
+  qv::RowToCell(number, DrawGrid1->ColCount(), col, row);
 }
 
 void TMosaicView::AutoShowDetailed(int kind) {

@@ -75,6 +75,7 @@ class MosaicViewTest : public QObject {
   void NothingIsPaintedWithoutAPlan();
   void TheGridPaintsItsCellsThroughTheView();
   void EachThumbnailIsDecodedOnce();
+  void PlacementsAndErasuresShowAtOnceInARealProject();
   void ZoomStepsResizeCellsAndDecideDetailsFromTheOldWidth();
   void FitToWindowClampsToTheZoomRange();
   void FitToSelectionSizesAndScrollsToTheSelection();
@@ -247,6 +248,57 @@ void MosaicViewTest::EachThumbnailIsDecodedOnce() {
   f.View.SetView(TGridView::Source);
   PaintCell(f.View, 0, 0, QSize(8, 8));
   QCOMPARE(cache.DecodeCount(), uint64_t(7));
+}
+
+void MosaicViewTest::PlacementsAndErasuresShowAtOnceInARealProject() {
+  qvtest::TempDir dir;
+  const std::string libFile = dir.File("tiles.qv2"), projectFile = dir.File("p.qvp");
+  qvtest::WriteSyntheticLibrary(libFile, 5);
+  qv::TQVData lib, plan, mosaic;
+  QVERIFY(lib.Open(libFile));
+  lib.ShowThumbs = true;
+  lib.CreateProject(projectFile, qvtest::DrawTestPicture(97, 61, 3), {"", {0, 0, 97, 61}}, 2, 3);
+  QVERIFY(plan.OpenProject(projectFile, mosaic));
+  TDrawGrid grid;
+  TMosaicView view(&grid, &lib, &plan, &mosaic);
+  view.ProjectOpened();
+  QCOMPARE(std::make_pair(grid.ColCount(), grid.RowCount()), std::make_pair(3, 2));
+  view.AutoShowDetailed(1);
+  const QSize cell(8, 8);
+  auto cursorPicture = [&](int n) {
+    mosaic.GoRecord(n);
+    return Stretched(mosaic.ThumbBitmap, cell);
+  };
+
+  // A new project's mosaic has no thumbnails: its cells show the plan's colour grid.
+  view.SetView(TGridView::Target);
+  const QImage empty2 = PaintCell(view, 1, 0, cell);
+  QCOMPARE(empty2, cursorPicture(2));
+  view.SetView(TGridView::Source);
+  QCOMPARE(PaintCell(view, 1, 0, cell), empty2);
+  view.SetView(TGridView::Target);
+
+  lib.GoRecord(4);
+  QVERIFY(mosaic.PlaceTile(2, lib, true));
+  view.CellChanged(2, TGridDrawState{});
+  QCOMPARE(PaintCell(view, 1, 0, cell), Stretched(lib.ThumbBitmap, cell));
+  lib.GoRecord(1);
+  QVERIFY(mosaic.PlaceTile(2, lib, true));  // the cache needs no telling
+  QCOMPARE(PaintCell(view, 1, 0, cell), Stretched(lib.ThumbBitmap, cell));
+
+  plan.GoRecord(2);
+  QVERIFY(mosaic.RestoreCellFromPlan(2, plan));
+  QCOMPARE(PaintCell(view, 1, 0, cell), cursorPicture(2));
+  lib.GoRecord(5);
+  QVERIFY(mosaic.PlaceTile(6, lib, true));
+  mosaic.CompactSections();  // other offsets for every thumbnail
+  for (int n = 1; n <= 6; ++n) QCOMPARE(PaintCell(view, (n - 1) % 3, (n - 1) / 3, cell), cursorPicture(n));
+
+  plan.Close();
+  mosaic.Close();
+  view.ProjectClosed();
+  QCOMPARE(std::make_pair(grid.ColCount(), grid.RowCount()), std::make_pair(1, 1));
+  QCOMPARE(view.Thumbnails().EntryCount(), size_t(0));
 }
 
 void MosaicViewTest::ZoomStepsResizeCellsAndDecideDetailsFromTheOldWidth() {
