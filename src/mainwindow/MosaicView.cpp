@@ -11,10 +11,7 @@
 #include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "imaging/RasterUtils.h"
-#if __has_include("imaging/TileOps.h")  // TEMPORARY until the tile operations land
 #include "imaging/TileOps.h"
-#define QV_HAVE_TILEOPS 1
-#endif
 #include "mainwindow/ZoomModel.h"
 
 namespace qv {
@@ -169,13 +166,8 @@ void TMosaicView::PaintEnhanced(QPainter& p, int32_t n, const QRect& rect) {
     return;
   }
   const int alpha = ClampByte(RoundHalfEven(blend_ / 100.0 * 255));
-#ifdef QV_HAVE_TILEOPS
   const Bitmap24 cell = DrawEnhancedCell(ToBitmap24(tile), ToBitmap24(source), alpha, color_, rect.width(), rect.height());
   p.drawImage(rect.topLeft(), ToQImage(cell));
-#else
-  (void)alpha;
-  p.drawImage(rect, tile);
-#endif
 }
 
 void TMosaicView::DrawSelectionMarker(QPainter& p, const QRect& rect) const {
@@ -207,7 +199,6 @@ void TMosaicView::DrawDeletedCross(QPainter& p, const QRect& rect) const {
 // ---- After changes ----
 
 void TMosaicView::CellChanged(int32_t cellNumber, const TGridDrawState& state) {
-  thumbnails_.Invalidate(mosaic_, cellNumber);
   int32_t col, row;
   RowToCell(cellNumber, col, row);
   PaintCellNow(col, row, state);
@@ -270,14 +261,11 @@ void TMosaicView::View100() {
     width = library_->ThumbBitmap.Width();
   } else {
     // Without a library the tiles' own thumbnails in the mosaic give the size.
-    const bool shown = mosaic_->ShowThumbs;
-    mosaic_->ShowThumbs = true;
     try {
-      width = thumbnails_.RecordPicture(*mosaic_, CellToRow(DrawGrid1->Row(), DrawGrid1->Col())).width();
+      width = thumbnails_.RecordPicture(*mosaic_, CellToRow(DrawGrid1->Row(), DrawGrid1->Col()), true).width();
     } catch (const EQuivara&) {
       width = 0;  // an unreadable cell leaves the zoom as it is
     }
-    mosaic_->ShowThumbs = shown;
   }
   if (width > 0) SetZoomPosition(width);
   mosaic_->ShowThumbs = true;

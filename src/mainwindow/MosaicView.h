@@ -62,16 +62,16 @@ class TMosaicView : public QObject {
   void AutoShowDetailed(int kind);
 
   // ---- After changes ----
-  // After a placement or an erasure of mosaic record cellNumber: forget its decoded picture
-  // and paint the cell at once with the given state (a run paints with an empty state, the
-  // editing commands with Focused).
+  // After a placement or an erasure of mosaic record cellNumber: paints the cell at once with
+  // the given state (a run paints with an empty state, the editing commands with Focused).
+  // The decoded pictures need no telling: they are kept by their JPEG bytes.
   void CellChanged(int32_t cellNumber, const TGridDrawState& state);
   // Paints one cell at once, as the composition and editing commands do after a change.
   void PaintCellNow(int col, int row, const TGridDrawState& state);
-  // After a project was opened: grid counts from the plan, pictures forgotten, fitted to
-  // the window.
+  // After a project was opened: grid counts from the plan, decoded pictures given back,
+  // fitted to the window.
   void ProjectOpened();
-  // After the plan and the mosaic were closed: 1 x 1 grid, pictures forgotten.
+  // After the plan and the mosaic were closed: 1 x 1 grid, decoded pictures given back.
   void ProjectClosed();
   // Grid column and row counts from the plan (1 x 1 when it is not open).
   void SetGridSizeFromPlan();

@@ -1,13 +1,9 @@
 #include "mainwindow/ThumbnailCache.h"
 
-#include <functional>
-#include <string_view>
-
-#include "base/Errors.h"
-#include "codecs/JpegCodec.h"
 #include "controls/BitmapImage.h"
 #include "engine/QVData.h"
 #include "engine/Signature.h"
+#include "output/ThumbCache.h"
 
 namespace qv {
 
@@ -22,81 +18,37 @@ Bitmap24 RecordSignatureBitmap(const TQVData& table, int32_t n) {
   return bmp;
 }
 
-size_t TThumbnailCache::RecordKeyHash::operator()(const RecordKey& k) const noexcept {
-  return std::hash<const void*>()(k.Table) ^ (std::hash<int32_t>()(k.Record) * 0x9E3779B97F4A7C15ull);
-}
+TThumbnailCache::TThumbnailCache(size_t byteLimit)
+    : limit_(byteLimit), decoded_(std::make_unique<ThumbCache>(byteLimit)) {}
 
-TThumbnailCache::TThumbnailCache(size_t byteLimit) : limit_(byteLimit) {}
-
-void TThumbnailCache::SetByteLimit(size_t limit) {
-  limit_ = limit;
-  Trim();
-}
+TThumbnailCache::~TThumbnailCache() = default;
 
 QImage TThumbnailCache::RecordPicture(const TQVData& table, int32_t n) {
+  return RecordPicture(table, n, table.ShowThumbs);
+}
+
+QImage TThumbnailCache::RecordPicture(const TQVData& table, int32_t n, bool thumbs) {
   if (!RecordReadable(table, n)) return {};
-  if (table.ShowThumbs) {
+  if (thumbs) {
     const std::string jpeg = table.RecordThumbJpeg(n);
     if (!jpeg.empty()) {
-      const Entry& e = Lookup(jpeg);
-      lastShown_[{&table, n}] = e.Hash;
-      QImage image = e.Image;
-      Trim();
-      if (!image.isNull()) return image;
+      auto entry = decoded_->Get(jpeg);
+      if (const Bitmap32* pic = entry->Picture()) {
+        // The image reads the entry's pixels (0xFFRRGGBB words) and holds the entry.
+        auto* hold = new std::shared_ptr<ThumbCache::Entry>(std::move(entry));
+        return QImage(
+            reinterpret_cast<const uchar*>(pic->Data()), pic->Width(), pic->Height(), qsizetype(pic->Width()) * 4,
+            QImage::Format_RGB32, [](void* p) { delete static_cast<std::shared_ptr<ThumbCache::Entry>*>(p); }, hold);
+      }
     }
   }
   return ToQImage(RecordSignatureBitmap(table, n));
 }
 
-const TThumbnailCache::Entry& TThumbnailCache::Lookup(const std::string& jpeg) {
-  const uint64_t hash = std::hash<std::string_view>()(jpeg);
-  if (auto found = byHash_.find(hash); found != byHash_.end()) {
-    auto it = found->second;
-    if (it->Jpeg == jpeg) {
-      lru_.splice(lru_.begin(), lru_, it);
-      return *it;
-    }
-    Erase(it);  // other bytes with the same hash: the newer picture takes the place
-  }
-  Entry e;
-  e.Hash = hash;
-  e.Jpeg = jpeg;
-  ++decodes_;
-  try {
-    e.Image = ToQImage(DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size()));
-  } catch (const EQuivara&) {
-    // a thumbnail that does not decode stays null; the record's signature grid is shown
-  }
-  e.Cost = sizeof(Entry) + e.Jpeg.size() + size_t(e.Image.sizeInBytes());
-  bytes_ += e.Cost;
-  lru_.push_front(std::move(e));
-  byHash_[hash] = lru_.begin();
-  return lru_.front();
-}
+void TThumbnailCache::Clear() { decoded_ = std::make_unique<ThumbCache>(limit_); }
 
-void TThumbnailCache::Erase(std::list<Entry>::iterator it) {
-  bytes_ -= it->Cost;
-  byHash_.erase(it->Hash);
-  lru_.erase(it);
-}
+size_t TThumbnailCache::EntryCount() const { return decoded_->Entries(); }
 
-void TThumbnailCache::Trim() {
-  // The most recent entry stays even when it alone exceeds the limit.
-  while (bytes_ > limit_ && lru_.size() > 1) Erase(std::prev(lru_.end()));
-}
-
-void TThumbnailCache::Invalidate(const TQVData* table, int32_t n) {
-  auto shown = lastShown_.find({table, n});
-  if (shown == lastShown_.end()) return;
-  if (auto found = byHash_.find(shown->second); found != byHash_.end()) Erase(found->second);
-  lastShown_.erase(shown);
-}
-
-void TThumbnailCache::Clear() {
-  lru_.clear();
-  byHash_.clear();
-  lastShown_.clear();
-  bytes_ = 0;
-}
+size_t TThumbnailCache::ByteSize() const { return decoded_->DecodedBytes(); }
 
 }  // namespace qv

@@ -10,6 +10,7 @@
 
 #include "GridTestTables.h"
 #include "controls/BitmapImage.h"
+#include "imaging/TileOps.h"
 #include "mainwindow/MosaicView.h"
 
 using qv::TDrawGrid;
@@ -76,6 +77,7 @@ class MosaicViewTest : public QObject {
   void TheGridPaintsItsCellsThroughTheView();
   void EachThumbnailIsDecodedOnce();
   void PlacementsAndErasuresShowAtOnceInARealProject();
+  void EnhanceShiftsTheTileTowardTheSourceAndBlends();
   void ZoomStepsResizeCellsAndDecideDetailsFromTheOldWidth();
   void FitToWindowClampsToTheZoomRange();
   void FitToSelectionSizesAndScrollsToTheSelection();
@@ -227,27 +229,31 @@ void MosaicViewTest::EachThumbnailIsDecodedOnce() {
   qv::TThumbnailCache& cache = f.View.Thumbnails();
   for (int pass = 0; pass < 3; ++pass)
     for (int n = 0; n < 6; ++n) PaintCell(f.View, n % 3, n / 3, QSize(8, 8));
-  QCOMPARE(cache.DecodeCount(), uint64_t(6));
   QCOMPARE(cache.EntryCount(), size_t(6));
+  QCOMPARE(cache.ByteSize(), size_t(6 * 8 * 8 * 4));
+  // Asking again gives the pixels already decoded.
+  QCOMPARE(cache.RecordPicture(f.T.Mosaic, 3).constBits(), cache.RecordPicture(f.T.Mosaic, 3).constBits());
   // The same thumbnail in another cell is the same entry.
   const std::vector<uint8_t> sig1(f.T.Mosaic.RecordSignature(1), f.T.Mosaic.RecordSignature(1) + f.T.Mosaic.SigSize);
   f.T.Mosaic.WriteSlot(2, 0, f.T.Mosaic.RecordTextOffset(1), sig1.data());
-  QCOMPARE(PaintCell(f.View, 1, 0, QSize(8, 8)), PaintCell(f.View, 0, 0, QSize(8, 8)));
-  QCOMPARE(cache.DecodeCount(), uint64_t(6));
-
-  cache.Invalidate(&f.T.Mosaic, 3);
-  QCOMPARE(cache.EntryCount(), size_t(5));
-  PaintCell(f.View, 2, 0, QSize(8, 8));
-  QCOMPARE(cache.DecodeCount(), uint64_t(7));
-  cache.SetByteLimit(1);  // keeps only the most recent entry
-  QCOMPARE(cache.EntryCount(), size_t(1));
-  cache.Clear();
-  QCOMPARE(cache.EntryCount(), size_t(0));
-  QCOMPARE(cache.ByteSize(), size_t(0));
+  QCOMPARE(cache.RecordPicture(f.T.Mosaic, 2).constBits(), cache.RecordPicture(f.T.Mosaic, 1).constBits());
+  QCOMPARE(cache.EntryCount(), size_t(6));
   // The source view draws colour grids and decodes nothing.
   f.View.SetView(TGridView::Source);
   PaintCell(f.View, 0, 0, QSize(8, 8));
-  QCOMPARE(cache.DecodeCount(), uint64_t(7));
+  QCOMPARE(cache.EntryCount(), size_t(6));
+  cache.Clear();
+  QCOMPARE(cache.EntryCount(), size_t(0));
+  QCOMPARE(cache.ByteSize(), size_t(0));
+
+  // Over its limit the cache keeps the newest picture; pictures handed out stay whole.
+  qv::TThumbnailCache small(1);
+  const QImage first = small.RecordPicture(f.T.Mosaic, 4);
+  const QImage firstCopy = first.copy();
+  small.RecordPicture(f.T.Mosaic, 5);
+  QCOMPARE(small.EntryCount(), size_t(1));
+  QCOMPARE(first, firstCopy);
+  QCOMPARE(small.RecordPicture(f.T.Mosaic, 4), firstCopy);
 }
 
 void MosaicViewTest::PlacementsAndErasuresShowAtOnceInARealProject() {
@@ -280,7 +286,7 @@ void MosaicViewTest::PlacementsAndErasuresShowAtOnceInARealProject() {
 
   lib.GoRecord(4);
   QVERIFY(mosaic.PlaceTile(2, lib, true));
-  view.CellChanged(2, TGridDrawState{});
+  view.CellChanged(2, TGridDrawState{});  // not shown: paints nothing
   QCOMPARE(PaintCell(view, 1, 0, cell), Stretched(lib.ThumbBitmap, cell));
   lib.GoRecord(1);
   QVERIFY(mosaic.PlaceTile(2, lib, true));  // the cache needs no telling
@@ -299,6 +305,52 @@ void MosaicViewTest::PlacementsAndErasuresShowAtOnceInARealProject() {
   view.ProjectClosed();
   QCOMPARE(std::make_pair(grid.ColCount(), grid.RowCount()), std::make_pair(1, 1));
   QCOMPARE(view.Thumbnails().EntryCount(), size_t(0));
+}
+
+void MosaicViewTest::EnhanceShiftsTheTileTowardTheSourceAndBlends() {
+  ViewFixture f(3, 2);
+  f.T.Mosaic.ShowThumbs = false;  // tile and source are colour grids: plain numbers
+  f.T.SetMosaicSignature(5, 0);   // a black tile in cell (1, 1)
+  f.View.SetView(TGridView::Enhance);
+  const QSize size(12, 12);
+  // Full blend: the source's colours over the black tile.
+  f.View.SetColor(0);
+  f.View.SetBlend(100);
+  const QImage blended = PaintCell(f.View, 1, 1, size);
+  f.View.SetView(TGridView::Target);
+  const QImage black = PaintCell(f.View, 1, 1, size);
+  QCOMPARE(black.pixel(5, 5), qRgb(0, 0, 0));
+  f.View.SetView(TGridView::Source);
+  const QImage source = PaintCell(f.View, 1, 1, size);
+  f.View.SetView(TGridView::Enhance);
+  int close = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) {
+      const QRgb a = blended.pixel(x, y), b = source.pixel(x, y);
+      close += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) < 60;
+    }
+  QVERIFY(close > 100);  // the Mitchell filter softens edges between the colour cells only
+  // Full colour shift without blending: a uniform tile takes the source's RMS colour.
+  f.T.SetMosaicSignature(5, 0);
+  f.View.SetColor(100);
+  f.View.SetBlend(0);
+  const QImage shifted = PaintCell(f.View, 1, 1, size);
+  QCOMPARE(shifted.pixel(0, 0), shifted.pixel(11, 11));  // still uniform
+  QVERIFY(shifted.pixel(0, 0) != qRgb(0, 0, 0));
+  // The selection marker is drawn over the enhanced picture.
+  const QImage marked = PaintCell(f.View, 1, 1, size, {true, false, false});
+  QCOMPARE(marked.pixel(0, 0), ~shifted.pixel(0, 0) | 0xff000000u);
+  QCOMPARE(marked.pixel(5, 5), shifted.pixel(5, 5));
+
+  // With the start values (Color 40, Blend 10: alpha Round(25.5) = 26) and thumbnails, the
+  // cell is the enhanced-cell picture of the pictures the cursors load.
+  f.T.Mosaic.ShowThumbs = true;
+  f.View.SetColor(40);
+  f.View.SetBlend(10);
+  f.T.Mosaic.GoRecord(2);
+  f.T.Plan.GoRecord(2);
+  const qv::Bitmap24 expected = qv::DrawEnhancedCell(f.T.Mosaic.ThumbBitmap, f.T.Plan.ThumbBitmap, 26, 40, 20, 15);
+  QCOMPARE(PaintCell(f.View, 1, 0, QSize(20, 15)), qv::ToQImage(expected));
 }
 
 void MosaicViewTest::ZoomStepsResizeCellsAndDecideDetailsFromTheOldWidth() {
