@@ -35,7 +35,7 @@ qv::Bitmap24 Thumbnail(uint32_t seed) {
 }
 
 // A library of kSide x kSide records with their own thumbnails and signatures, opened as the
-// plan and as the mosaic.
+// plan and as the mosaic (whose ShowThumbs each benchmark sets).
 struct Mosaic {
   qvtest::TempDir Dir;
   qv::TQVData Library, Plan, Table;
@@ -44,7 +44,7 @@ struct Mosaic {
     qv::TQVData w;
     w.BuildGridW = w.BuildGridH = 6;
     w.BuildPropX = w.BuildPropY = 4;
-    w.BuildColorSystem = qv::kColorYCC;
+    w.BuildColorSystem = qv::kColorRGB;  // plans and mosaics keep RGB signatures
     w.BuildFilterCode = 6;
     w.BuildFormatByte = 3;
     w.OpenWorkFiles();
