@@ -380,14 +380,9 @@ void TDrawGrid::keyPressEvent(QKeyEvent* e) {
   MoveCurrent(c, r, shift);
 }
 
-void TDrawGrid::focusInEvent(QFocusEvent* e) {
-  QAbstractScrollArea::focusInEvent(e);
-  InvalidateCell(col_, row_);
-}
+// Only the current cell's focused state changes; the base class would repaint everything.
+void TDrawGrid::focusInEvent(QFocusEvent*) { InvalidateCell(col_, row_); }
 
-void TDrawGrid::focusOutEvent(QFocusEvent* e) {
-  QAbstractScrollArea::focusOutEvent(e);
-  InvalidateCell(col_, row_);
-}
+void TDrawGrid::focusOutEvent(QFocusEvent*) { InvalidateCell(col_, row_); }
 
 }  // namespace qv

@@ -60,6 +60,7 @@ class DrawGridTest : public QObject {
   void DrawCellNowPaintsOneCellWithTheGivenState();
   void MouseDragSelectsARange();
   void ShiftClickExtendsFromTheAnchor();
+  void DraggingPastTheEdgeScrollsAndExtends();
   void ShiftArrowsExtendTheRangeAndArrowsCollapseIt();
   void HomeEndPagesAndControlCorners();
   void SetSelectionAndCountsKeepTheStateInsideTheGrid();
@@ -228,6 +229,22 @@ void DrawGridTest::ShiftClickExtendsFromTheAnchor() {
   QCOMPARE(g.Grid.Selection(), (TGridRect{0, 0, 1, 1}));
   QTest::mouseClick(vp, Qt::LeftButton, {}, g.CellCentre(5, 5));
   QVERIFY(g.Grid.Selection().IsOneCell());
+}
+
+void DrawGridTest::DraggingPastTheEdgeScrollsAndExtends() {
+  CountingGrid g(50, 50, 20, 20, 200, 200);
+  QWidget* vp = g.Grid.viewport();
+  QTest::mousePress(vp, Qt::LeftButton, {}, g.CellCentre(1, 1));
+  QTest::mouseMove(vp, QPoint(230, 50));  // right of the viewport
+  QCOMPARE(g.Grid.Selection(), (TGridRect{1, 1, 9, 2}));
+  QTRY_VERIFY(g.Grid.LeftCol() >= 3);  // the drag scrolls on while the mouse stays outside
+  const TGridRect sel = g.Grid.Selection();
+  QCOMPARE(sel.Right, g.Grid.LeftCol() + 9);
+  QCOMPARE(sel.Left, 1);
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(230, 50));
+  const int left = g.Grid.LeftCol();
+  QTest::qWait(150);
+  QCOMPARE(g.Grid.LeftCol(), left);  // released: the scrolling stops
 }
 
 void DrawGridTest::ShiftArrowsExtendTheRangeAndArrowsCollapseIt() {
