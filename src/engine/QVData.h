@@ -70,11 +70,16 @@ struct TTileSearchOptions {
   bool Packed = true;  // scan a packed, aligned copy of the signatures
   bool CutOff = true;  // leave a record once its partial distance reaches the best so far
   bool Vector = true;  // the AVX2 kernel when the processor has it
+  // Pass over a record without reading its signature when the colour sums of its four
+  // quadrants alone put it at or beyond the best so far (the sum of squares over n cells is
+  // at least the square of the sums' difference divided by n).
+  bool Bound = true;
 };
 
 // Counters of the searches run on a library (for benchmarks and reports).
 struct TTileSearchStats {
   uint64_t Searches = 0;
+  uint64_t Candidates = 0;   // records the Repeat limit let through to the comparison
   uint64_t Evaluations = 0;  // records whose distance was computed, in full or cut short
   uint64_t Completed = 0;    // of those, computed in full
 };

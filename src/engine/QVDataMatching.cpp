@@ -4,8 +4,9 @@
 // copy blocks); a record is taken only when its distance is strictly below the best so far
 // and its tile stands nowhere in the cell's Distance square, so among equal distances the
 // lowest record wins. The plain scan reads the data section record by record; the packed
-// scan (the default) gives the same choice from an aligned copy of the signatures, leaving a
-// record as soon as its partial distance reaches the best so far.
+// scan (the default) gives the same choice from an aligned copy of the signatures, passing
+// over records whose quadrant colour sums alone put them at or beyond the best so far and
+// leaving a record as soon as its partial distance reaches the best so far (TileSearch.h).
 #include <algorithm>
 
 #include "base/Errors.h"
@@ -100,6 +101,11 @@ int32_t TQVData::FindTileForCell(const TQVData& plan, std::vector<int32_t>& used
     req.Stride = pack.Stride();
     req.MaxStatus = maxStatus;
     req.CutOff = SearchOptions.CutOff;
+    if (SearchOptions.Bound && pack.QuadPairs(0)) {
+      for (int j = 0; j < kQuadPairs; ++j) req.QuadPairs[j] = pack.QuadPairs(j);
+      pack.TargetQuadPairs(target.data(), req.TargetPairs);
+      req.QuadCells = pack.QuadCells();
+    }
     TScanCounters counters;
     uint64_t best = kNoDistance;
     for (int b = 0; b < 4; ++b) {
@@ -115,6 +121,7 @@ int32_t TQVData::FindTileForCell(const TQVData& plan, std::vector<int32_t>& used
         chosen = i + 1;
       }
     }
+    SearchStats.Candidates += counters.Candidates;
     SearchStats.Evaluations += counters.Evaluations;
     SearchStats.Completed += counters.Completed;
   } else {
@@ -124,6 +131,7 @@ int32_t TQVData::FindTileForCell(const TQVData& plan, std::vector<int32_t>& used
       for (int32_t n = b * n0 + 1; n <= (b + 1) * n0; ++n) {
         const uint8_t s = RecordStatus(n);
         if (s > maxStatus) continue;
+        ++SearchStats.Candidates;
         const double d = SignatureDistance(target.data(), RecordSignature(n), SigSize);
         ++SearchStats.Evaluations;
         ++SearchStats.Completed;

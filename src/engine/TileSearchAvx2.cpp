@@ -1,5 +1,8 @@
 // The AVX2 scan of a signature pack, compiled for AVX2 and used only when the processor has
 // it. It gives what ScanPackPortable gives.
+//
+// Records go in groups of eight: their status bytes and their bounds are tested together,
+// and only the records that pass both have their signatures read.
 #include "engine/TileSearch.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -28,44 +31,122 @@ __attribute__((target("avx2"))) inline uint64_t LaneSum(__m256i v) {
   return uint32_t(_mm_cvtsi128_si32(s));
 }
 
-// Steps are summed in runs of at most 2048 (65536 bytes), whose total (at most
-// 65536 x 255²) still fits 32 bits, then added up in 64 bits. kSteps = 0 reads the number of
-// steps from the request; the common strides get their own unrolled copies.
+// The distance of one record, or a value at or above best when the cut-off leaves it early
+// (cut is then set). Steps are summed in runs of at most 2048 (65536 bytes), whose total (at
+// most 65536 x 255²) still fits 32 bits, then added up in 64 bits. With the cut-off the
+// partial sum is compared with best once, halfway: a horizontal sum costs about as much as
+// a step, so more checks would not pay.
+template <int kSteps>
+__attribute__((target("avx2"))) inline uint64_t RecordDistance(const uint8_t* s, const uint8_t* t, int32_t steps,
+                                                               bool cutOff, uint64_t best, bool& cut) {
+  if constexpr (kSteps == 4) {
+    __m256i acc = _mm256_add_epi32(SquaredStep(s, t), SquaredStep(s + 32, t + 32));
+    if (cutOff) {
+      const uint64_t half = LaneSum(acc);
+      if (half >= best) {
+        cut = true;
+        return half;
+      }
+    }
+    acc = _mm256_add_epi32(acc, _mm256_add_epi32(SquaredStep(s + 64, t + 64), SquaredStep(s + 96, t + 96)));
+    return LaneSum(acc);
+  } else {
+    const int32_t n = kSteps ? kSteps : steps;
+    const int32_t checkAt = n / 2;
+    uint64_t sum = 0;
+    int32_t k = 0;
+    while (k < n) {
+      const int32_t runEnd = n - k > 2048 ? k + 2048 : n;
+      __m256i acc = _mm256_setzero_si256();
+      for (; k < runEnd; ++k) {
+        acc = _mm256_add_epi32(acc, SquaredStep(s + size_t(k) * 32, t + size_t(k) * 32));
+        if (cutOff && k + 1 == checkAt && k + 1 < n && sum + LaneSum(acc) >= best) {
+          cut = true;
+          return sum + LaneSum(acc);
+        }
+      }
+      sum += LaneSum(acc);
+    }
+    return sum;
+  }
+}
+
+// Bits (0..7) of the eight records from st whose status is at most max.
+__attribute__((target("avx2"))) inline uint32_t StatusMask8(const uint8_t* st, __m128i max) {
+  const __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(st));
+  return uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(s, max), max))) & 0xFFu;
+}
+
+// Bits of the eight records from i whose bound, the sum of squared quadrant-sum
+// differences, does not exceed limit: per pair one load, a 16-bit subtraction and a
+// multiply-add. Exact in 16 and 32 bits for grids of up to kMaxBoundCells cells.
+__attribute__((target("avx2"))) inline uint32_t BoundMask8(const TScanRequest& r, int32_t i,
+                                                           const __m256i (&target)[kQuadPairs], __m256i limit) {
+  __m256i x = _mm256_setzero_si256();
+  for (int j = 0; j < kQuadPairs; ++j) {
+    const __m256i d =
+        _mm256_sub_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.QuadPairs[j] + i)), target[j]);
+    x = _mm256_add_epi32(x, _mm256_madd_epi16(d, d));
+  }
+  return ~uint32_t(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(x, limit)))) & 0xFFu;
+}
+
 template <int kSteps>
 __attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t from, uint64_t best,
                                                  uint64_t* distance, TScanCounters& counters) {
   const int32_t steps = kSteps ? kSteps : r.Stride / 32;
   const size_t stride = size_t(r.Stride);
-  uint64_t evaluations = 0, completed = 0;
-  int32_t found = r.Last;
-  for (int32_t i = from; i < r.Last; ++i) {
-    if (r.Statuses[i] > r.MaxStatus) continue;
-    ++evaluations;
-    const uint8_t* s = r.Signatures + size_t(i) * stride;
-    uint64_t sum = 0;
-    bool cut = false;
-    int32_t k = 0;
-    while (k < steps) {
-      const int32_t runEnd = steps - k > 2048 ? k + 2048 : steps;
-      __m256i acc = SquaredStep(s + size_t(k) * 32, r.Target + size_t(k) * 32);
-      for (++k; k < runEnd; ++k) {
-        if (r.CutOff && sum + LaneSum(acc) >= best) {
-          cut = true;
-          break;
-        }
-        acc = _mm256_add_epi32(acc, SquaredStep(s + size_t(k) * 32, r.Target + size_t(k) * 32));
+  const uint8_t* const signatures = r.Signatures;
+  const uint8_t* const statuses = r.Statuses;
+  const uint8_t* const targetSig = r.Target;
+  const bool cutOff = r.CutOff, bound = r.QuadPairs[0] != nullptr;
+  const int32_t last = r.Last;
+  const int32_t limit = BoundLimit(best, r.QuadCells);
+  const __m128i maxStatus = _mm_set1_epi8(char(r.MaxStatus));
+  const __m256i limitV = _mm256_set1_epi32(limit);
+  __m256i target[kQuadPairs];
+  for (int j = 0; j < kQuadPairs; ++j) target[j] = _mm256_set1_epi32(int32_t(r.TargetPairs[j]));
+  uint64_t candidates = 0, evaluations = 0, completed = 0;
+  int32_t found = last;
+  int32_t i = from;
+  // Groups of eight, then the rest one by one; records are evaluated in storage order and
+  // the first one below best ends the scan.
+  for (; i + 8 <= last && found == last; i += 8) {
+    const uint32_t allowed = StatusMask8(statuses + i, maxStatus);
+    candidates += uint32_t(__builtin_popcount(allowed));
+    uint32_t mask = bound && allowed ? allowed & BoundMask8(r, i, target, limitV) : allowed;
+    while (mask) {
+      const int32_t rec = i + __builtin_ctz(mask);
+      mask &= mask - 1;
+      ++evaluations;
+      bool cut = false;
+      const uint64_t d = RecordDistance<kSteps>(signatures + size_t(rec) * stride, targetSig, steps, cutOff, best, cut);
+      if (cut) continue;
+      ++completed;
+      if (d < best) {
+        *distance = d;
+        found = rec;
+        // The records after it are left for the next call.
+        candidates -= uint32_t(__builtin_popcount(allowed >> (rec - i + 1)));
+        break;
       }
-      if (cut) break;
-      sum += LaneSum(acc);
-    }
-    if (cut) continue;
-    ++completed;
-    if (sum < best) {
-      *distance = sum;
-      found = i;
-      break;
     }
   }
+  for (; i < last && found == last; ++i) {
+    if (statuses[i] > r.MaxStatus) continue;
+    ++candidates;
+    if (bound && QuadBound(r, i) > limit) continue;
+    ++evaluations;
+    bool cut = false;
+    const uint64_t d = RecordDistance<kSteps>(signatures + size_t(i) * stride, targetSig, steps, cutOff, best, cut);
+    if (cut) continue;
+    ++completed;
+    if (d < best) {
+      *distance = d;
+      found = i;
+    }
+  }
+  counters.Candidates += candidates;
   counters.Evaluations += evaluations;
   counters.Completed += completed;
   return found;
@@ -73,8 +154,6 @@ __attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t 
 
 int32_t ScanAvx2Any(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance, TScanCounters& c) {
   switch (r.Stride) {
-    case 32: return ScanAvx2<1>(r, from, best, distance, c);
-    case 64: return ScanAvx2<2>(r, from, best, distance, c);
     case 128: return ScanAvx2<4>(r, from, best, distance, c);
     default: return ScanAvx2<0>(r, from, best, distance, c);
   }

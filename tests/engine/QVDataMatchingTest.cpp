@@ -11,6 +11,7 @@
 #include "base/Errors.h"
 #include "engine/MatchingTestSupport.h"
 #include "engine/QVData.h"
+#include "engine/TileSearch.h"
 #include "support/TestFiles.h"
 #include "support/TestPictures.h"
 
@@ -340,11 +341,13 @@ SearchTrace RunSearches(const std::string& libFile, TQVData& plan, const qv::TTi
 TEST(TileSearchTest, PackedScansChooseWhatThePlainScanChooses) {
   qvtest::TempDir dir;
   std::mt19937 rng(7);
-  for (int lib = 0; lib < 3; ++lib) {
-    // 6 x 6 libraries of random and of near-duplicate signatures (many ties and close calls).
-    // The third has a grid of 12 x 11 cells (396 bytes, 13 vector steps).
-    const int gridW = lib == 2 ? 12 : 6, gridH = lib == 2 ? 11 : 6, tiles = 40 + 30 * lib;
-    const size_t sigSize = size_t(gridW) * gridH * 3;
+  for (int lib = 0; lib < 4; ++lib) {
+    // 6 x 6 libraries of random and of near-duplicate signatures (many ties and close calls);
+    // a 5 x 7 grid (quadrants of unequal size); a 12 x 11 grid (396 bytes, 13 vector steps,
+    // too many cells for the bound).
+    const int gridW[] = {6, 6, 5, 12}, gridH[] = {6, 6, 7, 11};
+    const int tiles = 40 + 30 * lib;
+    const size_t sigSize = size_t(gridW[lib]) * gridH[lib] * 3;
     std::vector<qv::SignatureBytes> sigs;
     for (int k = 0; k < tiles; ++k) {
       qv::SignatureBytes s(sigSize);
@@ -354,7 +357,7 @@ TEST(TileSearchTest, PackedScansChooseWhatThePlainScanChooses) {
     std::vector<uint8_t> statuses(size_t(tiles), 0);
     for (auto& s : statuses) s = rng() % 10 == 0 ? 255 : uint8_t(rng() % 3);
     const std::string file = dir.File("lib" + std::to_string(lib) + ".qv2");
-    qvtest::WriteLibraryOfSignatures(file, sigs, gridW, gridH, statuses);
+    qvtest::WriteLibraryOfSignatures(file, sigs, gridW[lib], gridH[lib], statuses);
     {
       TQVData t;
       ASSERT_TRUE(t.Open(file));
@@ -369,7 +372,7 @@ TEST(TileSearchTest, PackedScansChooseWhatThePlainScanChooses) {
       cells.push_back(s);
     }
     const std::string planFile = dir.File("plan" + std::to_string(lib) + ".qv2");
-    qvtest::WriteLibraryOfSignatures(planFile, cells, gridW, gridH);
+    qvtest::WriteLibraryOfSignatures(planFile, cells, gridW[lib], gridH[lib]);
     TQVData plan;
     ASSERT_TRUE(plan.Open(planFile));
 
@@ -378,22 +381,47 @@ TEST(TileSearchTest, PackedScansChooseWhatThePlainScanChooses) {
         for (const TOrientationSet& o : {TOrientationSet{true, false, false, false}, TOrientationSet{true, false, false, true},
                                          TOrientationSet{false, false, false, true}}) {
           const uint32_t seed = rng();
-          const SearchTrace plain = RunSearches(file, plan, {false, false, false}, cols, rows, repeat, distance, o, seed);
-          for (bool cutOff : {false, true})
-            for (bool vector : {false, true}) {
-              SCOPED_TRACE("library " + std::to_string(lib) + " repeat " + std::to_string(repeat) + " distance " +
-                           std::to_string(distance) + " cut-off " + std::to_string(cutOff) + " vector " +
-                           std::to_string(vector));
-              EXPECT_TRUE(RunSearches(file, plan, {true, cutOff, vector}, cols, rows, repeat, distance, o, seed) ==
-                          plain);
-            }
+          const SearchTrace plain = RunSearches(file, plan, {false, false, false, false}, cols, rows, repeat, distance, o, seed);
+          for (int variant = 0; variant < 8; ++variant) {
+            const qv::TTileSearchOptions options{true, (variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
+            SCOPED_TRACE("library " + std::to_string(lib) + " repeat " + std::to_string(repeat) + " distance " +
+                         std::to_string(distance) + " variant " + std::to_string(variant));
+            EXPECT_TRUE(RunSearches(file, plan, options, cols, rows, repeat, distance, o, seed) == plain);
+          }
         }
       }
     }
   }
 }
 
-TEST(TileSearchTest, TheCutOffSavesWorkWithoutChangingTheChoice) {
+// The bound may pass over a record only when its distance cannot be below best: the sum of
+// squared quadrant-sum differences divided by the largest quadrant's cells never exceeds the
+// distance, on any grid, also at the extremes.
+TEST(TileSearchTest, TheQuadrantBoundNeverExceedsTheDistance) {
+  std::mt19937 rng(11);
+  const int grids[][2] = {{1, 1}, {2, 3}, {5, 7}, {6, 6}, {8, 13}};
+  for (const auto& g : grids) {
+    const size_t n = size_t(g[0]) * g[1] * 3;
+    for (int round = 0; round < 300; ++round) {
+      qv::SignatureBytes a(n), b(n);
+      for (size_t k = 0; k < n; ++k) {
+        a[k] = round == 0 ? 255 : uint8_t(rng());
+        b[k] = round == 0 ? 0 : uint8_t(round % 2 ? a[k] + rng() % 7 : rng());
+      }
+      int32_t sa[12], sb[12];
+      const int32_t cells = qv::QuadrantSums(a.data(), g[0], g[1], sa);
+      qv::QuadrantSums(b.data(), g[0], g[1], sb);
+      int64_t x = 0;
+      for (int k = 0; k < 12; ++k) x += int64_t(sa[k] - sb[k]) * (sa[k] - sb[k]);
+      const uint64_t d = qv::SignatureDistanceInt(a.data(), b.data(), int(n));
+      EXPECT_LE(uint64_t(x), d * uint64_t(cells)) << g[0] << " x " << g[1];
+      // A record is passed over exactly when x exceeds the limit for best = d + 1 or less.
+      EXPECT_LE(x, int64_t(qv::BoundLimit(d + 1, cells)));
+    }
+  }
+}
+
+TEST(TileSearchTest, TheBoundAndTheCutOffSaveWorkWithoutChangingTheChoice) {
   qvtest::TempDir dir;
   std::mt19937 rng(3);
   std::vector<qv::SignatureBytes> sigs;
@@ -410,9 +438,13 @@ TEST(TileSearchTest, TheCutOffSavesWorkWithoutChangingTheChoice) {
   std::vector<int32_t> used{0};
   bool newTile;
   EXPECT_EQ(lib.FindTileForCell(plan, used, kUnflipped, -1, 0, 1, 1, 0, 0, newTile), 322);
-  EXPECT_EQ(lib.SearchStats.Evaluations, 500u);
-  EXPECT_LT(lib.SearchStats.Completed, 250u);
+  EXPECT_EQ(lib.SearchStats.Candidates, 500u);
+  // Once the exact match (record 322) is found nothing can come below it: the bound passes
+  // over every record after it.
+  EXPECT_LE(lib.SearchStats.Evaluations, 322u);
+  EXPECT_LT(lib.SearchStats.Completed, lib.SearchStats.Evaluations);
   lib.SearchOptions.CutOff = false;
+  lib.SearchOptions.Bound = false;
   lib.SearchStats = {};
   used[0] = 0;
   EXPECT_EQ(lib.FindTileForCell(plan, used, kUnflipped, -1, 0, 1, 1, 0, 0, newTile), 322);
