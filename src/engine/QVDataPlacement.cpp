@@ -13,16 +13,21 @@
 namespace qv {
 namespace {
 
-TTileInfo InfoOf(const TQVData& t) {
+TTileInfo InfoOf(const TPictureValues& v, const std::string& name) {
   TTileInfo info;
-  info.PicWidth = static_cast<uint16_t>(t.PicWidth);
-  info.PicHeight = static_cast<uint16_t>(t.PicHeight);
-  info.CropLeft = static_cast<uint16_t>(t.CropLeft);
-  info.CropTop = static_cast<uint16_t>(t.CropTop);
-  info.CropRight = static_cast<uint16_t>(t.CropRight);
-  info.CropBottom = static_cast<uint16_t>(t.CropBottom);
-  info.Name = t.Name;
+  info.PicWidth = static_cast<uint16_t>(v.PicWidth);
+  info.PicHeight = static_cast<uint16_t>(v.PicHeight);
+  info.CropLeft = static_cast<uint16_t>(v.CropLeft);
+  info.CropTop = static_cast<uint16_t>(v.CropTop);
+  info.CropRight = static_cast<uint16_t>(v.CropRight);
+  info.CropBottom = static_cast<uint16_t>(v.CropBottom);
+  info.Name = name;
   return info;
+}
+
+// The current record's six picture values and name.
+TTileInfo InfoOf(const TQVData& t) {
+  return InfoOf({t.PicWidth, t.PicHeight, t.CropLeft, t.CropTop, t.CropRight, t.CropBottom}, t.Name);
 }
 
 // The thumbnail a placement copies: the record's JPEG as read, else its picture encoded.
@@ -69,15 +74,8 @@ bool TQVData::PlaceCustomPicture(int32_t cell, const Bitmap24& bitmap, int32_t t
   if (cell < 1 || cell > Count || !SectionsHoldTable() || bitmap.Empty()) return false;
   const SignatureBytes sig = SignatureOf(Resample(bitmap, GridW, GridH, kFilterMitchell), ColorSystem);
   if (sig.size() != size_t(SigSize)) return false;  // a colour system without signatures
-  TTileInfo info;
+  TTileInfo info = InfoOf(values, name);
   info.TileNo = tileNo;
-  info.PicWidth = static_cast<uint16_t>(values.PicWidth);
-  info.PicHeight = static_cast<uint16_t>(values.PicHeight);
-  info.CropLeft = static_cast<uint16_t>(values.CropLeft);
-  info.CropTop = static_cast<uint16_t>(values.CropTop);
-  info.CropRight = static_cast<uint16_t>(values.CropRight);
-  info.CropBottom = static_cast<uint16_t>(values.CropBottom);
-  info.Name = name;
   const std::string jpeg = EncodeJpeg(bitmap, JpegQuality);
   return WriteCell(cell, 0, sig.data(), std::move(info), jpeg);
 }

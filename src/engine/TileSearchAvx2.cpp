@@ -91,15 +91,28 @@ __attribute__((target("avx2"))) inline uint32_t BoundMask8(const TScanRequest& r
   return ~uint32_t(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(x, limit)))) & 0xFFu;
 }
 
+// Evaluates record rec; true (with its distance) when it comes below best.
+template <int kSteps>
+__attribute__((target("avx2"))) inline bool Evaluate(const TScanRequest& r, int32_t rec, int32_t steps,
+                                                     uint64_t best, uint64_t* distance, uint64_t& evaluations,
+                                                     uint64_t& completed) {
+  ++evaluations;
+  bool cut = false;
+  const uint64_t d =
+      RecordDistance<kSteps>(r.Signatures + size_t(rec) * size_t(r.Stride), r.Target, steps, r.CutOff, best, cut);
+  if (cut) return false;
+  ++completed;
+  if (d >= best) return false;
+  *distance = d;
+  return true;
+}
+
 template <int kSteps>
 __attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t from, uint64_t best,
                                                  uint64_t* distance, TScanCounters& counters) {
   const int32_t steps = kSteps ? kSteps : r.Stride / 32;
-  const size_t stride = size_t(r.Stride);
-  const uint8_t* const signatures = r.Signatures;
   const uint8_t* const statuses = r.Statuses;
-  const uint8_t* const targetSig = r.Target;
-  const bool cutOff = r.CutOff, bound = r.QuadPairs[0] != nullptr;
+  const bool bound = r.QuadPairs[0] != nullptr;
   const int32_t last = r.Last;
   const int32_t limit = BoundLimit(best, r.QuadCells);
   const __m128i maxStatus = _mm_set1_epi8(char(r.MaxStatus));
@@ -118,13 +131,7 @@ __attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t 
     while (mask) {
       const int32_t rec = i + __builtin_ctz(mask);
       mask &= mask - 1;
-      ++evaluations;
-      bool cut = false;
-      const uint64_t d = RecordDistance<kSteps>(signatures + size_t(rec) * stride, targetSig, steps, cutOff, best, cut);
-      if (cut) continue;
-      ++completed;
-      if (d < best) {
-        *distance = d;
+      if (Evaluate<kSteps>(r, rec, steps, best, distance, evaluations, completed)) {
         found = rec;
         // The records after it are left for the next call.
         candidates -= uint32_t(__builtin_popcount(allowed >> (rec - i + 1)));
@@ -136,15 +143,7 @@ __attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t 
     if (statuses[i] > r.MaxStatus) continue;
     ++candidates;
     if (bound && QuadBound(r, i) > limit) continue;
-    ++evaluations;
-    bool cut = false;
-    const uint64_t d = RecordDistance<kSteps>(signatures + size_t(i) * stride, targetSig, steps, cutOff, best, cut);
-    if (cut) continue;
-    ++completed;
-    if (d < best) {
-      *distance = d;
-      found = i;
-    }
+    if (Evaluate<kSteps>(r, i, steps, best, distance, evaluations, completed)) found = i;
   }
   counters.Candidates += candidates;
   counters.Evaluations += evaluations;
