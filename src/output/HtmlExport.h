@@ -4,13 +4,11 @@
 // big/).
 #include <string>
 
+#include "base/Product.h"
 #include "output/Renderer.h"
 #include "output/WriterCommon.h"
 
 namespace qv {
-
-// The web address in the page's creator line.
-inline const char* const kProductUrl = "https://quivara.example.org";
 
 // Writes ChangeFileExt(fileName, ".html") and the pictures. Cells are composed from the
 // stored pictures (UseOriginals, borders, grid, resolution and JPEG quality are not used)
