@@ -1,0 +1,128 @@
+// quivara: the desktop program.
+//
+//   quivara [FILE.qvp | FILE.qv2 ...]
+//   quivara --screenshot OUT.png [--view source|target|difference|enhance] [--zoom N | --fit]
+//           [--size WxH] [FILES...]
+//
+// File names on the command line are opened as the recent-file menus open them. With
+// --screenshot the program grabs its main window once it has come up (in the given view and
+// zoom), writes it as a PNG picture and quits.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRadioButton>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+#include "mainwindow/AppSettings.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/MosaicView.h"
+#include "mainwindow/Prompts.h"
+#include "mainwindow/SplashForm.h"
+
+namespace {
+
+// Errors that reach the event loop are shown in a message box; the program goes on.
+class TQuivaraApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* e) override {
+    try {
+      return QApplication::notify(receiver, e);
+    } catch (const std::exception& ex) {
+      qv::ShowException(ex);
+    }
+    return false;
+  }
+};
+
+struct TOptions {
+  QStringList Files;
+  QString Screenshot;
+  QString View;
+  int Zoom = 0;  // 0: as opened
+  bool Fit = false;
+  QSize Size;
+  bool Ok = true;
+};
+
+TOptions ParseOptions(const QStringList& args) {
+  TOptions o;
+  for (int i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    auto value = [&]() -> QString {
+      if (i + 1 >= args.size()) {
+        o.Ok = false;
+        return QString();
+      }
+      return args[++i];
+    };
+    if (a == "--screenshot") {
+      o.Screenshot = QFileInfo(value()).absoluteFilePath();
+    } else if (a == "--view") {
+      o.View = value();
+    } else if (a == "--zoom") {
+      o.Zoom = value().toInt();
+    } else if (a == "--fit") {
+      o.Fit = true;
+    } else if (a == "--size") {
+      QStringList wh = value().split('x');
+      if (wh.size() == 2) o.Size = QSize(wh[0].toInt(), wh[1].toInt());
+    } else if (a.startsWith("--")) {
+      o.Ok = false;
+    } else {
+      // Made absolute now: the splash window makes the program's folder the current one.
+      o.Files << QFileInfo(a).absoluteFilePath();
+    }
+  }
+  return o;
+}
+
+void TakeScreenshot(qv::TForm1& form, const TOptions& o) {
+  if (o.View == "source") form.RBSource1->setChecked(true);
+  if (o.View == "target") form.RBTarget1->setChecked(true);
+  if (o.View == "difference") form.RBDelta1->setChecked(true);
+  if (o.View == "enhance") form.RBEnhance1->setChecked(true);
+  if (o.Fit) form.MosaicView1->FitToWindow();
+  if (o.Zoom > 0) form.MosaicView1->SetZoomPosition(o.Zoom);
+  QCoreApplication::processEvents();
+  form.repaint();
+  bool ok = form.grab().save(o.Screenshot, "PNG");
+  if (!ok) std::fprintf(stderr, "quivara: cannot write %s\n", qPrintable(o.Screenshot));
+  QCoreApplication::exit(ok ? 0 : 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TQuivaraApplication app(argc, argv);
+  TOptions options = ParseOptions(QCoreApplication::arguments());
+  if (!options.Ok) {
+    std::fprintf(stderr,
+                 "usage: quivara [--screenshot OUT.png [--view source|target|difference|enhance] "
+                 "[--zoom N | --fit] [--size WxH]] [FILES...]\n");
+    return 2;
+  }
+
+  // The splash window comes first: it fixes the program's folder and the settings file.
+  auto* splash = new qv::TSplashForm;
+  qv::TForm1::SplashForm = splash;
+  if (options.Screenshot.isEmpty()) splash->ShowAndPaint();
+  QApplication::setApplicationName(qv::kApplicationTitle);
+
+  int status = 0;
+  {
+    qv::TForm1 form;
+    form.StartUpSetup();
+    for (const QString& f : options.Files) form.OpenCommandLineFile(f);
+    splash->hide();
+    if (options.Size.isValid()) form.resize(options.Size);
+    form.show();
+    if (!options.Screenshot.isEmpty()) QTimer::singleShot(400, &form, [&form, &options] { TakeScreenshot(form, options); });
+    status = app.exec();
+  }
+  qv::TForm1::SplashForm = nullptr;
+  delete splash;
+  return status;
+}

@@ -1,0 +1,310 @@
+// TForm1: construction of the window (tool panel, status bar, grid) and its destruction.
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "controls/DrawGrid.h"
+#include "controls/SpinEdits.h"
+#include "mainwindow/AppSettings.h"
+#include "mainwindow/HelpWindow.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/MosaicView.h"
+#include "mainwindow/Prompts.h"
+#include "mainwindow/Resources.h"
+#include "mainwindow/WindowBounds.h"
+
+namespace qv {
+
+namespace {
+constexpr int kDesignWidth = 508;
+constexpr int kDesignHeight = 457;
+constexpr int kPanelWidth = 113;
+constexpr int kButtonSize = 28;
+constexpr int kSmallButtonSize = 19;
+}  // namespace
+
+TSplashForm* TForm1::SplashForm = nullptr;
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  InitQuivaraResources();
+  InstallHelpKey();
+  setObjectName("Form1");
+  QVLib1.ShowThumbs = true;
+  QVPlan1.ThumbsInMemory = true;
+  QVMosaic1.ThumbsInMemory = true;
+
+  CreateToolPanel();
+  CreateGrid();
+  CreateStatusBar();
+  CreateMenus();
+  ConnectEngines();
+
+  auto* central = new QWidget(this);
+  auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(Panel1);
+  row->addWidget(DrawGrid1, 1);
+  setCentralWidget(central);
+
+  // FormCreate
+  setMinimumSize(kDesignWidth, kDesignHeight);
+  resize(kDesignWidth, kDesignHeight);
+  QApplication::setApplicationName(kApplicationTitle);
+  applicationTitle_ = kApplicationTitle;
+  caption_ = AppTitle;
+  setWindowTitle(caption_);
+  SetHelpContext(this, kHelpContext);
+  InitRecentFileMenu();
+  try {
+    RestoreWindowBounds(SettingsPath, "LayOut", "MainForm", this);
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
+  ReadInitialIni();
+  SetButtonsOnOff();
+}
+
+TForm1::~TForm1() {
+  FormDestroy();
+  // The grid paints from the engine instances, which go before the child widgets do.
+  if (DrawGrid1) DrawGrid1->OnDrawCell = nullptr;
+  delete MosaicView1;
+  MosaicView1 = nullptr;
+}
+
+void TForm1::ConnectEngines() {
+  for (TQVData* t : {&QVLib1, &QVPlan1, &QVMosaic1}) {
+    t->OnProcessMessages = [] { QCoreApplication::processEvents(); };
+    t->OnWarning = [](const std::string& text, const std::string& caption) {
+      Prompts().Message({FromCore(text), FromCore(caption), TPromptIcon::Warning, pbOK, pbOK});
+    };
+  }
+  QVMosaic1.OnProgress = [this](TQVData&) { QVMosaic1Progress(); };
+}
+
+QToolButton* TForm1::MakeSpeedButton(const char* name, const QString& hint, const QString& glyph, int size) {
+  auto* b = new QToolButton(Panel1);
+  b->setObjectName(name);
+  b->setToolTip(hint);
+  b->setIcon(GlyphIcon(glyph));
+  b->setIconSize(QSize(size - 8, size - 8));
+  b->setFixedSize(size, size);
+  b->setAutoRaise(true);
+  b->setFocusPolicy(Qt::NoFocus);
+  return b;
+}
+
+void TForm1::AddHint(QWidget* w, const QString& hint) {
+  w->setToolTip(hint);
+  w->setProperty("quivaraHint", hint);
+  w->installEventFilter(this);
+}
+
+void TForm1::CreateToolPanel() {
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName("Panel1");
+  Panel1->setFixedWidth(kPanelWidth);
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  QFont small = Panel1->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  Panel1->setFont(small);
+
+  // The button column, top to bottom. Buttons of commands that are not part of the program
+  // yet are made (so the column keeps its order) but stay hidden until their command exists.
+  SpeedButton11 = MakeSpeedButton("SpeedButton11", "Run Quivara wizard", "wizard", kButtonSize);
+  SpeedButton1 = MakeSpeedButton("SpeedButton1", "Create new library", "newlibrary", kButtonSize);
+  SpeedButton2 = MakeSpeedButton("SpeedButton2", "Open library", "openlibrary", kButtonSize);
+  SpeedButton3 = MakeSpeedButton("SpeedButton3", "Open image", "openimage", kButtonSize);
+  SpeedButton4 = MakeSpeedButton("SpeedButton4", "Open project", "openproject", kButtonSize);
+  SpeedButton5 = MakeSpeedButton("SpeedButton5", "Save project", "saveproject", kButtonSize);
+  SpeedButton7 = MakeSpeedButton("SpeedButton7", "Render mosaic", "render", kButtonSize);
+  SpeedButton8 = MakeSpeedButton("SpeedButton8", "Manual render", "manual", kButtonSize);
+  SpeedButton6 = MakeSpeedButton("SpeedButton6", "Save mosaic image", "savemosaic", kButtonSize);
+  SpeedButton9 = MakeSpeedButton("SpeedButton9", "Stop", "stop", kButtonSize);
+  SpeedButton10 = MakeSpeedButton("SpeedButton10", "Exit", "exit", kButtonSize);
+  for (QToolButton* later : {SpeedButton11, SpeedButton1, SpeedButton3, SpeedButton8, SpeedButton6})
+    later->hide();
+  SpeedButton12 = MakeSpeedButton("SpeedButton12", "Fast View", "fastview", kSmallButtonSize);
+  SpeedButton13 = MakeSpeedButton("SpeedButton13", "Zoom Out", "zoomout", kSmallButtonSize);
+  SpeedButton14 = MakeSpeedButton("SpeedButton14", "Zoom In", "zoomin", kSmallButtonSize);
+  SpeedButton15 = MakeSpeedButton("SpeedButton15", "View 100% mosaic", "view100", kSmallButtonSize);
+  for (QToolButton* b : {SpeedButton3, SpeedButton5, SpeedButton7, SpeedButton8, SpeedButton6, SpeedButton9})
+    b->setEnabled(false);
+
+  auto* buttons = new QVBoxLayout;
+  buttons->setSpacing(0);
+  for (QToolButton* b : {SpeedButton11, SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5,
+                         SpeedButton7, SpeedButton8, SpeedButton6, SpeedButton9, SpeedButton10})
+    buttons->addWidget(b);
+  buttons->addStretch(1);
+
+  auto* right = new QVBoxLayout;
+  right->setSpacing(1);
+  auto* smallRow = new QHBoxLayout;
+  smallRow->setSpacing(1);
+  for (QToolButton* b : {SpeedButton12, SpeedButton13, SpeedButton14, SpeedButton15}) smallRow->addWidget(b);
+  smallRow->addStretch(1);
+  right->addLayout(smallRow);
+  right->addSpacing(4);
+
+  RBDelta1 = new QRadioButton("Difference", Panel1);
+  RBDelta1->setObjectName("RBDelta1");
+  RBSource1 = new QRadioButton("Source", Panel1);
+  RBSource1->setObjectName("RBSource1");
+  RBSource1->setChecked(true);
+  RBTarget1 = new QRadioButton("Target", Panel1);
+  RBTarget1->setObjectName("RBTarget1");
+  RBEnhance1 = new QRadioButton("Enhance", Panel1);
+  RBEnhance1->setObjectName("RBEnhance1");
+  AddHint(RBSource1, "View source image");
+  AddHint(RBTarget1, "View target mosaic");
+  AddHint(RBDelta1, "View difference between source and mosaic");
+  AddHint(RBEnhance1, "Show color enhanced mosaic");
+  for (QRadioButton* r : {RBDelta1, RBSource1, RBTarget1, RBEnhance1}) right->addWidget(r);
+
+  GroupBox2 = new QGroupBox(Panel1);
+  GroupBox2->setObjectName("GroupBox2");
+  auto* enhance = new QGridLayout(GroupBox2);
+  enhance->setContentsMargins(3, 3, 3, 3);
+  enhance->setVerticalSpacing(1);
+  SpinEdit2 = new TSpinEdit(0, 100, 10, 40, GroupBox2);
+  SpinEdit2->setObjectName("SpinEdit2");
+  VNSpinEdit1 = new TVNSpinEdit(0, 100, 10, 10, GroupBox2);
+  VNSpinEdit1->setObjectName("VNSpinEdit1");
+  enhance->addWidget(new QLabel("Color", GroupBox2), 0, 0);
+  enhance->addWidget(SpinEdit2, 0, 1);
+  enhance->addWidget(new QLabel("Blend", GroupBox2), 1, 0);
+  enhance->addWidget(VNSpinEdit1, 1, 1);
+  AddHint(SpinEdit2, "Shift the colors in a tile to better match");
+  AddHint(VNSpinEdit1, "Blend the mosaic with the original image");
+  GroupBox2->hide();
+  right->addWidget(GroupBox2);
+  right->addSpacing(4);
+
+  LabelDistance = new QLabel("Distance:", Panel1);
+  LabelDistance->setObjectName("LabelDistance");
+  SpinRadius2 = new TVNSpinEdit(0, 999999999, 1, 6, Panel1);
+  SpinRadius2->setObjectName("SpinRadius2");
+  LabelRepeat = new QLabel("Repeat:", Panel1);
+  LabelRepeat->setObjectName("LabelRepeat");
+  SpinRepetition2 = new TVNCharSpinEdit(0, 999999, 1, 0, Panel1);
+  SpinRepetition2->setObjectName("SpinRepetition2");
+  LabelDistance->setBuddy(SpinRadius2);
+  LabelRepeat->setBuddy(SpinRepetition2);
+  AddHint(SpinRadius2, "Set a distance between same tiles");
+  AddHint(SpinRepetition2, "Set number of repetition of same tile");
+  right->addWidget(LabelDistance);
+  right->addWidget(SpinRadius2);
+  right->addWidget(LabelRepeat);
+  right->addWidget(SpinRepetition2);
+  right->addSpacing(4);
+
+  ChkFixAuto = new QCheckBox("Fix auto", Panel1);
+  ChkFixAuto->setObjectName("ChkFixAuto");
+  ChkFixManual = new QCheckBox("Fix custom", Panel1);
+  ChkFixManual->setObjectName("ChkFixManual");
+  ChkInvertSelection = new QCheckBox("Inv select", Panel1);
+  ChkInvertSelection->setObjectName("ChkInvertSelection");
+  AddHint(ChkFixAuto, "Don't rewrite or erase already rendered cells.");
+  AddHint(ChkFixManual, "Don't rewrite/erase cells that were rendered manually.");
+  AddHint(ChkInvertSelection, "Invert selection. Selected cells are not active.");
+  for (QCheckBox* c : {ChkFixAuto, ChkFixManual, ChkInvertSelection}) right->addWidget(c);
+  right->addSpacing(4);
+
+  GroupBox1 = new QGroupBox("Use tiles: ", Panel1);
+  GroupBox1->setObjectName("GroupBox1");
+  auto* flips = new QVBoxLayout(GroupBox1);
+  flips->setContentsMargins(3, 3, 3, 3);
+  flips->setSpacing(0);
+  CBFlipOriginal = new QCheckBox("Original", GroupBox1);
+  CBFlipOriginal->setObjectName("CBFlipOriginal");
+  CBFlipH = new QCheckBox("H Flip", GroupBox1);
+  CBFlipH->setObjectName("CBFlipH");
+  CBFlipV = new QCheckBox("V Flip", GroupBox1);
+  CBFlipV->setObjectName("CBFlipV");
+  CBRota180 = new QCheckBox("180", GroupBox1);
+  CBRota180->setObjectName("CBRota180");
+  AddHint(CBFlipOriginal, "Use tile images in original orientation.");
+  AddHint(CBFlipH, "Use flipped horizontally tile images.");
+  AddHint(CBFlipV, "Use flipped vertically tile images.");
+  AddHint(CBRota180, "Use 180 degs rotated tile images.");
+  for (QCheckBox* c : {CBFlipOriginal, CBFlipH, CBFlipV, CBRota180}) flips->addWidget(c);
+  right->addWidget(GroupBox1);
+  right->addStretch(1);
+
+  auto* columns = new QHBoxLayout;
+  columns->setSpacing(2);
+  columns->addLayout(buttons);
+  columns->addLayout(right, 1);
+  auto* outer = new QVBoxLayout(Panel1);
+  outer->setContentsMargins(2, 2, 2, 2);
+  outer->setSpacing(2);
+  outer->addLayout(columns, 1);
+}
+
+void TForm1::CreateGrid() {
+  DrawGrid1 = new TDrawGrid(this);
+  DrawGrid1->setObjectName("DrawGrid1");
+  MosaicView1 = new TMosaicView(DrawGrid1, &QVLib1, &QVPlan1, &QVMosaic1, this);
+  MosaicView1->ConnectViewControls(RBSource1, RBTarget1, RBDelta1, RBEnhance1, GroupBox2, SpinEdit2, VNSpinEdit1);
+}
+
+void TForm1::CreateStatusBar() {
+  QStatusBar* bar = new QStatusBar(this);
+  bar->setObjectName("StatusBar1");
+  const int widths[3] = {82, 270, 50};
+  for (int i = 0; i < 3; ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QString("StatusPanel%1").arg(i));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setIndent(2);
+    if (i < 2)
+      panel->setFixedWidth(widths[i]);
+    else
+      panel->setMinimumWidth(widths[i]);
+    panel->setAlignment(i == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    bar->addWidget(panel, i == 2 ? 1 : 0);
+    StatusPanel[i] = panel;
+  }
+  setStatusBar(bar);
+}
+
+QProgressBar* TForm1::CreatePanelProgressBar(int maximum) {
+  auto* bar = new QProgressBar(Panel1);
+  bar->setObjectName("PanelProgressBar");
+  bar->setRange(0, std::max(0, maximum));
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  bar->setFixedHeight(14);
+  static_cast<QVBoxLayout*>(Panel1->layout())->addWidget(bar);
+  return bar;
+}
+
+void TForm1::DeletePanelProgressBar(QProgressBar*& bar) {
+  delete bar;
+  bar = nullptr;
+}
+
+void TForm1::Guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
+}
+
+void TForm1::ShowMessage(const std::string& text, TPromptIcon icon) {
+  Prompts().Message({FromCore(text), AppTitle, icon, pbOK, pbOK});
+}
+
+}  // namespace qv

@@ -1,0 +1,194 @@
+// TForm1: the composition commands ("Mosaic all", "Random mosaic", "Smart mosaic", "Render
+// mosaic", "Stop"), the flip pass that completes the library first, and the locking of the
+// window while a pass runs. The run itself is the core's RunComposition; the window supplies
+// its settings and does the window's share in the hooks.
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include "controls/DrawGrid.h"
+#include "controls/SpinEdits.h"
+#include "engine/CompositionRun.h"
+#include "mainwindow/AppSettings.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/MosaicView.h"
+
+namespace qv {
+
+TOrientationSet TForm1::Orientations() const {
+  TOrientationSet o;
+  o[kFlipNone] = CBFlipOriginal->isChecked();
+  o[kFlipHorizontal] = CBFlipH->isChecked();
+  o[kFlipRotate180] = CBRota180->isChecked();
+  o[kFlipVertical] = CBFlipV->isChecked();
+  return o;
+}
+
+bool TForm1::CheckAnyFlip() {
+  if (AnyOrientation(Orientations())) return true;
+  ShowMessage(kNoOrientationMessage, TPromptIcon::Error);
+  return false;
+}
+
+void TForm1::AddFlipProgress() {
+  QCoreApplication::processEvents();
+  if (ProgressBar) ProgressBar->setValue(std::min(ProgressBar->value() + 1, ProgressBar->maximum()));
+}
+
+void TForm1::UntickMissingFlips() {
+  auto present = [this](int kind) {
+    return QVLib1.FlipKinds[0] == kind || QVLib1.FlipKinds[1] == kind || QVLib1.FlipKinds[2] == kind;
+  };
+  if (CBFlipH->isChecked() && !present(kFlipHorizontal)) CBFlipH->setChecked(false);
+  if (CBFlipV->isChecked() && !present(kFlipVertical)) CBFlipV->setChecked(false);
+  if (CBRota180->isChecked() && !present(kFlipRotate180)) CBRota180->setChecked(false);
+}
+
+void TForm1::AddFlips(bool h, bool v, bool r180) {
+  QString savedStatus;
+  TAddFlipsHooks hooks;
+  hooks.OnStart = [&](int32_t progressMax) {
+    SetForStartMosaic();
+    savedStatus = StatusText(1);
+    SetStatusText(1, kAddingFlipsText);
+    ProgressBar = CreatePanelProgressBar(progressMax);
+  };
+  hooks.OnStep = [this] { AddFlipProgress(); };
+  hooks.OnFinish = [&] {
+    SetForEndMosaic();
+    SetButtonsOnOff();
+    DeletePanelProgressBar(ProgressBar);
+    SetStatusText(1, savedStatus);
+    UntickMissingFlips();
+    SetStatusText(2, LibrarySummary());
+  };
+  qv::AddFlips(QVLib1, h, v, r180, hooks);
+}
+
+void TForm1::RenderMosaic(int mode) {
+  if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || MosaicRunning) return;
+  if (!CheckAnyFlip()) return;
+  AddFlips(CBFlipH->isChecked(), CBFlipV->isChecked(), CBRota180->isChecked());
+  if (closePending_ || !CheckAnyFlip()) return;
+
+  TCompositionSettings settings;
+  settings.Mode = mode;
+  settings.Distance = SpinRadius2->Value();
+  settings.Repeat = SpinRepetition2->Value();
+  settings.FixAuto = ChkFixAuto->isChecked();
+  settings.FixCustom = ChkFixManual->isChecked();
+  settings.InvertSelection = ChkInvertSelection->isChecked();
+  settings.Orientations = Orientations();
+  settings.Cols = DrawGrid1->ColCount();
+  settings.Rows = DrawGrid1->RowCount();
+  TGridRect sel = DrawGrid1->Selection();
+  settings.Selection = TCellRect{sel.Left, sel.Top, sel.Right, sel.Bottom};
+
+  QProgressBar* bar = nullptr;
+  TCompositionHooks hooks;
+  hooks.OnStart = [&](int32_t total) {
+    MosaicView1->AutoShowDetailed(1);
+    RBTarget1->setChecked(true);
+    SetForStartMosaic();
+    bar = CreatePanelProgressBar(total);
+  };
+  hooks.OnCellPlaced = [this](int32_t cell, int32_t, int32_t) { MosaicView1->CellChanged(cell, TGridDrawState{}); };
+  hooks.OnProgress = [&](const TCompositionProgress& p) {
+    if (bar) bar->setValue(std::min(p.Done, bar->maximum()));
+    if (!p.Filled) return;
+    SetStatusText(0, FromCore(p.PercentText));
+    SetApplicationTitle(StatusText(0) + " " + AppTitle);
+    SetStatusText(1, FromCore(p.StatusText));
+  };
+  hooks.ProcessMessages = [] { QCoreApplication::processEvents(); };
+  hooks.StopRequested = [this] { return StopRequested.load(); };
+  hooks.OnFinish = [&] {
+    SetForEndMosaic();
+    SetButtonsOnOff();
+    DeletePanelProgressBar(bar);
+  };
+  TCompositionResult result = RunComposition(QVLib1, QVPlan1, QVMosaic1, settings, hooks);
+  if (result.Outcome == TCompositionOutcome::NoOrientation || result.Outcome == TCompositionOutcome::NotEnoughTiles)
+    ShowMessage(result.Message, TPromptIcon::Error);
+}
+
+void TForm1::SpeedButton7Click() {
+  switch (RenderType) {
+    case 0: Mosaicall1Click(); break;
+    case 1: Randommosaic1Click(); break;
+    case 2: Smartmosaic1Click(); break;
+    default: break;
+  }
+}
+
+void TForm1::SpeedButton9Click() {
+  StopRequested = true;
+  QVLib1.StopRequested = true;
+}
+
+void TForm1::QVMosaic1Progress() { QCoreApplication::processEvents(); }
+
+// ---- Locking ----
+
+std::vector<QWidget*> TForm1::PanelControlsLockedByRun() const {
+  return {RBSource1,       RBDelta1, RBTarget1, RBEnhance1, LabelRepeat, LabelDistance, SpinRadius2,
+          SpinRepetition2, GroupBox1, CBFlipOriginal, CBFlipH, CBFlipV, CBRota180, ChkFixAuto,
+          ChkFixManual,    ChkInvertSelection};
+}
+
+void TForm1::SetMenusEnabledForRun(bool enabled) {
+  for (QMenu* menu : {File1, Edit1, View1}) {
+    menu->menuAction()->setEnabled(enabled);
+    // The items too, so that their shortcuts are off as well.
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator()) a->setEnabled(enabled);
+  }
+}
+
+void TForm1::SetForStartMosaic() {
+  MosaicRunning = true;
+  StopRequested = false;
+  SpeedButton9->setEnabled(true);
+  Stopmosaicprocess1->setEnabled(true);
+  // "Manual tiles mode" and "Run Quivara Wizard" are locked here too.
+  for (QAction* a : {Mosaicall1, Randommosaic1, Smartmosaic1}) a->setEnabled(false);
+  SetMenusEnabledForRun(false);
+  for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6,
+                         SpeedButton7, SpeedButton8, SpeedButton10, SpeedButton11, SpeedButton12, SpeedButton13,
+                         SpeedButton14, SpeedButton15})
+    b->setEnabled(false);
+  for (QWidget* w : PanelControlsLockedByRun()) w->setEnabled(false);
+}
+
+void TForm1::SetForEndMosaic() {
+  MosaicRunning = false;
+  StopRequested = false;
+  QVLib1.StopRequested = false;
+  SpeedButton9->setEnabled(false);
+  Stopmosaicprocess1->setEnabled(false);
+  for (QAction* a : {Mosaicall1, Randommosaic1, Smartmosaic1}) a->setEnabled(true);
+  SetMenusEnabledForRun(true);
+  for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton4, SpeedButton10, SpeedButton11, SpeedButton12,
+                         SpeedButton13, SpeedButton14, SpeedButton15})
+    b->setEnabled(true);
+  SetButtonsOnOff();
+  SetApplicationTitle(AppTitle);
+  // Load the current records afresh.
+  if (QVMosaic1.TableIsOpen() && QVMosaic1.RecNo > 0) QVMosaic1.GoRecord(QVMosaic1.RecNo);
+  if (QVPlan1.TableIsOpen() && QVPlan1.RecNo > 0) QVPlan1.GoRecord(QVPlan1.RecNo);
+  for (QWidget* w : PanelControlsLockedByRun()) w->setEnabled(true);
+  CloseIfPending();
+}
+
+void TForm1::CloseIfPending() {
+  if (closePending_) QTimer::singleShot(0, this, [this] { close(); });
+}
+
+}  // namespace qv

@@ -1,0 +1,94 @@
+// TForm1: the status bar texts, the window caption, the enabled state of the toolbar
+// buttons and the hints shown when a control gets the focus.
+#include <QEvent>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "base/FileUtil.h"
+#include "mainwindow/AppSettings.h"
+#include "mainwindow/MainForm.h"
+
+namespace qv {
+
+namespace {
+
+QString Num(int64_t v) { return QString::number(v); }
+
+// " (HVR)" for the flipped blocks a library holds (horizontal, vertical, 180 degrees, in
+// that order), empty when it holds none.
+QString FlipLetters(const TQVData& lib) {
+  QString letters;
+  auto has = [&lib](int kind) { return lib.FlipKinds[0] == kind || lib.FlipKinds[1] == kind || lib.FlipKinds[2] == kind; };
+  if (has(kFlipHorizontal)) letters += 'H';
+  if (has(kFlipVertical)) letters += 'V';
+  if (has(kFlipRotate180)) letters += 'R';
+  return letters.isEmpty() ? QString() : " (" + letters + ")";
+}
+
+}  // namespace
+
+void TForm1::SetStatusText(int panel, const QString& text) {
+  StatusPanel[panel]->setText(text);
+  StatusPanel[panel]->setToolTip(panel == 0 ? QString() : text);
+}
+
+QString TForm1::StatusText(int panel) const { return StatusPanel[panel]->text(); }
+
+QString TForm1::LibrarySummary() const {
+  const TQVData& l = QVLib1;
+  return "Lib: " + Num(l.UnflippedCount) + FlipLetters(l) + " rec. (" + FromCore(l.ColorSystemName()) + ") " +
+         Num(l.PropX) + "/" + Num(l.PropY) + " - " + Num(l.GridW) + "/" + Num(l.GridH) + " - " + FromCore(l.BaseName());
+}
+
+QString TForm1::PlanSummary() const {
+  const TQVData& p = QVPlan1;
+  return "Pic: " + Num(p.Count) + " rec. (" + FromCore(p.ColorSystemName()) + ") " + Num(p.PropX) + "/" +
+         Num(p.PropY) + " - " + Num(p.GridW) + "/" + Num(p.GridH) + " - " + FromCore(p.BaseName());
+}
+
+void TForm1::ShowStatus() {
+  // Without a project the caption is the program's name alone.
+  if (QVPlan1.TableIsOpen())
+    caption_ = QString(AppTitle) + " - (" + Num(QVPlan1.Cols) + "x" + Num(QVPlan1.Rows) + ") - " +
+               FromCore(ExtractFileName(QVPlan1.BaseName()));
+  else
+    caption_ = AppTitle;
+  if (!MosaicRunning) setWindowTitle(caption_);
+
+  if (RBSource1->isChecked())
+    SetStatusText(2, QVLib1.TableIsOpen() ? LibrarySummary() : QString());
+  else if (QVMosaic1.TableIsOpen() && QVMosaic1.RecNo > 0)
+    SetStatusText(2, "Lib: " + FromCore(QVMosaic1.Name) + " (" + Num(QVMosaic1.PicWidth) + "/" +
+                         Num(QVMosaic1.PicHeight) + ")");
+  else
+    SetStatusText(2, QString());
+
+  SetStatusText(1, QVPlan1.TableIsOpen() ? PlanSummary() : QString());
+}
+
+void TForm1::SetApplicationTitle(const QString& title) {
+  applicationTitle_ = title;
+  setWindowTitle(MosaicRunning ? applicationTitle_ : caption_);
+}
+
+void TForm1::SetButtonsOnOff() {
+  SpeedButton3->setEnabled(QVLib1.TableIsOpen());
+  SpeedButton5->setEnabled(QVMosaic1.Modified);
+  bool mosaicOpen = QVMosaic1.TableIsOpen();
+  SpeedButton6->setEnabled(mosaicOpen);
+  SpeedButton7->setEnabled(mosaicOpen);
+  SpeedButton8->setEnabled(mosaicOpen);
+  // Menu shortcuts follow the same rules as the menus.
+  UpdateMenus();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::FocusIn) {
+    QVariant hint = watched->property("quivaraHint");
+    if (hint.isValid()) SetStatusText(1, hint.toString());
+  }
+  return QMainWindow::eventFilter(watched, e);
+}
+
+}  // namespace qv
