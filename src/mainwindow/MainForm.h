@@ -4,7 +4,7 @@
 // the mosaic grid and its view, the menus and the status bar.
 //
 // The class is split over several files by concern:
-//   MainFormLayout.cpp     construction: tool panel, status bar, grid, start-up values
+//   MainForm.cpp           construction: tool panel, status bar, grid; helpers
 //   MainFormMenus.cpp      menus, actions, opening handlers, help commands
 //   MainFormStatus.cpp     ShowStatus, SetButtonsOnOff, status panels, focus hints
 //   MainFormSettings.cpp   ReadInitialIni, StartUpSetup, write-back when the window goes
@@ -242,6 +242,7 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;  // FormCloseQuery
+  void showEvent(QShowEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
@@ -272,6 +273,7 @@ class TForm1 : public QMainWindow {
   QString caption_;
   QString applicationTitle_;
   bool closePending_ = false;
+  bool shownOnce_ = false;
   bool formDestroyed_ = false;
 };
 

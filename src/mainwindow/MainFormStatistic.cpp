@@ -1,5 +1,6 @@
 // TForm1: "Save statistic...": the report of the tiles the mosaic uses, written by the
 // core's report writer and opened with the system's viewer afterwards.
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProgressBar>
 #include <QUrl>

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/FileUtil.h"
-#include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "output/WriterCommon.h"
 
@@ -36,6 +35,9 @@ void AppendGroup(std::string& out, const Group& g) {
   out += count;
   out += ", " + g.name + " , " + g.items + kCrLf;
 }
+
+// Empty cells carry no name, or the blank name a cell gets from the plan when it is erased.
+bool NamesAPicture(const std::string& name) { return name.find_first_not_of(' ') != std::string::npos; }
 
 }  // namespace
 
@@ -69,12 +71,11 @@ std::string MakeStatisticReport(TQVData& mosaic, int32_t gridCols, const RenderC
   for (int32_t i = 0; i < n; ++i) {
     const int32_t rec = order[size_t(i)];
     const TTileInfo& t = infos[size_t(rec - 1)];
-    int32_t col = 0, row = 0;
-    RowToCell(rec, cols, col, row);
+    const int32_t col = (rec - 1) % cols, row = (rec - 1) / cols;
     const std::string item = " " + std::to_string(col + 1) + "x" + std::to_string(row + 1) +
                              FlipMarker(t.CropLeft, t.CropTop, t.CropRight, t.CropBottom) + " ";
     if (first || t.Name != g.name) {
-      if (!first && !g.name.empty()) {
+      if (!first && NamesAPicture(g.name)) {
         AppendGroup(out, g);
         ++count;
       }
@@ -87,7 +88,7 @@ std::string MakeStatisticReport(TQVData& mosaic, int32_t gridCols, const RenderC
     if (cb.OnProgress) cb.OnProgress(i + 1, n);
     if (cb.ProcessMessages) cb.ProcessMessages();
   }
-  if (!first && !g.name.empty()) {
+  if (!first && NamesAPicture(g.name)) {
     AppendGroup(out, g);
     ++count;
   }

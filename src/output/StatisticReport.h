@@ -18,7 +18,7 @@ std::string FlipMarker(int x1, int y1, int x2, int y2);
 // in ascending byte order, "%4s, %s , %s" with the use count, the name and the position
 // items " %sx%s%s " (1-based column, row, flip marker). The summary line is the count
 // followed by " unique pictures were used." over the first characters of 51 spaces. Empty
-// names are not listed. pictures receives the count.
+// and blank names (empty cells) are not listed. pictures receives the count.
 std::string MakeStatisticReport(TQVData& mosaic, int32_t gridCols, const RenderCallbacks& callbacks,
                                 int32_t* pictures = nullptr);
 

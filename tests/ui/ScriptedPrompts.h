@@ -1,7 +1,8 @@
 #pragma once
 // A TPrompts for window tests: answers come from queues filled by the test, and every
 // request is recorded so the test can check the texts, captions, icons and filters.
-// A request without a queued answer is answered as cancelled and counted in Unanswered.
+// A request without a queued answer is answered as cancelled and counted in Unanswered
+// (a message with only an OK button is simply acknowledged).
 #include <deque>
 #include <functional>
 #include <optional>
@@ -29,7 +30,7 @@ class TScriptedPrompts : public qv::TPrompts {
     Messages.push_back(r);
     if (OnMessage) return OnMessage(r);
     if (Answers.empty()) {
-      ++Unanswered;
+      if (r.Buttons != qv::pbOK) ++Unanswered;
       return (r.Buttons & qv::pbCancel) ? qv::pbCancel : (r.Buttons & qv::pbNo) ? qv::pbNo : qv::pbOK;
     }
     qv::TPromptButton b = Answers.front();

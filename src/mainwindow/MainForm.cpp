@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -72,6 +73,17 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   }
   ReadInitialIni();
   SetButtonsOnOff();
+  DrawGrid1->setFocus();
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  // A project opened before the window came up was fitted to a grid that had no size yet.
+  QTimer::singleShot(0, this, [this] {
+    if (QVMosaic1.TableIsOpen()) MosaicView1->FitToWindow();
+  });
 }
 
 TForm1::~TForm1() {
@@ -174,17 +186,17 @@ void TForm1::CreateToolPanel() {
 
   GroupBox2 = new QGroupBox(Panel1);
   GroupBox2->setObjectName("GroupBox2");
-  auto* enhance = new QGridLayout(GroupBox2);
-  enhance->setContentsMargins(3, 3, 3, 3);
-  enhance->setVerticalSpacing(1);
+  auto* enhance = new QVBoxLayout(GroupBox2);
+  enhance->setContentsMargins(3, 2, 3, 3);
+  enhance->setSpacing(0);
   SpinEdit2 = new TSpinEdit(0, 100, 10, 40, GroupBox2);
   SpinEdit2->setObjectName("SpinEdit2");
   VNSpinEdit1 = new TVNSpinEdit(0, 100, 10, 10, GroupBox2);
   VNSpinEdit1->setObjectName("VNSpinEdit1");
-  enhance->addWidget(new QLabel("Color", GroupBox2), 0, 0);
-  enhance->addWidget(SpinEdit2, 0, 1);
-  enhance->addWidget(new QLabel("Blend", GroupBox2), 1, 0);
-  enhance->addWidget(VNSpinEdit1, 1, 1);
+  enhance->addWidget(new QLabel("Color", GroupBox2));
+  enhance->addWidget(SpinEdit2);
+  enhance->addWidget(new QLabel("Blend", GroupBox2));
+  enhance->addWidget(VNSpinEdit1);
   AddHint(SpinEdit2, "Shift the colors in a tile to better match");
   AddHint(VNSpinEdit1, "Blend the mosaic with the original image");
   GroupBox2->hide();
