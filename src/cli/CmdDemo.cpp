@@ -77,6 +77,7 @@ int RunDemo(const std::vector<std::string>& argv) {
     progress.Finish();
   }
   if (!lib.Open(libFile, 0)) throw CliError("Cannot open " + libFile);
+  lib.ShowThumbs = true;  // cells get the tiles' thumbnails, not their signature pictures
   std::printf("Library: %s (%d tiles)\n", libFile.c_str(), lib.Count);
 
   // 2. The project over the whole source picture.
