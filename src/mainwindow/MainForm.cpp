@@ -274,6 +274,10 @@ void TForm1::CreateGrid() {
 void TForm1::CreateStatusBar() {
   QStatusBar* bar = new QStatusBar(this);
   bar->setObjectName("StatusBar1");
+  // A little smaller than the window's text, so the run's progress line fits its panel.
+  QFont small = bar->font();
+  small.setPointSizeF(small.pointSizeF() * 0.9);
+  bar->setFont(small);
   const int widths[3] = {82, 270, 50};
   for (int i = 0; i < 3; ++i) {
     auto* panel = new QLabel(bar);

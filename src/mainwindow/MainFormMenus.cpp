@@ -170,8 +170,8 @@ void TForm1::File1Click() {
   SaveQVPas1->setEnabled(QVMosaic1.TableIsOpen());
   Savestatistic1->setEnabled(QVPlan1.TableIsOpen());
   Exit1->setEnabled(true);
-  Recentprojects1->menuAction()->setEnabled(true);
-  Recentlibraries1->menuAction()->setEnabled(true);
+  Recentprojects1->menuAction()->setEnabled(!Recentprojects1->isEmpty());
+  Recentlibraries1->menuAction()->setEnabled(!Recentlibraries1->isEmpty());
 }
 
 void TForm1::Edit1Click() {

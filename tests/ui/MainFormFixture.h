@@ -49,8 +49,8 @@ struct TMainFormFixture {
     return file;
   }
 
-  // A project of cols x rows cells on the library, every cell showing its part of a drawn
-  // source picture.
+  // A new project of cols x rows empty cells on the library, made from a drawn source
+  // picture.
   std::string MakeProject(const std::string& name, const std::string& library, int cols, int rows) {
     qv::TQVData lib;
     lib.Open(library);
@@ -59,14 +59,6 @@ struct TMainFormFixture {
     WriteTestJpeg(source, w, h, 777);
     const std::string file = Dir.File(name + ".qvp");
     lib.CreateProject(file, DrawTestPicture(w, h, 777), {source, qv::Rect{0, 0, w, h}}, rows, cols);
-    qv::TQVData plan, mosaic;
-    plan.OpenProject(file, mosaic);
-    for (int32_t n = 1; n <= mosaic.Count; ++n) {
-      plan.Go(n);
-      mosaic.RestoreCellFromPlan(n, plan);
-    }
-    mosaic.CompactSections();
-    plan.SaveProject(file, mosaic, lib);
     return file;
   }
 };
