@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace qvcli {
 
@@ -94,6 +95,13 @@ std::vector<int> Args::IntList(const std::string& name, size_t count) const {
   std::vector<int> out;
   for (auto& p : parts) out.push_back(ParseInt(p, "--" + name));
   return out;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
 }
 
 Progress::Progress(std::string label, int64_t total)

@@ -45,6 +45,10 @@ class Args {
 
 int ParseInt(const std::string& text, const std::string& what);  // CliError when malformed
 
+// The path made absolute and normalised: libraries and projects keep full paths of the
+// files they name, so they still work when opened from another folder.
+std::string AbsolutePath(const std::string& path);
+
 // A progress bar on a terminal (redrawn in place), plain lines every 10 % otherwise.
 class Progress {
  public:

@@ -8,8 +8,6 @@ class TQVData;
 
 namespace qvcli {
 
-// The path made absolute (a project keeps full paths of its library and source picture).
-std::string AbsolutePath(const std::string& path);
 // Opens a project's plan and mosaic; CliError when the file does not exist.
 void OpenProjectFile(qv::TQVData& plan, qv::TQVData& mosaic, const std::string& file);
 

@@ -46,7 +46,7 @@ std::string FindSamples() {
 int RunDemo(const std::vector<std::string>& argv) {
   Args args(argv, {"samples", "cols", "rows", "width"}, {});
   const std::string outDir = args.Need(0, "output folder");
-  const std::string samples = args.Has("samples") ? args.Value("samples") : FindSamples();
+  const std::string samples = AbsolutePath(args.Has("samples") ? args.Value("samples") : FindSamples());
   const int cols = args.Int("cols", 48), rows = args.Int("rows", 36);
   if (cols < 1 || rows < 1) throw CliError("--cols and --rows must be at least 1");
   std::error_code ec;

@@ -99,8 +99,8 @@ int RunCreate(const std::vector<std::string>& argv) {
   Args args(argv, {"root", "types", "prop", "crop", "margin", "color", "threads"}, {"no-subfolders", "no-fast-jpeg"});
   qv::TuneAllocatorForLargePictures();
   const std::string& out = args.Need(0, "library file name (OUT.qv2)");
-  std::string root = args.Value("root");
-  if (root.empty()) throw CliError("Missing --root DIR");
+  if (args.Value("root").empty()) throw CliError("Missing --root DIR");
+  const std::string root = AbsolutePath(args.Value("root"));  // tiles keep full paths
   TQVData t;
   ApplyScanOptions(args, t);
   auto prop = PairFromArg(args.Value("prop", "4:4"), "--prop", 1, 1000);
@@ -127,7 +127,7 @@ int RunAppend(const std::vector<std::string>& argv) {
   Args args(argv, {"types", "crop", "margin", "threads"}, {"no-subfolders", "no-fast-jpeg"});
   qv::TuneAllocatorForLargePictures();
   const std::string& lib = args.Need(0, "library file name");
-  const std::string& folder = args.Need(1, "folder to append");
+  const std::string folder = AbsolutePath(args.Need(1, "folder to append"));
   TQVData t;
   OpenLibrary(t, lib);
   ApplyScanOptions(args, t);

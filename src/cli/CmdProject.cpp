@@ -14,12 +14,6 @@
 
 namespace qvcli {
 
-std::string AbsolutePath(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
-  return ec ? path : p.lexically_normal().string();
-}
-
 void OpenProjectFile(qv::TQVData& plan, qv::TQVData& mosaic, const std::string& file) {
   if (!plan.OpenProject(file, mosaic)) throw CliError("Project file not found: " + file);
 }

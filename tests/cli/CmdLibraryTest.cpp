@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/CliTestSupport.h"
 #include "engine/EngineTestSupport.h"
@@ -65,6 +66,18 @@ TEST_F(CmdLibraryTest, CreateInfoFlipsAndThumbs) {
   ASSERT_EQ(r.status, 0) << r.output;
   ASSERT_TRUE(t.Open(dir_.File("r.qv2")));
   EXPECT_EQ(t.SigSize, 36);
+}
+
+// Tiles keep the full path of their picture even when the folder is given relative to the
+// current one, so the library works from anywhere.
+TEST_F(CmdLibraryTest, RelativeRootGivesFullTileNames) {
+  std::string cmd = "cd '" + dir_.Path() + "' && '" + std::string(QUIVARA_BINARY_DIR) +
+                    "/src/cli/quivara-cli' library create rel.qv2 --root pics >/dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  qv::TQVData t;
+  ASSERT_TRUE(t.Open(dir_.File("rel.qv2")));
+  ASSERT_TRUE(t.GoRecord(1));
+  EXPECT_EQ(t.Name, pictures_ + "/a.jpg");
 }
 
 TEST_F(CmdLibraryTest, FailuresSayWhyAndExitNonZero) {
