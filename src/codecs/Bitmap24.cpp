@@ -15,8 +15,18 @@ void Bitmap24::SetSize(int width, int height) {
 }
 
 void Bitmap24::SetSize(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
-  SetSize(width, height);
+  Reshape(width, height);
   Fill(b, g, r);
+}
+
+void Bitmap24::Reshape(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  stride_ = StrideFor(width_);
+  data_.resize(static_cast<size_t>(stride_) * height_);
+  const int pad = stride_ - width_ * 3;
+  if (pad > 0)
+    for (int y = 0; y < height_; ++y) std::memset(Row(y) + width_ * 3, 0, static_cast<size_t>(pad));
 }
 
 void Bitmap24::Fill(uint8_t b, uint8_t g, uint8_t r) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "codecs/PixelStore.h"
+
 namespace qv {
 
 class Bitmap24 {
@@ -23,6 +25,9 @@ class Bitmap24 {
   void SetSize(int width, int height);
   // Gives the bitmap a new size filled with one colour.
   void SetSize(int width, int height, uint8_t b, uint8_t g, uint8_t r);
+  // Gives the bitmap a new size for pixels that the caller writes in full: the pixels are
+  // left undefined (a bitmap that keeps its size keeps its pixels); the padding is 0.
+  void Reshape(int width, int height);
   void Fill(uint8_t b, uint8_t g, uint8_t r);
 
   uint8_t* Row(int y) { return data_.data() + static_cast<size_t>(y) * stride_; }
@@ -43,7 +48,7 @@ class Bitmap24 {
   int width_ = 0;
   int height_ = 0;
   int stride_ = 0;
-  std::vector<uint8_t> data_;
+  std::vector<uint8_t, PixelAllocator<uint8_t>> data_;
 };
 
 }  // namespace qv

@@ -72,10 +72,16 @@ void Bitmap32::SetSize(int width, int height) {
   data_.assign(static_cast<size_t>(width_) * height_, 0xFF000000u);
 }
 
+void Bitmap32::Reshape(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  data_.resize(static_cast<size_t>(width_) * height_);
+}
+
 void Bitmap32::Fill(uint32_t color) { std::fill(data_.begin(), data_.end(), color); }
 
 void Bitmap32::CopyFrom(const Bitmap24& src) {
-  SetSize(src.Width(), src.Height());
+  Reshape(src.Width(), src.Height());
   for (int y = 0; y < height_; ++y) {
     const uint8_t* in = src.Row(y);
     uint32_t* out = Row(y);
@@ -84,7 +90,7 @@ void Bitmap32::CopyFrom(const Bitmap24& src) {
 }
 
 void Bitmap32::ToBitmap24(Bitmap24& out) const {
-  out.SetSize(width_, height_);
+  out.Reshape(width_, height_);
   for (int y = 0; y < height_; ++y) {
     const uint32_t* in = Row(y);
     uint8_t* p = out.Row(y);
@@ -145,9 +151,15 @@ void Bitmap32::DrawStretched(const Rect& dstRect, const Bitmap32& src, const Rec
 
   switch (src.Filter()) {
     case StretchFilter::Mitchell: {
-      std::vector<uint32_t> scaled(static_cast<size_t>(window.Width()) * window.Height());
       const PixelsIn in{reinterpret_cast<const uint8_t*>(src.Row(s.Top) + s.Left), ptrdiff_t(src.Width()) * 4, srcW,
                         srcH, 4};
+      if (mode == DrawMode::Opaque) {  // straight into place
+        ResamplePixels(in, tw, th, kFilterMitchell, 0, window,
+                       PixelsOut{reinterpret_cast<uint8_t*>(Row(d.Top + window.Top) + d.Left + window.Left),
+                                 ptrdiff_t(width_) * 4});
+        break;
+      }
+      std::vector<uint32_t> scaled(static_cast<size_t>(window.Width()) * window.Height());
       ResamplePixels(in, tw, th, kFilterMitchell, 0, window,
                      PixelsOut{reinterpret_cast<uint8_t*>(scaled.data()), ptrdiff_t(window.Width()) * 4});
       for (int y = 0; y < window.Height(); ++y)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
+#include "codecs/PixelStore.h"
 
 namespace qv {
 
@@ -43,6 +44,9 @@ class Bitmap32 {
 
   // New size; every pixel becomes opaque black (0xFF000000).
   void SetSize(int width, int height);
+  // New size for pixels that the caller writes in full: the pixels are left undefined (a
+  // bitmap that keeps its size keeps its pixels).
+  void Reshape(int width, int height);
   void Fill(uint32_t color);
 
   uint32_t* Row(int y) { return data_.data() + static_cast<size_t>(y) * width_; }
@@ -87,7 +91,7 @@ class Bitmap32 {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint32_t> data_;
+  std::vector<uint32_t, PixelAllocator<uint32_t>> data_;
   StretchFilter filter_ = StretchFilter::Nearest;
   DrawMode mode_ = DrawMode::Opaque;
 };

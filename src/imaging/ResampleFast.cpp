@@ -118,17 +118,38 @@ void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter
   const DenseLists& rows = *rowLists;
   const ResampleKernels& kernels = ActiveResampleKernels();
 
+  // Work buffers kept per thread: a run resamples tile after tile of the same shapes. Their
+  // contents from an earlier call never reach a result (padding is read only where the
+  // weights are 0 or the sums are dropped).
+  struct Scratch {
+    std::vector<uint8_t> inter;
+    std::vector<int16_t> planes;
+    std::vector<int32_t> acc, weightSums;
+    std::vector<WeightRun> runs;
+    std::vector<const uint8_t*> rowPtrs;
+  };
+  thread_local Scratch scratch;
+
   // Horizontal pass over the source rows that the window's rows use.
   const int rowLen = winW * channels;
   const ptrdiff_t interStride = rowLen + 32;  // vector loads may read past a row
   const int interRows = rows.hi - rows.lo;
-  std::vector<uint8_t> inter(static_cast<size_t>(std::max(interRows, 1)) * interStride, 0);
+  // An intermediate picture of more than a few megabytes (a whole photo) is not kept.
+  constexpr size_t kKeptInterBytes = size_t(4) << 20;
+  const size_t interBytes = static_cast<size_t>(std::max(interRows, 1)) * interStride;
+  std::vector<uint8_t> large;
+  std::vector<uint8_t>& inter = interBytes > kKeptInterBytes ? large : scratch.inter;
+  inter.resize(interBytes);
   const int planeLen = columns.hi - columns.lo + 2 * kResampleDotBlock;
-  std::vector<int16_t> planeStore(static_cast<size_t>(planeLen) * channels, 0);
+  scratch.planes.resize(static_cast<size_t>(planeLen) * channels);
   int16_t* planes[4];
-  for (int ch = 0; ch < channels; ++ch) planes[ch] = planeStore.data() + static_cast<size_t>(ch) * planeLen;
-  std::vector<int32_t> acc(rowLen + 32), weightSums(rowLen);
-  std::vector<WeightRun> runs(winW);
+  for (int ch = 0; ch < channels; ++ch) planes[ch] = scratch.planes.data() + static_cast<size_t>(ch) * planeLen;
+  std::vector<int32_t>& acc = scratch.acc;
+  std::vector<int32_t>& weightSums = scratch.weightSums;
+  acc.resize(rowLen + 32);
+  weightSums.resize(rowLen);
+  std::vector<WeightRun>& runs = scratch.runs;
+  runs.resize(winW);
   for (int x = 0; x < winW; ++x) {
     const DenseList& d = columns.lists[x];
     runs[x] = WeightRun{d.start - columns.lo, d.padded, columns.weights.data() + d.offset};
@@ -142,7 +163,7 @@ void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter
   }
 
   // Vertical pass: each window row is a weighted sum of intermediate rows.
-  std::vector<const uint8_t*> rowPtrs;
+  std::vector<const uint8_t*>& rowPtrs = scratch.rowPtrs;
   for (int y = 0; y < winH; ++y) {
     const DenseList& d = rows.lists[y];
     rowPtrs.resize(d.span);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "base/Errors.h"
@@ -11,6 +12,9 @@
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "imaging/RasterUtils.h"
+#include "imaging/Resample.h"
+#include "imaging/ResampleCore.h"
+#include "imaging/TileKernels.h"
 
 namespace qv {
 
@@ -55,7 +59,7 @@ inline void Sharpen(Bitmap32& bmp) { Convolve3x3(bmp, SharpenKernel, kSharpenDiv
 
 }  // namespace
 
-void Convolve3x3(Bitmap32& bmp, const int kernel[9], int divisor) {
+void Convolve3x3Reference(Bitmap32& bmp, const int kernel[9], int divisor) {
   const int w = bmp.Width(), h = bmp.Height();
   if (w < 3 || h < 3 || divisor == 0) return;
   const Bitmap32 src = bmp;
@@ -77,21 +81,83 @@ void Convolve3x3(Bitmap32& bmp, const int kernel[9], int divisor) {
   }
 }
 
-uint32_t ChannelRms(const Bitmap32& bmp) {
+namespace {
+
+// Convolve3x3 with SharpenKernel: 16 c - (the eight neighbours) = 17 c - (the nine-pixel sum),
+// the nine-pixel sum taken from the column sums of three rows.
+void SharpenFast(Bitmap32& bmp) {
+  const int w = bmp.Width(), h = bmp.Height();
+  if (w < 3 || h < 3) return;
+  const TileKernels& k = ActiveTileKernels();
+  const int n = w * 4;
+  // The unfiltered row above, the column sums of the three rows and the filtered row, per
+  // thread; the filtered row goes into place once the next row no longer needs the original.
+  thread_local std::vector<uint8_t> above, out;
+  thread_local std::vector<uint16_t> sums;
+  above.resize(size_t(n));
+  out.resize(size_t(n));
+  sums.resize(size_t(n));
+  std::memcpy(above.data(), bmp.Row(0), size_t(n));
+  for (int y = 1; y < h - 1; ++y) {
+    uint8_t* row = reinterpret_cast<uint8_t*>(bmp.Row(y));
+    k.columnSums(above.data(), row, reinterpret_cast<const uint8_t*>(bmp.Row(y + 1)), n, sums.data());
+    k.sharpenRow(row, sums.data(), n, out.data());
+    std::memcpy(above.data(), row, size_t(n));
+    std::memcpy(row + 4, out.data() + 4, size_t(n - 8));
+  }
+}
+
+bool IsSharpenKernel(const int kernel[9], int divisor) {
+  return divisor == kSharpenDivisor && std::equal(kernel, kernel + 9, SharpenKernel);
+}
+
+}  // namespace
+
+void Convolve3x3(Bitmap32& bmp, const int kernel[9], int divisor) {
+  if (IsSharpenKernel(kernel, divisor))
+    SharpenFast(bmp);
+  else
+    Convolve3x3Reference(bmp, kernel, divisor);
+}
+
+namespace {
+
+// ChannelRms over pixels reached by Pixel(x, y) -> (r, g, b).
+template <typename Picture, typename Pixel>
+uint32_t RmsOf(const Picture& bmp, Pixel pixel) {
   if (bmp.Empty()) return MakeColor32(0, 0, 0);
   uint64_t sr = 0, sg = 0, sb = 0;
-  for (int y = 0; y < bmp.Height(); ++y) {
-    const uint32_t* row = bmp.Row(y);
+  for (int y = 0; y < bmp.Height(); ++y)
     for (int x = 0; x < bmp.Width(); ++x) {
-      const uint32_t r = RedOf(row[x]), g = GreenOf(row[x]), b = BlueOf(row[x]);
+      uint32_t r, g, b;
+      pixel(bmp, x, y, r, g, b);
       sr += r * r;
       sg += g * g;
       sb += b * b;
     }
-  }
   const double n = double(bmp.Width()) * double(bmp.Height());
   auto level = [n](uint64_t s) { return ClampByte(RoundHalfEven(std::sqrt(double(s) / n))); };
   return MakeColor32(level(sr), level(sg), level(sb));
+}
+
+}  // namespace
+
+uint32_t ChannelRms(const Bitmap32& bmp) {
+  return RmsOf(bmp, [](const Bitmap32& b, int x, int y, uint32_t& r, uint32_t& g, uint32_t& bl) {
+    const uint32_t p = b.Row(y)[x];
+    r = RedOf(p);
+    g = GreenOf(p);
+    bl = BlueOf(p);
+  });
+}
+
+uint32_t ChannelRms(const Bitmap24& bmp) {
+  return RmsOf(bmp, [](const Bitmap24& b, int x, int y, uint32_t& r, uint32_t& g, uint32_t& bl) {
+    const uint8_t* p = b.Row(y) + x * 3;
+    bl = p[0];
+    g = p[1];
+    r = p[2];
+  });
 }
 
 void ShiftChannels(Bitmap32& bmp, int dR, int dG, int dB) {
@@ -108,11 +174,24 @@ void ShiftChannels(Bitmap32& bmp, int dR, int dG, int dB) {
   }
 }
 
+namespace {
+
+struct ChannelShift {
+  int r, g, b;
+};
+
+// Round((r - t) / 100 x percent) per channel for the levels r (reference) and t (target).
+ChannelShift CorrectionShift(uint32_t r, uint32_t t, int percent) {
+  auto shift = [percent](int rv, int tv) { return RoundHalfEven(double(rv - tv) / 100.0 * percent); };
+  return {shift(RedOf(r), RedOf(t)), shift(GreenOf(r), GreenOf(t)), shift(BlueOf(r), BlueOf(t))};
+}
+
+}  // namespace
+
 void ColourCorrectToward(const Bitmap32& reference, Bitmap32& target, int percent) {
   if (percent == 0 || target.Empty()) return;
-  const uint32_t r = ChannelRms(reference), t = ChannelRms(target);
-  auto shift = [percent](int rv, int tv) { return RoundHalfEven(double(rv - tv) / 100.0 * percent); };
-  ShiftChannels(target, shift(RedOf(r), RedOf(t)), shift(GreenOf(r), GreenOf(t)), shift(BlueOf(r), BlueOf(t)));
+  const ChannelShift d = CorrectionShift(ChannelRms(reference), ChannelRms(target), percent);
+  ShiftChannels(target, d.r, d.g, d.b);
 }
 
 void CropFlipResample(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height,
@@ -181,22 +260,86 @@ Bitmap24 FillCellFromPicture(const std::string& fileName, int x1, int y1, int x2
   return cell.ToBitmap24();
 }
 
-Bitmap32 ScaleTileToCell(const Bitmap32& tile, int width, int height, bool sharpen) {
-  Bitmap32 cell(std::max(width, 0), std::max(height, 0));
-  if (!tile.Empty() && !cell.Empty()) {
-    if (tile.Width() == width && tile.Height() == height) {
-      cell = tile;
-    } else {
-      Bitmap32 src = tile;  // keeps the caller's filter and mode untouched
-      src.SetFilter(StretchFilter::Mitchell);
-      src.SetMode(DrawMode::Opaque);
-      cell.DrawStretched(src);
-    }
-    cell.SetFilter(StretchFilter::Nearest);
-    cell.SetMode(DrawMode::Opaque);
+void ScaleTileToCell(const Bitmap32& tile, int width, int height, bool sharpen, Bitmap32& cell) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (tile.Empty() || width == 0 || height == 0) {
+    cell.SetSize(width, height);
+  } else if (tile.Width() == width && tile.Height() == height) {
+    cell.Reshape(width, height);
+    std::memcpy(cell.Data(), tile.Data(), size_t(width) * height * 4);
+  } else {  // the Mitchell filter straight into the cell, which it covers in full
+    cell.Reshape(width, height);
+    ResamplePixels(PixelsIn{reinterpret_cast<const uint8_t*>(tile.Data()), ptrdiff_t(tile.Width()) * 4, tile.Width(),
+                            tile.Height(), 4},
+                   width, height, kFilterMitchell, 0, Rect{0, 0, width, height},
+                   PixelsOut{reinterpret_cast<uint8_t*>(cell.Data()), ptrdiff_t(width) * 4});
   }
+  cell.SetFilter(StretchFilter::Nearest);
+  cell.SetMode(DrawMode::Opaque);
   if (sharpen) Sharpen(cell);
+}
+
+Bitmap32 ScaleTileToCell(const Bitmap32& tile, int width, int height, bool sharpen) {
+  Bitmap32 cell;
+  ScaleTileToCell(tile, width, height, sharpen, cell);
   return cell;
+}
+
+void MakeScaledTile(const Bitmap32& tile, int width, int height, bool sharpen, ScaledTile& result) {
+  thread_local Bitmap32 cell;
+  ScaleTileToCell(tile, width, height, sharpen, cell);
+  result.Level = ChannelRms(cell);
+  cell.ToBitmap24(result.Picture);
+}
+
+namespace {
+
+// The overlay of a cell at the cell's size (bytes blue, green, red): the detailed source
+// region or sourceCell, stretched with the Mitchell filter when its size differs. nullptr
+// when there is none. The pictures it returns are kept per thread until the next call.
+const Bitmap24* CellOverlay(const Bitmap24& sourceCell, const ComposeCellParams& p, int width, int height) {
+  thread_local Bitmap32 detail32;
+  thread_local Bitmap24 detail, scaled;
+  const Bitmap24* overlay = &sourceCell;
+  if (p.Detailed && p.FullSource && !p.FullSource->Empty()) {
+    CropFlipResample(*p.FullSource, p.X1, p.Y1, p.X2, p.Y2, p.DetailWidth, p.DetailHeight, detail32);
+    detail32.ToBitmap24(detail);
+    overlay = &detail;
+  }
+  if (overlay->Empty()) return nullptr;
+  if (overlay->Width() == width && overlay->Height() == height) return overlay;
+  // Channels are resampled independently, so the three of a Bitmap24 come out as the same
+  // channels of the Bitmap32 the drawing would stretch.
+  scaled.Reshape(width, height);
+  ResamplePixels(PixelsIn{overlay->Row(0), overlay->Stride(), overlay->Width(), overlay->Height(), 3}, width, height,
+                 kFilterMitchell, 0, Rect{0, 0, width, height}, PixelsOut{scaled.Row(0), scaled.Stride()});
+  return &scaled;
+}
+
+}  // namespace
+
+void FinishCell(const ScaledTile& tile, const Bitmap24& sourceCell, const ComposeCellParams& p, Bitmap24& out) {
+  const Bitmap24& cell = tile.Picture;
+  const int w = cell.Width(), h = cell.Height();
+  out.Reshape(w, h);
+  if (p.Percent + p.Alpha <= 0 || cell.Empty()) {
+    for (int y = 0; y < h; ++y) std::memcpy(out.Row(y), cell.Row(y), size_t(w) * 3);
+    return;
+  }
+  FinishParams fp{};
+  if (p.Percent > 0) {
+    const ChannelShift d = CorrectionShift(ChannelRms(sourceCell), tile.Level, p.Percent);
+    const int bgr[3] = {d.b, d.g, d.r};
+    for (int ch = 0; ch < 3; ++ch) {
+      fp.add[ch] = uint8_t(std::clamp(bgr[ch], 0, 255));
+      fp.sub[ch] = uint8_t(std::clamp(-bgr[ch], 0, 255));
+    }
+  }
+  const Bitmap24* overlay = p.Alpha > 0 ? CellOverlay(sourceCell, p, w, h) : nullptr;
+  fp.alpha = std::clamp(p.Alpha, 0, 255);
+  const TileKernels& k = ActiveTileKernels();
+  for (int y = 0; y < h; ++y) k.finishRow(cell.Row(y), overlay ? overlay->Row(y) : nullptr, w * 3, fp, out.Row(y));
 }
 
 void CorrectAndBlendCell(Bitmap32& cell, const Bitmap24& sourceCell, const ComposeCellParams& p) {

@@ -25,10 +25,14 @@ constexpr int kSharpenDivisor = 8;
 // unfiltered picture; the outermost rows and columns keep their values, and a bitmap
 // narrower or lower than 3 pixels is left alone.
 void Convolve3x3(Bitmap32& bmp, const int kernel[9], int divisor);
+// The plain computation of the same, which defines the result (Convolve3x3 takes a faster
+// way for SharpenKernel).
+void Convolve3x3Reference(Bitmap32& bmp, const int kernel[9], int divisor);
 
 // Root-mean-square of each of red, green and blue over all pixels, rounded and clamped, as an
 // opaque colour. An empty bitmap gives opaque black.
 uint32_t ChannelRms(const Bitmap32& bmp);
+uint32_t ChannelRms(const Bitmap24& bmp);
 
 // Adds the offsets to every pixel, each channel clamped to 0..255; alpha becomes 255.
 void ShiftChannels(Bitmap32& bmp, int dR, int dG, int dB);
@@ -85,11 +89,26 @@ struct ComposeCellParams {
 
 // One finished mosaic cell: the tile stretched over Width x Height with the Mitchell filter,
 // sharpened when asked, colour-corrected toward sourceCell and blended with the overlay.
+// The straightforward composition; the renderer gets the same pixels from MakeScaledTile
+// (kept per tile and cell size) and FinishCell.
 Bitmap24 ComposeCell(const Bitmap24& tile, const Bitmap24& sourceCell, const ComposeCellParams& p);
 // The same from a tile already held as Bitmap32 (its filter and mode are not used).
 Bitmap24 ComposeCell(const Bitmap32& tile, const Bitmap24& sourceCell, const ComposeCellParams& p);
 // Step 1 and 2 of ComposeCell: the tile stretched over the cell and sharpened.
 Bitmap32 ScaleTileToCell(const Bitmap32& tile, int width, int height, bool sharpen);
+// The same into a bitmap the caller keeps (its pixels are replaced).
+void ScaleTileToCell(const Bitmap32& tile, int width, int height, bool sharpen, Bitmap32& cell);
+
+// A tile stretched over a cell and sharpened (steps 1 and 2 of ComposeCell), with its
+// ChannelRms: what a run can keep and reuse for every cell of that size showing the tile.
+struct ScaledTile {
+  Bitmap24 Picture;
+  uint32_t Level = 0;  // ChannelRms of Picture
+};
+void MakeScaledTile(const Bitmap32& tile, int width, int height, bool sharpen, ScaledTile& result);
+// Step 3 of ComposeCell on a scaled tile, written into out (resized to the tile's size):
+// the same pixels as CorrectAndBlendCell followed by the conversion to Bitmap24.
+void FinishCell(const ScaledTile& tile, const Bitmap24& sourceCell, const ComposeCellParams& p, Bitmap24& out);
 // Step 3 of ComposeCell on a cell picture that is already scaled (and sharpened): correction
 // toward sourceCell when Percent > 0, then blending with the overlay when Alpha > 0.
 void CorrectAndBlendCell(Bitmap32& cell, const Bitmap24& sourceCell, const ComposeCellParams& p);

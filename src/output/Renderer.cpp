@@ -15,6 +15,7 @@
 #include "engine/QVData.h"
 #include "engine/Signature.h"
 #include "imaging/TileOps.h"
+#include "output/ScaledTileCache.h"
 #include "output/ThumbCache.h"
 #include "output/WorkerPool.h"
 
@@ -141,6 +142,7 @@ class RenderRun {
     if (sink_) sink_(job->cell);
     result_.LastTileName = job->cell.TileName;
     ++result_.CellsDone;
+    spare_.push_back(std::move(job->cell.Picture));  // the next cells' pictures reuse the memory
     job.reset();
     if (cb_.OnProgress) cb_.OnProgress(result_.CellsDone, total);
     if (cb_.ProcessMessages) cb_.ProcessMessages();
@@ -204,6 +206,10 @@ class RenderRun {
     auto job = std::make_unique<CellJob>();
     CellJob& j = *job;
     RenderedCell& cell = j.cell;
+    if (!spare_.empty()) {
+      cell.Picture = std::move(spare_.back());
+      spare_.pop_back();
+    }
     cell.AreaCol = c;
     cell.AreaRow = r;
     cell.Col = area_.FirstCol + c;
@@ -291,22 +297,29 @@ class RenderRun {
     p.DetailWidth = j.width;
     p.DetailHeight = j.height;
 
-    auto stored = [&j](Bitmap32& holder) -> const Bitmap32& {
-      if (j.thumb)
-        if (const Bitmap32* t = j.thumb->Picture()) return *t;
-      holder.CopyFrom(j.blank);
-      return holder;
+    // The stored picture stretched over the cell: shared with the other cells of its size
+    // showing the same thumbnail, or made here from the record's colour grid.
+    std::shared_ptr<const ScaledTile> shared;
+    auto scaled = [&](bool sharpen, ScaledTile& local) -> const ScaledTile& {
+      if (j.thumb) {
+        shared = scaledTiles_.Get(j.thumb, j.width, j.height, sharpen);
+        if (shared) return *shared;
+      }
+      Bitmap32 blank;
+      blank.CopyFrom(j.blank);
+      MakeScaledTile(blank, j.width, j.height, sharpen, local);
+      return local;
     };
 
     switch (j.kind) {
       case CellKind::Compose: {
-        Bitmap32 holder;
-        cell.Picture = ComposeCell(stored(holder), j.target, p);
+        ScaledTile local;
+        FinishCell(scaled(st_.Sharpen, local), j.target, p, cell.Picture);
         break;
       }
       case CellKind::PlainStretch: {
-        Bitmap32 holder;
-        cell.Picture = ScaleTileToCell(stored(holder), j.width, j.height, false).ToBitmap24();
+        ScaledTile local;
+        FinishCell(scaled(false, local), Bitmap24(), ComposeCellParams(), cell.Picture);
         break;
       }
       case CellKind::Original: {
@@ -317,8 +330,10 @@ class RenderRun {
                           RegionDivisor(t.CropTop, t.CropBottom, t.PicHeight), j.width, j.height, st_.FastJpeg,
                           picture);
         if (st_.Sharpen) Convolve3x3(picture, SharpenKernel, kSharpenDivisor);
-        CorrectAndBlendCell(picture, j.target, p);
-        cell.Picture = picture.ToBitmap24();
+        ScaledTile loaded;
+        loaded.Level = ChannelRms(picture);
+        picture.ToBitmap24(loaded.Picture);
+        FinishCell(loaded, j.target, p, cell.Picture);
         break;
       }
       case CellKind::SourceDecoded:
@@ -348,6 +363,8 @@ class RenderRun {
   JpegSize sourceSize_;
   double sourceDivisorX_ = 0, sourceDivisorY_ = 0;
   ThumbCache thumbs_;
+  mutable ScaledTileCache scaledTiles_;
+  std::vector<Bitmap24> spare_;  // cell pictures handed over, to be reused
   std::deque<std::unique_ptr<CellJob>> pending_;
   std::atomic<bool> cancel_{false};
   RenderResult result_;

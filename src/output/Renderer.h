@@ -10,7 +10,9 @@
 //
 // Records are read by number; the tables' cursors are not moved. The mosaic's ShowThumbs is
 // switched on for the run and restored afterwards. Thumbnails are decoded once per distinct
-// thumbnail per run (a bounded cache), the source picture at most once per run.
+// thumbnail per run, and stretched to a cell size and sharpened once per thumbnail and cell
+// size (two bounded caches), so a cell that repeats a tile only adds its correction and blend;
+// the source picture is decoded at most once per run.
 #include <cstdint>
 #include <functional>
 #include <string>

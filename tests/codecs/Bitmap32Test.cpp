@@ -230,5 +230,33 @@ TEST(Bitmap32, SourceRectangleOutsideTheSourceIsCutInProportion) {
   EXPECT_EQ(self.At(1, 0), MakeColor32(1, 1, 1));
 }
 
+
+TEST(Bitmap24, ReshapeKeepsAZeroPaddingAndColouredSizesFillOnce) {
+  // Reshape to the same size keeps the pixels; to another size the padding is 0.
+  Bitmap24 b;
+  b.SetSize(5, 3, 1, 2, 3);
+  b.Reshape(5, 3);
+  EXPECT_EQ(b.Pixel(4, 2)[2], 3);
+  b.Reshape(7, 4);
+  ASSERT_EQ(b.Stride(), 24);
+  for (int y = 0; y < 4; ++y)
+    for (int i = 21; i < 24; ++i) ASSERT_EQ(b.Row(y)[i], 0) << y;
+  // A picture large enough for the huge-page storage: every pixel coloured, padding 0,
+  // copies and moves whole.
+  Bitmap24 big;
+  big.SetSize(4001, 3001, 10, 20, 30);
+  ASSERT_GE(big.ByteSize(), kHugePixelBytes);
+  for (int y : {0, 1500, 3000}) {
+    for (int x : {0, 2000, 4000}) ASSERT_EQ(big.Pixel(x, y)[0] + big.Pixel(x, y)[1] + big.Pixel(x, y)[2], 60);
+    ASSERT_EQ(big.Row(y)[12003], 0);
+  }
+  Bitmap24 copy = big;
+  EXPECT_TRUE(copy == big);
+  Bitmap24 moved = std::move(copy);
+  EXPECT_EQ(moved.Pixel(4000, 3000)[2], 30);
+  big.SetSize(3, 3);  // back to small storage
+  EXPECT_EQ(big.Pixel(2, 2)[0], 0);
+}
+
 }  // namespace
 }  // namespace qv

@@ -1,0 +1,60 @@
+#pragma once
+// Tiles stretched to a cell size (and sharpened) shared by the cells of one output run: a
+// tile shown in many cells of the same size is scaled and sharpened once, and each cell only
+// adds its colour correction and blend. Entries are keyed by the decoded thumbnail, the size
+// and the sharpening, made on first use by whichever worker asks first (the others wait for
+// it), and kept within a byte budget, the least recently asked-for dropped first; a picture
+// still in use by a cell outlives its entry. All members are thread-safe.
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "imaging/TileOps.h"
+#include "output/ThumbCache.h"
+
+namespace qv {
+
+class ScaledTileCache {
+ public:
+  explicit ScaledTileCache(size_t budgetBytes = size_t(64) << 20);
+
+  // The thumbnail stretched over width x height, sharpened when asked; nullptr when the
+  // thumbnail does not decode.
+  std::shared_ptr<const ScaledTile> Get(const std::shared_ptr<ThumbCache::Entry>& thumb, int width, int height,
+                                        bool sharpen);
+
+  size_t Entries() const;
+  size_t Bytes() const;
+
+ private:
+  struct Key {
+    const ThumbCache::Entry* thumb;
+    int width, height;
+    bool sharpen;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const;
+  };
+  struct Slot {
+    std::shared_ptr<ThumbCache::Entry> thumb;  // keeps the key's thumbnail alive
+    std::once_flag once;
+    ScaledTile tile;
+    bool ok = false;
+  };
+  struct Node {
+    Key key;
+    std::shared_ptr<Slot> slot;
+    size_t bytes;
+  };
+
+  mutable std::mutex mutex_;
+  size_t budget_;
+  size_t bytes_ = 0;
+  std::list<Node> lru_;  // most recently used first
+  std::unordered_map<Key, std::list<Node>::iterator, KeyHash> index_;
+};
+
+}  // namespace qv
