@@ -25,6 +25,7 @@
 #include "engine/ByteSection.h"
 #include "engine/CellGrid.h"
 #include "engine/FileSection.h"
+#include "engine/RecentCache.h"
 #include "engine/Signature.h"
 #include "engine/TileBuilder.h"
 #include "engine/TileRecords.h"
@@ -177,6 +178,12 @@ class TQVData {
   bool ShowThumbs = false;              // loading a record decodes its thumbnail
   bool TableIsOpen() const { return !baseName_.empty(); }
 
+  // Memory for the thumbnails the cursor has decoded, kept with their JPEG bytes and found
+  // again by their offset for as long as the thumbnail section's existing bytes stay as
+  // they are, so loading a record seen before copies its picture instead of decoding it.
+  // 0 turns the cache off; every result is the same either way.
+  size_t ThumbCacheBytes = size_t(8) << 20;
+
   std::function<void(TQVData&)> OnProgress;            // flips and resampling, every 100 records
   std::function<void(TQVData&)> OnCreateBaseProgress;  // build passes, once per picture
   // Lets the application process pending window messages during a long pass.
@@ -194,6 +201,11 @@ class TQVData {
   // Makes record n (clamped to 1..Count) current, ignoring any order.
   bool GoRecord(int32_t n);
   void GetInfo(TBaseInfo& info) const;
+
+  // SignatureOf(Resample(ThumbBitmap, gridW, gridH, Mitchell), colorSystem): what a mosaic
+  // of another colour system stores for the current record. Worked out once per decoded
+  // thumbnail while the thumbnail cache is on. Not for concurrent use.
+  SignatureBytes ThumbSignature(int32_t gridW, int32_t gridH, uint8_t colorSystem) const;
 
   // Record access by number (1-based), without moving the cursor. All reads are checked.
   int32_t SlotSize() const { return SigSize + kSlotHeadSize; }
@@ -381,6 +393,9 @@ class TQVData {
 
  private:
   void LoadCurrentRecord(int64_t slotPos);
+  // ThumbJpeg and ThumbBitmap from the thumbnail entry at offset (a picture that does not
+  // decode leaves ThumbBitmap as it was).
+  void LoadThumbnail(int32_t offset);
   void ClearCurrentRecord();
   // Every 100 records of a pass over the unflipped tiles (i the 0-based index of the tile
   // just done): Progress = Round(i / UnflippedCount x 100), then OnProgress.
@@ -397,6 +412,20 @@ class TQVData {
   bool WriteCell(int32_t cell, uint8_t status, const uint8_t* signature, TTileInfo info, const std::string& jpeg);
   bool BlockAllowed(int block, const TOrientationSet& orientations) const;
   std::string baseName_;
+  struct TThumbSignature {
+    int32_t GridW, GridH;
+    uint8_t ColorSystem;
+    SignatureBytes Signature;
+  };
+  struct TDecodedThumb {
+    std::string Jpeg;
+    Bitmap24 Picture;
+    bool Decoded = false;  // false: the bytes do not decode
+    std::vector<TThumbSignature> Signatures;  // ThumbSignature's results for Picture
+  };
+  TRecentCache<std::shared_ptr<TDecodedThumb>> thumbCache_;  // by thumbnail offset
+  uint64_t thumbCacheGeneration_ = 0;  // of ThumbSection when the cached entries were read
+  std::shared_ptr<TDecodedThumb> shownThumb_;  // the cached thumbnail ThumbBitmap was last given
   // The packed signatures of the render search, rebuilt when the data section changes.
   std::shared_ptr<TSignaturePack> searchPack_;
 };

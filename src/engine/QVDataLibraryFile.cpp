@@ -74,26 +74,46 @@ void CheckHeader(const std::string& fileName, TLibraryHeader& h, int64_t partLen
 
 // Checks every offset the records use: each slot's TileInfo (with its name) inside the text
 // section, its second field inside the data section, its thumbnail entry (with its length)
-// inside the thumbnail section.
+// inside the thumbnail section. The first record that fails is the one named.
 void CheckRecords(const std::string& fileName, const TLibraryHeader& h, const ByteSection& text, const ByteSection& data,
                   const FileSection& thumb) {
   const int64_t slotSize = int64_t(h.SigSize) + kSlotHeadSize;
+  std::vector<int64_t> thumbAt;  // offsets of the thumbnail entries of the records checked so far
+  std::vector<int64_t> thumbRecord;
+  std::string badWhat;
+  auto where = [](int64_t n) { return "record " + std::to_string(n) + ": "; };
   for (int64_t n = 1; n <= h.Count; ++n) {
     int64_t slot = kTagSize + (n - 1) * slotSize;
     int32_t t = data.ReadI32(slot + 1);
-    std::string where = "record " + std::to_string(n) + ": ";
-    if (t < kTagSize || !text.Holds(t, kTileInfoFixedSize)) Damaged(fileName, where + "text offset outside the text section");
+    if (t < kTagSize || !text.Holds(t, kTileInfoFixedSize)) {
+      badWhat = where(n) + "text offset outside the text section";
+      break;
+    }
     const uint8_t* info = text.Data() + t;
-    if (!text.Holds(t, kTileInfoFixedSize + GetLE16(info + kTileInfoNameLengthAt)))
-      Damaged(fileName, where + "name runs past the text section");
+    if (!text.Holds(t, kTileInfoFixedSize + GetLE16(info + kTileInfoNameLengthAt))) {
+      badWhat = where(n) + "name runs past the text section";
+      break;
+    }
     int32_t slotField = GetLE32s(info + kTileInfoSlotAt);
-    if (slotField < kTagSize || slotField >= data.Size()) Damaged(fileName, where + "slot offset outside the data section");
+    if (slotField < kTagSize || slotField >= data.Size()) {
+      badWhat = where(n) + "slot offset outside the data section";
+      break;
+    }
     int32_t m = GetLE32s(info + kTileInfoThumbAt);
     if (m == 0) continue;
-    if (m < kTagSize || !thumb.Holds(m, 4)) Damaged(fileName, where + "thumbnail offset outside the thumbnail section");
-    int32_t len = thumb.ReadI32(m);
-    if (len < 0 || !thumb.Holds(int64_t(m) + 4, len)) Damaged(fileName, where + "thumbnail runs past the thumbnail section");
+    if (m < kTagSize || !thumb.Holds(m, 4)) {
+      badWhat = where(n) + "thumbnail offset outside the thumbnail section";
+      break;
+    }
+    thumbAt.push_back(m);
+    thumbRecord.push_back(n);
   }
+  // The lengths are read together, in the order they lie in the section.
+  const std::vector<int32_t> lengths = thumb.ReadI32s(thumbAt);
+  for (size_t i = 0; i < lengths.size(); ++i)
+    if (lengths[i] < 0 || !thumb.Holds(thumbAt[i] + 4, lengths[i]))
+      Damaged(fileName, where(thumbRecord[i]) + "thumbnail runs past the thumbnail section");
+  if (!badWhat.empty()) Damaged(fileName, badWhat);
 }
 
 int32_t ToOffset(int64_t v) {

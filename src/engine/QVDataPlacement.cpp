@@ -30,9 +30,12 @@ TTileInfo InfoOf(const TQVData& t) {
   return InfoOf({t.PicWidth, t.PicHeight, t.CropLeft, t.CropTop, t.CropRight, t.CropBottom}, t.Name);
 }
 
-// The thumbnail a placement copies: the record's JPEG as read, else its picture encoded.
-std::string ThumbnailOf(const TQVData& from, int quality) {
-  return from.ThumbJpeg.empty() ? EncodeJpeg(from.ThumbBitmap, quality) : from.ThumbJpeg;
+// The thumbnail a placement copies: the record's JPEG as read, else its picture encoded
+// (into encoded).
+const std::string& ThumbnailOf(const TQVData& from, int quality, std::string& encoded) {
+  if (!from.ThumbJpeg.empty()) return from.ThumbJpeg;
+  encoded = EncodeJpeg(from.ThumbBitmap, quality);
+  return encoded;
 }
 
 // True when t has a loaded current record with a signature of sigSize bytes.
@@ -60,12 +63,12 @@ bool TQVData::WriteCell(int32_t cell, uint8_t status, const uint8_t* signature, 
 bool TQVData::PlaceTile(int32_t cell, const TQVData& library, bool mapToUnflipped) {
   if (library.GridW != GridW || library.GridH != GridH) return false;
   if (cell < 1 || cell > Count || !SectionsHoldTable() || !HasCurrentRecord(library)) return false;
-  SignatureBytes sig = library.Signature;
-  if (library.ColorSystem != ColorSystem)
-    sig = SignatureOf(Resample(library.ThumbBitmap, GridW, GridH, kFilterMitchell), ColorSystem);
+  const SignatureBytes sig =
+      library.ColorSystem != ColorSystem ? library.ThumbSignature(GridW, GridH, ColorSystem) : library.Signature;
   TTileInfo info = InfoOf(library);
   info.TileNo = mapToUnflipped ? library.TileNumberOf(library.RecNo) : library.RecNo;
-  const std::string jpeg = ThumbnailOf(library, JpegQuality);
+  std::string encoded;
+  const std::string& jpeg = ThumbnailOf(library, JpegQuality, encoded);
   return WriteCell(cell, library.PicDeleted() ? kDeletedStatus : 0, sig.data(), std::move(info), jpeg);
 }
 
@@ -85,7 +88,8 @@ bool TQVData::RestoreCellFromPlan(int32_t cell, const TQVData& plan) {
   if (cell < 1 || cell > Count || !SectionsHoldTable() || !HasCurrentRecord(plan)) return false;
   TTileInfo info = InfoOf(plan);
   info.TileNo = 0;
-  const std::string jpeg = ThumbnailOf(plan, JpegQuality);
+  std::string encoded;
+  const std::string& jpeg = ThumbnailOf(plan, JpegQuality, encoded);
   return WriteCell(cell, plan.PicDeleted() ? kDeletedStatus : 0, plan.Signature.data(), std::move(info), jpeg);
 }
 

@@ -334,6 +334,19 @@ void TQVData::CompactSections() {
   FileSection thumb;
   thumb.Append(kThumbTag, kTagSize);
   std::vector<int32_t> textOffsets(static_cast<size_t>(Count));
+  // The entries' lengths, read together in the order they lie in the section (an entry this
+  // cannot reach is read again below, which raises the error).
+  std::vector<int64_t> lengthAt(static_cast<size_t>(Count), -1);
+  std::vector<int64_t> reachable;
+  for (int32_t n = 1; n <= Count; ++n) {
+    const int64_t t = RecordTextOffset(n);
+    if (!TextSection.Holds(t + kTileInfoThumbAt, 4)) continue;
+    const int32_t m = TextSection.ReadI32(t + kTileInfoThumbAt);
+    if (m == 0 || !ThumbSection.Holds(m, 4)) continue;
+    lengthAt[size_t(n - 1)] = static_cast<int64_t>(reachable.size());
+    reachable.push_back(m);
+  }
+  const std::vector<int32_t> lengths = ThumbSection.ReadI32s(reachable);
   for (int32_t n = 1; n <= Count; ++n) {
     const int32_t t = RecordTextOffset(n);
     const int64_t size = TileInfoSizeAt(TextSection, t);
@@ -343,7 +356,8 @@ void TQVData::CompactSections() {
     // thumbnail that does not decode.
     int64_t newThumb = 0;
     if (oldThumb != 0) {
-      const int32_t length = ThumbSection.ReadI32(oldThumb);
+      const int64_t known = lengthAt[size_t(n - 1)];
+      const int32_t length = known >= 0 ? lengths[size_t(known)] : ThumbSection.ReadI32(oldThumb);
       if (length < 0 || !ThumbSection.Holds(int64_t(oldThumb) + 4, length))
         throw EStreamError("Thumbnail entry of record " + std::to_string(n) + " runs past its section");
       newThumb = thumb.Size();

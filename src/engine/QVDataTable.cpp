@@ -9,6 +9,7 @@
 #include "base/Rounding.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
+#include "imaging/Resample.h"
 
 namespace qv {
 
@@ -118,16 +119,57 @@ void TQVData::LoadCurrentRecord(int64_t slotPos) {
 
   ThumbJpeg.clear();
   if (ShowThumbs && info.ThumbOffset != 0) {
-    ThumbJpeg = ThumbEntry(info.ThumbOffset);
-    try {
-      ThumbBitmap = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(ThumbJpeg.data()), ThumbJpeg.size());
-    } catch (const EQuivara&) {
-      // a thumbnail that does not decode leaves the previous picture
-    }
+    LoadThumbnail(info.ThumbOffset);
   } else {
     ThumbBitmap = SignatureBitmap;  // the colour grid stands in for the thumbnail
+    shownThumb_.reset();
   }
   DataSection.Position = slotPos + kSlotHeadSize + SigSize;
+}
+
+void TQVData::LoadThumbnail(int32_t offset) {
+  if (ThumbCacheBytes == 0 || thumbCacheGeneration_ != ThumbSection.Generation()) {
+    thumbCache_.Clear();
+    thumbCacheGeneration_ = ThumbSection.Generation();
+  }
+  // A thumbnail read under the same generation has the same bytes, and they decode the same.
+  if (const auto* seen = ThumbCacheBytes ? thumbCache_.Find(static_cast<uint32_t>(offset)) : nullptr) {
+    ThumbJpeg = (*seen)->Jpeg;
+    if ((*seen)->Decoded) {
+      ThumbBitmap = (*seen)->Picture;
+      shownThumb_ = *seen;
+    }
+    return;
+  }
+  ThumbJpeg = ThumbEntry(offset);
+  auto fresh = std::make_shared<TDecodedThumb>();
+  try {
+    fresh->Picture = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(ThumbJpeg.data()), ThumbJpeg.size());
+    fresh->Decoded = true;
+    ThumbBitmap = fresh->Picture;
+    shownThumb_.reset();
+  } catch (const EQuivara&) {
+    // a thumbnail that does not decode leaves the previous picture
+  }
+  if (ThumbCacheBytes == 0) return;
+  if (fresh->Decoded) shownThumb_ = fresh;
+  fresh->Jpeg = ThumbJpeg;
+  const size_t bytes = sizeof(TDecodedThumb) + fresh->Jpeg.size() + fresh->Picture.ByteSize();
+  thumbCache_.Put(static_cast<uint32_t>(offset), std::move(fresh), bytes, ThumbCacheBytes);
+}
+
+SignatureBytes TQVData::ThumbSignature(int32_t gridW, int32_t gridH, uint8_t colorSystem) const {
+  // The memo belongs to the cached thumbnail ThumbBitmap was given, as long as it still
+  // holds that picture.
+  TDecodedThumb* shown = ThumbCacheBytes && shownThumb_ && shownThumb_->Picture == ThumbBitmap
+                             ? shownThumb_.get()
+                             : nullptr;
+  if (shown)
+    for (const TThumbSignature& s : shown->Signatures)
+      if (s.GridW == gridW && s.GridH == gridH && s.ColorSystem == colorSystem) return s.Signature;
+  SignatureBytes sig = SignatureOf(Resample(ThumbBitmap, gridW, gridH, kFilterMitchell), colorSystem);
+  if (shown) shown->Signatures.push_back({gridW, gridH, colorSystem, sig});
+  return sig;
 }
 
 void TQVData::ClearCurrentRecord() {
@@ -138,6 +180,7 @@ void TQVData::ClearCurrentRecord() {
   Name.clear();
   ThumbJpeg.clear();
   ThumbBitmap.Fill(255, 255, 255);
+  shownThumb_.reset();
 }
 
 // ---- Records by number ----
@@ -191,8 +234,15 @@ std::string TQVData::RecordThumbJpeg(int32_t n) const {
 }
 
 std::string TQVData::ThumbEntry(int32_t offset) const {
-  int32_t len = ThumbSection.ReadI32(offset);
+  // One read takes the length and, for a thumbnail of ordinary size, its bytes as well.
+  constexpr int64_t kGuess = 4096;
+  uint8_t head[kGuess];
+  if (!ThumbSection.Holds(offset, 4)) ThumbSection.ReadI32(offset);  // raises the range error
+  const int64_t got = std::min<int64_t>(kGuess, ThumbSection.Size() - offset);
+  ThumbSection.ReadAt(offset, head, got);
+  const int32_t len = GetLE32s(head);
   if (len < 0) throw EStreamError("Thumbnail entry with a negative length at " + std::to_string(offset));
+  if (int64_t(len) <= got - 4) return std::string(reinterpret_cast<const char*>(head) + 4, size_t(len));
   return ThumbSection.ReadString(int64_t(offset) + 4, len);
 }
 
@@ -214,10 +264,13 @@ int32_t TQVData::AppendTileInfo(const TTileInfo& info) {
 int32_t TQVData::AppendThumbEntry(const std::string& jpeg) {
   int32_t at = CheckedOffset(ThumbSection.Size());
   CheckedOffset(ThumbSection.Size() + 4 + int64_t(jpeg.size()));
-  std::string entry(4, '\0');
-  PutLE32(reinterpret_cast<uint8_t*>(entry.data()), static_cast<uint32_t>(jpeg.size()));
-  entry += jpeg;
-  ThumbSection.Append(entry);
+  ThumbSection.AppendI32(static_cast<int32_t>(jpeg.size()));
+  try {
+    ThumbSection.Append(jpeg);
+  } catch (...) {
+    ThumbSection.Truncate(at);  // no entry without its bytes
+    throw;
+  }
   return at;
 }
 
