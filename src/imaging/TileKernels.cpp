@@ -48,6 +48,16 @@ std::atomic<const TileKernels*> gOverride{nullptr};
 
 }  // namespace
 
+FinishParams MakeFinishParams(const int d[3], int alpha) {
+  FinishParams p;
+  for (int k = 0; k < int(sizeof p.add); ++k) {
+    p.add[k] = uint8_t(std::clamp(d[k % 3], 0, 255));
+    p.sub[k] = uint8_t(std::clamp(-d[k % 3], 0, 255));
+  }
+  p.alpha = std::clamp(alpha, 0, 255);
+  return p;
+}
+
 const TileKernels& PortableTileKernels() { return kPortable; }
 
 const TileKernels& ActiveTileKernels() {

@@ -9,10 +9,15 @@ namespace qv {
 
 // The per-cell constants of FinishRow, for pixels stored as bytes blue, green, red.
 struct FinishParams {
-  uint8_t add[3];  // per channel: Clamp(v + d) = (v + add) saturated, then - sub saturated,
-  uint8_t sub[3];  // with add = clamp(d, 0, 255) and sub = clamp(-d, 0, 255)
-  int alpha;       // 0..255, the overlay's weight; used only with an overlay
+  // Clamp(v + d) = (v + add) saturated, then - sub saturated, with add = clamp(d, 0, 255)
+  // and sub = clamp(-d, 0, 255); add[k] and sub[k] hold the values of channel k mod 3, so
+  // that the bytes from any position on read as one run.
+  uint8_t add[3 + 32 + 3];
+  uint8_t sub[3 + 32 + 3];
+  int alpha = 0;  // 0..255, the overlay's weight; used only with an overlay
 };
+// The constants for the shifts d[0..2] (blue, green, red) and the overlay weight.
+FinishParams MakeFinishParams(const int d[3], int alpha);
 
 struct TileKernels {
   const char* name;

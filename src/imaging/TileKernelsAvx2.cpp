@@ -58,22 +58,21 @@ QV_AVX2 inline __m256i Mix(__m128i v, __m128i overlay, __m256i weight, __m256i r
   return _mm256_srli_epi16(_mm256_mulhi_epu16(t, magic), 7);
 }
 
-// 32 bytes a step; the channel pattern of the shift repeats every 3 steps (32 = 2 mod 3).
-// (t x 0x8081) >> 23 equals t / 255 for every t up to 255 x 255.
+// 32 bytes a step; the shift's constants for a step starting at byte i are the run from
+// i mod 3 on (32 = 2 mod 3). (t x 0x8081) >> 23 equals t / 255 for every t up to 255 x 255.
 QV_AVX2 void FinishRowAvx2(const uint8_t* in, const uint8_t* overlay, int n, const FinishParams& p, uint8_t* out) {
-  alignas(32) uint8_t addBytes[3][32], subBytes[3][32];
-  for (int phase = 0; phase < 3; ++phase)
-    for (int k = 0; k < 32; ++k) {
-      addBytes[phase][k] = p.add[(phase + k) % 3];
-      subBytes[phase][k] = p.sub[(phase + k) % 3];
-    }
+  const __m256i add[3] = {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.add)),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.add + 1)),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.add + 2))};
+  const __m256i sub[3] = {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.sub)),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.sub + 1)),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.sub + 2))};
   const __m256i weight = _mm256_set1_epi16(int16_t(p.alpha)), rest = _mm256_set1_epi16(int16_t(255 - p.alpha));
   const __m256i magic = _mm256_set1_epi16(int16_t(0x8081));
   int i = 0, phase = 0;
   for (; i + 32 <= n; i += 32, phase = phase == 0 ? 2 : phase - 1) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
-    v = _mm256_adds_epu8(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(addBytes[phase])));
-    v = _mm256_subs_epu8(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(subBytes[phase])));
+    v = _mm256_subs_epu8(_mm256_adds_epu8(v, add[phase]), sub[phase]);
     if (overlay) {
       const __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(overlay + i));
       const __m256i lo = Mix(_mm256_castsi256_si128(v), _mm256_castsi256_si128(o), weight, rest, magic);
@@ -83,10 +82,9 @@ QV_AVX2 void FinishRowAvx2(const uint8_t* in, const uint8_t* overlay, int n, con
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), v);
   }
   const int a = p.alpha, na = 255 - p.alpha;
-  for (; i < n; ++i) {
-    const int ch = i % 3;
-    int v = in[i] + p.add[ch];
-    v = (v > 255 ? 255 : v) - p.sub[ch];
+  for (int k = phase; i < n; ++i, ++k) {
+    int v = in[i] + p.add[k];
+    v = (v > 255 ? 255 : v) - p.sub[k];
     v = v < 0 ? 0 : v;
     out[i] = overlay ? uint8_t((overlay[i] * a + v * na) / 255) : uint8_t(v);
   }

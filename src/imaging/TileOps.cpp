@@ -327,17 +327,15 @@ void FinishCell(const ScaledTile& tile, const Bitmap24& sourceCell, const Compos
     for (int y = 0; y < h; ++y) std::memcpy(out.Row(y), cell.Row(y), size_t(w) * 3);
     return;
   }
-  FinishParams fp{};
+  int bgr[3] = {0, 0, 0};
   if (p.Percent > 0) {
     const ChannelShift d = CorrectionShift(ChannelRms(sourceCell), tile.Level, p.Percent);
-    const int bgr[3] = {d.b, d.g, d.r};
-    for (int ch = 0; ch < 3; ++ch) {
-      fp.add[ch] = uint8_t(std::clamp(bgr[ch], 0, 255));
-      fp.sub[ch] = uint8_t(std::clamp(-bgr[ch], 0, 255));
-    }
+    bgr[0] = d.b;
+    bgr[1] = d.g;
+    bgr[2] = d.r;
   }
   const Bitmap24* overlay = p.Alpha > 0 ? CellOverlay(sourceCell, p, w, h) : nullptr;
-  fp.alpha = std::clamp(p.Alpha, 0, 255);
+  const FinishParams fp = MakeFinishParams(bgr, p.Alpha);
   const TileKernels& k = ActiveTileKernels();
   for (int y = 0; y < h; ++y) k.finishRow(cell.Row(y), overlay ? overlay->Row(y) : nullptr, w * 3, fp, out.Row(y));
 }

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "base/ByteIO.h"
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "codecs/BmpCodec.h"
+#include "imaging/TileKernels.h"
 #include "imaging/TiffWriter.h"
 #include "output/PosterWriter.h"
 
@@ -100,6 +102,66 @@ void WriteFileBlock(std::FILE* file, DiskFormat format, int width, int height, c
   }
 }
 
+CellRunWriter::CellRunWriter(std::FILE* file, DiskFormat format, int width, int height, size_t bufferBytes)
+    : file_(file), format_(format), width_(width), height_(height), bufferBytes_(bufferBytes) {}
+
+CellRunWriter::~CellRunWriter() {
+  try {
+    Flush();
+  } catch (const std::exception&) {
+  }
+}
+
+void CellRunWriter::Add(const Bitmap24& pic, int top, int left) {
+  const int x0 = std::max(left, 0), x1 = std::min(left + pic.Width(), width_);
+  const int y0 = std::max(top, 0), y1 = std::min(top + pic.Height(), height_);
+  if (x1 <= x0 || y1 <= y0) return;
+  const size_t bytes = size_t(x1 - x0) * 3;
+  const bool continues = right_ > left_ && y0 == top_ && y1 == bottom_ && x0 == right_;
+  if (!continues || size_t(x1 - left_) * 3 > pitch_) {
+    Flush();
+    // The widest run that fits the buffer: the whole band when it can.
+    pitch_ = std::min(size_t(width_ - x0) * 3, bufferBytes_ / size_t(y1 - y0) / 3 * 3);
+    if (bytes > pitch_) {  // a cell larger than the buffer goes out on its own
+      pitch_ = 0;
+      WriteFileBlock(file_, format_, width_, height_, pic, top, left);
+      return;
+    }
+    buffer_.resize(pitch_ * size_t(y1 - y0));
+    top_ = y0;
+    bottom_ = y1;
+    left_ = right_ = x0;
+  }
+  const TileKernels& k = ActiveTileKernels();
+  for (int y = y0; y < y1; ++y) {
+    const uint8_t* src = pic.Pixel(x0 - left, y - top);
+    uint8_t* dst = buffer_.data() + size_t(y - y0) * pitch_ + size_t(x0 - left_) * 3;
+    if (format_ == DiskFormat::Tiff)
+      k.swapRedBlue(src, x1 - x0, dst);
+    else
+      std::memcpy(dst, src, bytes);
+  }
+  right_ = x1;
+  if (right_ == width_) Flush();  // nothing can continue this run
+}
+
+void CellRunWriter::Flush() {
+  if (right_ <= left_) return;
+  const size_t bytes = size_t(right_ - left_) * 3;
+  right_ = left_;  // gathered no more, also when a write fails
+  int64_t first = INT64_MAX, last = 0;
+  for (int y = top_; y < bottom_; ++y) {
+    const int64_t at = DiskPixelOffset(format_, width_, height_, left_, y);
+    WriteAt(file_, at, buffer_.data() + size_t(y - top_) * pitch_, bytes);
+    first = std::min(first, at);
+    last = std::max(last, at + int64_t(bytes));
+  }
+#ifdef SYNC_FILE_RANGE_WRITE
+  // A hint: the write-back of these rows starts now instead of at the final sync.
+  ::sync_file_range(::fileno(file_), first, last - first, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void FillFileRect(std::FILE* file, DiskFormat format, int width, int height, ColorRef color, const Rect& rect) {
   const int x0 = std::max(rect.Left, 0), x1 = std::min(rect.Right, width);
   const int y0 = std::max(rect.Top, 0), y1 = std::min(rect.Bottom, height);
@@ -170,12 +232,14 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
 
   RenderResult run;
   if (!stopped()) {
+    CellRunWriter cells(f, format, W, H);
     run = RenderCells(
         source, st, area, cb,
         [&](const RenderedCell& cell) {
-          if (cell.Drawn) WriteFileBlock(f, format, W, H, cell.Picture, cell.Y, cell.X);
+          if (cell.Drawn) cells.Add(cell.Picture, cell.Y, cell.X);
         },
         policy);
+    cells.Flush();
   }
 
   if (st.GridWidth > 0 && !stopped() && area.Cols > 0 && area.Rows > 0) {

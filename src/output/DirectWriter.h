@@ -34,6 +34,31 @@ int64_t DiskPixelOffset(DiskFormat format, int width, int height, int x, int y);
 // blue. Throws EStreamError when a write fails.
 void WriteFileBlock(std::FILE* file, DiskFormat format, int width, int height, const Bitmap24& picture, int top,
                     int left);
+// Writes cell pictures as WriteFileBlock does, gathering cells that continue one another
+// along a band (same rows, each starting where the previous one ends) into one buffer of at
+// most bufferBytes, written with one call per pixel row. Once a band is written, the system
+// is asked to start putting its bytes on disk, so that the final sync has little left to do.
+// Flush (also called by the destructor, which drops errors) writes what is gathered.
+class CellRunWriter {
+ public:
+  CellRunWriter(std::FILE* file, DiskFormat format, int width, int height, size_t bufferBytes = size_t(4) << 20);
+  ~CellRunWriter();
+  CellRunWriter(const CellRunWriter&) = delete;
+  CellRunWriter& operator=(const CellRunWriter&) = delete;
+
+  void Add(const Bitmap24& picture, int top, int left);
+  void Flush();
+
+ private:
+  std::FILE* file_;
+  DiskFormat format_;
+  int width_, height_;
+  size_t bufferBytes_;
+  std::vector<uint8_t> buffer_;  // rows of the gathered run, pitch_ bytes apart
+  size_t pitch_ = 0;
+  int top_ = 0, bottom_ = 0, left_ = 0, right_ = 0;  // the gathered run, right_ == left_ when none
+};
+
 // Writes colour into every pixel of rect (right and bottom exclusive), clipped.
 void FillFileRect(std::FILE* file, DiskFormat format, int width, int height, ColorRef color, const Rect& rect);
 // The vertical grid lines over the rows areaTop .. areaTop + areaHeight - 1 (clipped). With

@@ -98,7 +98,7 @@ class RenderRun {
     if (st_.BlendAlpha > 0 && st_.DetailedBlend && sourceExists_) DecodeSource(true);
 
     WorkerPool pool(cb_.Threads);
-    const size_t window = pool.Threads() == 0 ? 0 : size_t(pool.Threads()) * 2 + 1;
+    const size_t window = Window(pool.Threads());
     struct Drain {  // on every way out, no job may still run on this run's data
       std::deque<std::unique_ptr<CellJob>>& q;
       std::atomic<bool>& cancel;
@@ -133,6 +133,18 @@ class RenderRun {
 
  private:
   bool StopSet() const { return cb_.StopRequested && cb_.StopRequested->load(); }
+
+  // How many cells are composed ahead of the writer: two rows of cells, so that the workers
+  // go on while the writer takes its time over a finished band (an encoder, a disk write),
+  // within kAheadBytes of cell pictures and at least a few per worker.
+  size_t Window(int threads) const {
+    if (threads == 0) return 0;
+    constexpr int64_t kAheadBytes = int64_t(16) << 20;
+    const int64_t cellBytes = std::max<int64_t>(
+        1, int64_t(Bitmap24::StrideFor(st_.OutputWidth / area_.Cols + 1)) * (st_.OutputHeight / area_.Rows + 1));
+    const int64_t rows = std::min<int64_t>(int64_t(area_.Cols) * 2, kAheadBytes / cellBytes);
+    return size_t(std::max<int64_t>(int64_t(threads) * 2 + 1, rows));
+  }
 
   // Hands the oldest pending cell to the writer, then progress, messages and the stop flag.
   void DeliverOne(int64_t total) {

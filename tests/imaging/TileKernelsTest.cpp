@@ -67,21 +67,16 @@ TEST_P(TileKernelSets, FinishRowShiftsAndBlendsEveryByte) {
   std::mt19937 rng(5);
   std::uniform_int_distribution<int> byte(0, 255), shift(-300, 300);
   for (int round = 0; round < 200; ++round) {
-    const int pixels = round % 50 + 1;
+    const int pixels = round % 70 + 1;
     const int n = pixels * 3;
     std::vector<uint8_t> in(n), overlay(n), out(n), expected(n);
     for (int i = 0; i < n; ++i) {
       in[i] = uint8_t(byte(rng));
       overlay[i] = uint8_t(byte(rng));
     }
-    FinishParams p{};
     int d[3];
-    for (int ch = 0; ch < 3; ++ch) {
-      d[ch] = round % 5 == 0 ? 0 : shift(rng);
-      p.add[ch] = uint8_t(std::clamp(d[ch], 0, 255));
-      p.sub[ch] = uint8_t(std::clamp(-d[ch], 0, 255));
-    }
-    p.alpha = round % 7 == 0 ? 255 : (round % 11 == 0 ? 0 : byte(rng));
+    for (int ch = 0; ch < 3; ++ch) d[ch] = round % 5 == 0 ? 0 : shift(rng);
+    const FinishParams p = MakeFinishParams(d, round % 7 == 0 ? 255 : (round % 11 == 0 ? 0 : byte(rng)));
     const bool blend = round % 3 != 0;
     for (int i = 0; i < n; ++i) {
       const int v = std::clamp(in[i] + d[i % 3], 0, 255);

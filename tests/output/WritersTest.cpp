@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <regex>
 
 #include "base/ByteIO.h"
@@ -13,6 +14,7 @@
 #include "output/DirectWriter.h"
 #include "output/PosterWriter.h"
 #include "output/RenderTestSupport.h"
+#include "support/TestPictures.h"
 
 namespace {
 
@@ -126,6 +128,41 @@ TEST(DirectWriter, BmpRowsArePaddedAndTheHeaderIsExact) {
   EXPECT_EQ(BmpPixel(b, 1000, 0)[0], 255);
   EXPECT_EQ(BmpPixel(b, 994, 0)[0], 0);
   EXPECT_EQ(BmpPixel(b, 0, 1)[0], 0);  // nothing wrapped into row 1
+}
+
+// Cells gathered into runs land exactly where WriteFileBlock puts them one by one: bands of
+// cells, runs cut by a small buffer, a gap, clipped cells, a cell larger than the buffer.
+TEST(DirectWriter, GatheredCellsLandWhereSingleBlocksDo) {
+  qvtest::TempDir dir;
+  std::mt19937 rng(12);
+  const int W = 61, H = 40;
+  struct Cell {
+    int top, left;
+    Bitmap24 pic;
+  };
+  std::vector<Cell> cells;
+  for (int band = 0; band < 4; ++band)
+    for (int x = -3; x < W; x += 7) cells.push_back({band * 9 - 2, x, qvtest::RandomBitmap24(7, 9, rng)});
+  cells.push_back({33, 5, qvtest::RandomBitmap24(4, 3, rng)});
+  cells.push_back({33, 20, qvtest::RandomBitmap24(4, 3, rng)});  // after a gap
+  cells.push_back({36, 0, qvtest::RandomBitmap24(W + 4, 6, rng)});  // larger than a small buffer
+  for (DiskFormat format : {DiskFormat::Tiff, DiskFormat::Bmp})
+    for (size_t buffer : {size_t(100), size_t(700), size_t(4) << 20}) {
+      const std::string one = dir.File("one.bin"), many = dir.File("many.bin");
+      for (const std::string& name : {one, many}) {
+        std::FILE* f = std::fopen(name.c_str(), "w+b");
+        ASSERT_TRUE(f);
+        if (name == one) {
+          for (const Cell& c : cells) WriteFileBlock(f, format, W, H, c.pic, c.top, c.left);
+        } else {
+          CellRunWriter runs(f, format, W, H, buffer);
+          for (const Cell& c : cells) runs.Add(c.pic, c.top, c.left);
+          runs.Flush();
+        }
+        std::fclose(f);
+      }
+      ASSERT_EQ(ReadWholeFile(one), ReadWholeFile(many)) << int(format) << " " << buffer;
+    }
 }
 
 TEST(DirectWriter, OuterVerticalGridLinesAtTheEdges) {
