@@ -3,6 +3,7 @@
 // data alive, and everything with a destructor lives in its caller.
 #include "codecs/JpegCodec.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -146,26 +147,87 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, JpegErrors* errors, const uint8_t
   return true;
 }
 
-bool EncodeInto(jpeg_compress_struct* cinfo, JpegErrors* errors, const Bitmap24* bmp, int quality,
-                unsigned char** out, unsigned long* outSize) {
+// The encoder's output gathered in a string: libjpeg fills a fixed buffer, which is
+// appended whenever it is full and at the end.
+struct StringDestination {
+  jpeg_destination_mgr mgr;  // first member: libjpeg hands back a pointer to it
+  std::string* out;
+  unsigned char buffer[64 * 1024];
+};
+
+StringDestination* DestinationOf(j_compress_ptr c) { return reinterpret_cast<StringDestination*>(c->dest); }
+
+void InitDestination(j_compress_ptr c) {
+  StringDestination* d = DestinationOf(c);
+  d->mgr.next_output_byte = d->buffer;
+  d->mgr.free_in_buffer = sizeof d->buffer;
+}
+
+// Called from inside libjpeg: no exception may leave it.
+bool AppendOutput(j_compress_ptr c, size_t count) {
+  StringDestination* d = DestinationOf(c);
+  try {
+    d->out->append(reinterpret_cast<const char*>(d->buffer), count);
+  } catch (const std::exception&) {
+    return false;
+  }
+  d->mgr.next_output_byte = d->buffer;
+  d->mgr.free_in_buffer = sizeof d->buffer;
+  return true;
+}
+
+[[noreturn]] void OutputTooLarge(j_compress_ptr c) {
+  JpegErrors* e = ErrorsOf(reinterpret_cast<j_common_ptr>(c));
+  std::snprintf(e->message, sizeof e->message, "Not enough memory for the encoded picture");
+  std::longjmp(e->jump, 1);
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr c) {
+  if (!AppendOutput(c, sizeof DestinationOf(c)->buffer)) OutputTooLarge(c);
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr c) {
+  StringDestination* d = DestinationOf(c);
+  if (!AppendOutput(c, sizeof d->buffer - d->mgr.free_in_buffer)) OutputTooLarge(c);
+}
+
+// The encoder's steps; false with errors.message set when libjpeg gave up. Only plain data
+// lives in these frames, so the longjmp back to them skips no destructor.
+bool StartEncoder(jpeg_compress_struct* cinfo, JpegErrors* errors, StringDestination* dest, int width, int height,
+                  int quality, bool stampDpi, int dpi) {
   if (setjmp(errors->jump)) return false;
   jpeg_create_compress(cinfo);
-  jpeg_mem_dest(cinfo, out, outSize);
-  cinfo->image_width = JDIMENSION(bmp->Width());
-  cinfo->image_height = JDIMENSION(bmp->Height());
+  dest->mgr.init_destination = InitDestination;
+  dest->mgr.empty_output_buffer = EmptyOutputBuffer;
+  dest->mgr.term_destination = TermDestination;
+  cinfo->dest = &dest->mgr;
+  cinfo->image_width = JDIMENSION(width);
+  cinfo->image_height = JDIMENSION(height);
   cinfo->input_components = 3;
   cinfo->in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(cinfo);
   jpeg_set_quality(cinfo, quality, TRUE);
-  jpeg_start_compress(cinfo, TRUE);
-  constexpr int kBatch = 16;
-  JSAMPROW rows[kBatch];
-  while (cinfo->next_scanline < cinfo->image_height) {
-    int y = int(cinfo->next_scanline);
-    int n = bmp->Height() - y < kBatch ? bmp->Height() - y : kBatch;
-    for (int i = 0; i < n; ++i) rows[i] = const_cast<JSAMPROW>(bmp->Row(y + i));
-    jpeg_write_scanlines(cinfo, rows, JDIMENSION(n));
+  if (stampDpi) {
+    const UINT16 d = UINT16(dpi < 0 ? 0 : (dpi > 0xFFFF ? 0xFFFF : dpi));
+    cinfo->density_unit = 1;
+    cinfo->X_density = d;
+    cinfo->Y_density = d;
   }
+  jpeg_start_compress(cinfo, TRUE);
+  return true;
+}
+
+bool EncodeRows(jpeg_compress_struct* cinfo, JpegErrors* errors, const uint8_t* const* rows, int count) {
+  if (setjmp(errors->jump)) return false;
+  JDIMENSION done = 0;
+  while (done < JDIMENSION(count))
+    done += jpeg_write_scanlines(cinfo, const_cast<JSAMPARRAY>(rows + done), JDIMENSION(count) - done);
+  return true;
+}
+
+bool FinishEncoder(jpeg_compress_struct* cinfo, JpegErrors* errors) {
+  if (setjmp(errors->jump)) return false;
   jpeg_finish_compress(cinfo);
   return true;
 }
@@ -200,21 +262,54 @@ Bitmap24 DecodeJpegFile(const std::string& fileName, int scale, int* usedScale) 
                           usedScale);
 }
 
+struct JpegStreamEncoder::State {
+  jpeg_compress_struct cinfo;
+  JpegErrors errors;
+  StringDestination dest;
+  bool failed = false;
+};
+
+JpegStreamEncoder::JpegStreamEncoder(int width, int height, int quality, bool stampDpi, int dpi)
+    : state_(std::make_unique<State>()), height_(height) {
+  if (width <= 0 || height <= 0) throw EPictureError("Cannot encode an empty picture as JPEG");
+  std::memset(&state_->cinfo, 0, sizeof state_->cinfo);
+  state_->cinfo.err = InitErrors(state_->errors);
+  state_->dest.out = &output_;
+  if (!StartEncoder(&state_->cinfo, &state_->errors, &state_->dest, width, height, quality, stampDpi, dpi)) Fail();
+}
+
+JpegStreamEncoder::~JpegStreamEncoder() { jpeg_destroy_compress(&state_->cinfo); }
+
+void JpegStreamEncoder::Fail() {
+  state_->failed = true;
+  throw EPictureError(std::string("Cannot encode JPEG picture: ") + state_->errors.message);
+}
+
+void JpegStreamEncoder::WriteRows(const uint8_t* const* rows, int count) {
+  if (state_->failed) throw EPictureError("Cannot encode JPEG picture: an earlier error");
+  count = std::min(count, height_ - rowsWritten_);
+  if (count <= 0) return;
+  if (!EncodeRows(&state_->cinfo, &state_->errors, rows, count)) Fail();
+  rowsWritten_ += count;
+}
+
+void JpegStreamEncoder::Finish() {
+  if (state_->failed) throw EPictureError("Cannot encode JPEG picture: an earlier error");
+  if (!FinishEncoder(&state_->cinfo, &state_->errors)) Fail();
+}
+
 std::string EncodeJpeg(const Bitmap24& bmp, int quality) {
   if (bmp.Empty()) throw EPictureError("Cannot encode an empty picture as JPEG");
-  jpeg_compress_struct cinfo;
-  std::memset(&cinfo, 0, sizeof cinfo);
-  JpegErrors errors;
-  cinfo.err = InitErrors(errors);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  bool ok = EncodeInto(&cinfo, &errors, &bmp, quality, &out, &outSize);
-  jpeg_destroy_compress(&cinfo);
-  std::string bytes;
-  if (ok && out) bytes.assign(reinterpret_cast<const char*>(out), outSize);
-  std::free(out);
-  if (!ok) throw EPictureError(std::string("Cannot encode JPEG picture: ") + errors.message);
-  return bytes;
+  JpegStreamEncoder encoder(bmp.Width(), bmp.Height(), quality);
+  constexpr int kBatch = 16;
+  const uint8_t* rows[kBatch];
+  for (int y = 0; y < bmp.Height(); y += kBatch) {
+    const int n = std::min(kBatch, bmp.Height() - y);
+    for (int i = 0; i < n; ++i) rows[i] = bmp.Row(y + i);
+    encoder.WriteRows(rows, n);
+  }
+  encoder.Finish();
+  return std::move(encoder.Output());
 }
 
 void SaveJpegFile(const std::string& fileName, const Bitmap24& bmp, int quality) {

@@ -2,6 +2,7 @@
 // JPEG through libjpeg-turbo: decoding (also at 1/2, 1/4, 1/8 scale), encoding as baseline
 // JFIF, and the header routines that work on the file bytes directly.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "codecs/Bitmap24.h"
@@ -37,6 +38,34 @@ JpegScaleChoice ChooseJpegScale(const std::string& fileName, int wantedWidth, in
 // libjpeg-turbo version). Throws EPictureError when the file cannot be read or decoded.
 Bitmap24 DecodeJpegFile(const std::string& fileName, int scale = 0, int* usedScale = nullptr);
 Bitmap24 DecodeJpegMemory(const uint8_t* data, size_t size, int scale = 0, int* usedScale = nullptr);
+
+// Baseline JFIF at a quality 1..100 (4:2:0, density units 0, 1:1) of a picture given a few
+// rows at a time, top to bottom: a picture far larger than memory can be encoded band by
+// band. With stampDpi the density is dpi dots per inch (clamped to 0..65535) as SetJpegDpi
+// stamps it; otherwise the bytes equal EncodeJpeg's. The encoded bytes gather in Output(),
+// which the caller may empty whenever it likes. Throws EPictureError on failure (also for
+// an empty picture, and on every call after one failed).
+class JpegStreamEncoder {
+ public:
+  JpegStreamEncoder(int width, int height, int quality, bool stampDpi = false, int dpi = 0);
+  ~JpegStreamEncoder();
+  JpegStreamEncoder(const JpegStreamEncoder&) = delete;
+  JpegStreamEncoder& operator=(const JpegStreamEncoder&) = delete;
+
+  // count rows of width pixels, blue, green, red; rows past the picture's height are ignored.
+  void WriteRows(const uint8_t* const* rows, int count);
+  // After the last row: the end of the file goes to Output().
+  void Finish();
+  std::string& Output() { return output_; }
+
+ private:
+  struct State;
+  [[noreturn]] void Fail();
+  std::unique_ptr<State> state_;
+  std::string output_;
+  int height_ = 0;
+  int rowsWritten_ = 0;
+};
 
 // Baseline JFIF at a quality 1..100 (4:2:0, density units 0, 1:1). Throws EPictureError on
 // failure; SaveJpegFile throws EStreamError when the file cannot be written.

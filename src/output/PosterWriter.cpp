@@ -87,18 +87,24 @@ void DrawPenLine(Bitmap24& pic, int x0, int y0, int x1, int y1, int width, Color
 }
 
 void DrawPosterGrid(Bitmap24& pic, const RenderSettings& st, const RenderArea& area) {
+  DrawPosterGrid(pic, 0, st, area);
+}
+
+void DrawPosterGrid(Bitmap24& band, int top, const RenderSettings& st, const RenderArea& area) {
   const int g = st.GridWidth;
   if (g <= 0 || area.Cols <= 0 || area.Rows <= 0) return;
   const long double half = g / 2.0L;
   const int right = RoundHalfEven(static_cast<long double>(st.BorderLeft) + st.OutputWidth - half);
   const int bottom = RoundHalfEven(static_cast<long double>(st.BorderTop) + st.OutputHeight - half);
+  // Every line is laid out in poster rows, then moved into the band, which clips it.
   for (int j = 0; j <= area.Rows; ++j) {
     const int y = RoundHalfEven(static_cast<long double>(st.OutputHeight) / area.Rows * j - half) + st.BorderTop;
-    DrawPenLine(pic, st.BorderLeft, y, right, y, g, st.GridColor);
+    if (y - g > top + band.Height() || y + g < top) continue;
+    DrawPenLine(band, st.BorderLeft, y - top, right, y - top, g, st.GridColor);
   }
   for (int i = 0; i <= area.Cols; ++i) {
     const int x = RoundHalfEven(static_cast<long double>(st.OutputWidth) / area.Cols * i - half) + st.BorderLeft;
-    DrawPenLine(pic, x, st.BorderTop, x, bottom, g, st.GridColor);
+    DrawPenLine(band, x, st.BorderTop - top, x, bottom - top, g, st.GridColor);
   }
 }
 
@@ -121,9 +127,110 @@ bool SavePosterPicture(const std::string& fileName, const Bitmap24& picture, con
   return false;
 }
 
+namespace {
+
+// The bands of a JPEG poster, top to bottom: the top border, each row of cells, the bottom
+// border (bands without rows left out), as their first rows and, last, the picture height.
+std::vector<int> BandEdges(const RenderSettings& st, const RenderArea& area) {
+  std::vector<int> edges{0};
+  for (int r = 0; r <= area.Rows; ++r) edges.push_back(st.BorderTop + SplitPoint(st.OutputHeight, area.Rows, r));
+  edges.push_back(st.PictureHeight());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  return edges;
+}
+
+Bitmap24 MakeBand(int width, int height, ColorRef color) {
+  Bitmap24 band;
+  try {
+    band.SetSize(width, height, BlueOfRef(color), GreenOfRef(color), RedOfRef(color));
+  } catch (const std::bad_alloc&) {
+    throw EQuivara("Not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                   " pixels. Write it direct to disk instead.");
+  }
+  return band;
+}
+
+WriteOutcome SaveJpegPoster(const std::string& fileName, const RenderSource& source, const RenderSettings& st,
+                            const RenderArea& area, const RenderCallbacks& cb, const PosterOptions& options) {
+  const int W = st.PictureWidth();
+  const std::vector<int> edges = BandEdges(st, area);
+  int tallest = 0;
+  for (size_t b = 0; b + 1 < edges.size(); ++b) tallest = std::max(tallest, edges[b + 1] - edges[b]);
+  Bitmap24 band = MakeBand(W, tallest, st.BorderColor);
+  AtomicFileWriter file(fileName);
+  JpegStreamEncoder encoder(W, st.PictureHeight(), std::clamp(st.JpegQuality, 1, 100), options.StampJpegDpi,
+                            st.Resolution);
+  const uint8_t b = BlueOfRef(st.BorderColor), g = GreenOfRef(st.BorderColor), r = RedOfRef(st.BorderColor);
+  const int mosaicTop = st.BorderTop, mosaicBottom = st.BorderTop + st.OutputHeight;
+  const int mosaicLeft = st.BorderLeft, mosaicRight = st.BorderLeft + st.OutputWidth;
+  auto fill = [&](int x0, int x1) {  // the band's columns x0 .. x1 - 1 in the border colour
+    for (int y = 0; y < band.Height(); ++y)
+      for (uint8_t* p = band.Pixel(x0, y); p < band.Pixel(x1, y); p += 3) {
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
+      }
+  };
+
+  size_t current = 0;  // the band being filled: poster rows edges[current] .. edges[current + 1] - 1
+  auto beginBand = [&] {
+    const int top = edges[current], bottom = edges[current + 1];
+    band.Reshape(W, bottom - top);  // the same memory, cut to this band's rows
+    if (top >= mosaicTop && bottom <= mosaicBottom) {  // a row of cells: they cover the mosaic's columns
+      fill(0, mosaicLeft);
+      fill(mosaicRight, W);
+    } else {
+      band.Fill(b, g, r);
+    }
+  };
+  std::vector<const uint8_t*> rows;
+  auto finishBand = [&] {
+    DrawPosterGrid(band, edges[current], st, area);
+    rows.resize(size_t(band.Height()));
+    for (int y = 0; y < band.Height(); ++y) rows[size_t(y)] = band.Row(y);
+    encoder.WriteRows(rows.data(), band.Height());
+    file.Write(encoder.Output());
+    encoder.Output().clear();
+    if (++current + 1 < edges.size()) beginBand();
+  };
+  beginBand();
+  RenderResult run = RenderCells(
+      source, st, area, cb,
+      [&](const RenderedCell& cell) {
+        while (current + 1 < edges.size() && cell.Y >= edges[current + 1]) finishBand();
+        if (current + 1 == edges.size()) return;  // a cell without rows below the last band
+        if (cell.Drawn) {
+          band.Draw(cell.Picture, cell.X, cell.Y - edges[current]);
+        } else {  // a cell without a picture shows the border colour, as in a whole poster
+          const Rect rc = CellRectInArea(st, area, cell.AreaCol, cell.AreaRow);
+          fill(mosaicLeft + rc.Left, mosaicLeft + rc.Right);
+        }
+      },
+      options.Policy);
+  WriteOutcome out;
+  if (run.Stopped) {
+    out.Stopped = true;
+    out.Message = kCancelledText;
+    ReportStatus(cb, out.Message);
+    return out;
+  }
+  if (st.GridWidth > 0) ReportStatus(cb, "Grid...");
+  ReportStatus(cb, "Saving...");
+  while (current + 1 < edges.size()) finishBand();
+  encoder.Finish();
+  file.Write(encoder.Output());
+  file.Commit();
+  out.Message = "Saved to file " + fileName;
+  ReportStatus(cb, out.Message);
+  return out;
+}
+
+}  // namespace
+
 WriteOutcome SavePoster(const std::string& fileName, const RenderSource& source, const RenderSettings& st,
                         const RenderArea& area, const RenderCallbacks& cb, const PosterOptions& options) {
   CheckOutputSize(fileName, st.PictureWidth(), st.PictureHeight());
+  if (UpperCaseAscii(ExtractFileExt(fileName)) == ".JPG") return SaveJpegPoster(fileName, source, st, area, cb, options);
   Bitmap24 poster = MakePosterPicture(st);
   RenderResult run = RenderCells(
       source, st, area, cb, [&poster](const RenderedCell& cell) {

@@ -23,6 +23,10 @@ struct PosterOptions {
 // stop. Throws EOutputTooLarge before rendering when the format cannot hold the picture,
 // EQuivara when the picture does not fit in memory, EStreamError when the file cannot be
 // written (an existing file of that name is then left as it was).
+//
+// A JPEG poster is never whole in memory: each band of rows (a row of cells, a border) is
+// finished (border colour, cells, grid lines) and encoded as soon as its last cell arrives,
+// into the same file bytes the whole picture would give.
 WriteOutcome SavePoster(const std::string& fileName, const RenderSource& source, const RenderSettings& settings,
                         const RenderArea& area, const RenderCallbacks& callbacks,
                         const PosterOptions& options = PosterOptions());
@@ -44,6 +48,8 @@ Bitmap24 MakePosterPicture(const RenderSettings& settings);
 // (a G x G square swept from the start point up to the pixel before the end point; with
 // G = 1 the pixels x0 .. x1 - 1 of row y). Vertical lines likewise. Clipped to the picture.
 void DrawPosterGrid(Bitmap24& picture, const RenderSettings& settings, const RenderArea& area);
+// The same for the rows top .. top + band height - 1 of the poster, held in band.
+void DrawPosterGrid(Bitmap24& band, int top, const RenderSettings& settings, const RenderArea& area);
 
 // The pen rule above for one horizontal (y0 == y1) or vertical (x0 == x1) line.
 void DrawPenLine(Bitmap24& picture, int x0, int y0, int x1, int y1, int width, ColorRef color);

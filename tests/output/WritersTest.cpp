@@ -10,6 +10,8 @@
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "codecs/BmpCodec.h"
+#include "codecs/JpegCodec.h"
+#include "codecs/PictureLoader.h"
 #include "imaging/TiffWriter.h"
 #include "output/DirectWriter.h"
 #include "output/PosterWriter.h"
@@ -208,6 +210,52 @@ TEST(DirectWriter, StopLeavesAFullLengthFileWithLaterRowsBlack) {
     for (int x = 0; x < 90; ++x) lit += TiffPixel(b, 90, x, y)[0] + TiffPixel(b, 90, x, y)[1];
   EXPECT_EQ(lit, 0);  // no cells and, after a stop, no grid
   EXPECT_GT(TiffPixel(b, 90, 5, 5)[1], 0);
+}
+
+// The JPEG poster, encoded band by band, gives the bytes of the whole picture encoded at
+// once: borders, grid lines across the bands, rows of cells without height, a cell answered
+// with "Cancel" (border colour), with and without the stamped resolution.
+TEST(PosterWriter, JpegBandByBandEqualsTheWholePicture) {
+  TestMosaic m(4, 3, qvtest::ColouredCells(12));
+  struct Case {
+    int width, height, borderTop, borderBottom, grid;
+    bool stamp, cancel;
+  };
+  const Case cases[] = {{1000, 800, 20, 40, 5, true, false},
+                        {333, 250, 0, 0, 1, false, true},
+                        {400, 2, 3, 0, 2, true, false},  // rows of 0 or 1 pixel
+                        {97, 61, 0, 7, 0, true, true}};
+  for (const Case& c : cases) {
+    RenderSettings st = Bordered();
+    st.OutputWidth = c.width;
+    st.OutputHeight = c.height;
+    st.BorderTop = c.borderTop;
+    st.BorderBottom = c.borderBottom;
+    st.GridWidth = c.grid;
+    st.GridColor = MakeColorRef(250, 0, 100);
+    st.JpegQuality = 90;
+    RenderCallbacks cb;
+    if (c.cancel) {  // no stop flag: the run goes on past the cancelled cell
+      st.UseOriginals = true;
+      cb.AskTileNotFound = [](const std::string& file, bool) {
+        return file == "/nowhere/tile2.jpg" ? kAnswerCancel : kAnswerReplace;
+      };
+    }
+    PosterOptions options;
+    options.StampJpegDpi = c.stamp;
+    const std::string bmp = m.Dir.File("whole.bmp"), jpg = m.Dir.File("bands.jpg"), ref = m.Dir.File("ref.jpg");
+    SavePoster(bmp, m.Source(), st, WholeGrid(4, 3), cb, options);
+    SaveJpegFile(ref, LoadPicture24(bmp), 90);
+    if (c.stamp) SetJpegDpi(ref, st.Resolution, st.Resolution);
+    std::vector<std::string> status;
+    cb.OnStatus = [&](const std::string& text) { status.push_back(text); };
+    WriteOutcome out = SavePoster(jpg, m.Source(), st, WholeGrid(4, 3), cb, options);
+    EXPECT_EQ(out.Message, "Saved to file " + jpg);
+    ASSERT_EQ(ReadWholeFile(jpg), ReadWholeFile(ref)) << c.width << " x " << c.height;
+    std::vector<std::string> expected{"Saving...", "Saved to file " + jpg};
+    if (c.grid > 0) expected.insert(expected.begin(), "Grid...");
+    EXPECT_EQ(status, expected);
+  }
 }
 
 TEST(Writers, RefuseOutputsTheFormatCannotHold) {
