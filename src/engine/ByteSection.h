@@ -4,23 +4,31 @@
 //
 // Every read checks that the whole range lies inside the buffer and raises EStreamError
 // otherwise; a write may overwrite bytes or extend the buffer at its end, never leave a gap.
+// The bytes live in one block from the C allocator, which a growing section enlarges in
+// place or by moving its pages rather than copying them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace qv {
 
 class ByteSection {
  public:
-  int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
-  bool Empty() const { return bytes_.empty(); }
-  const uint8_t* Data() const { return bytes_.data(); }
+  ByteSection() = default;
+  ~ByteSection();
+  ByteSection(const ByteSection& other);
+  ByteSection(ByteSection&& other) noexcept;
+  ByteSection& operator=(ByteSection other) noexcept;
+
+  int64_t Size() const { return static_cast<int64_t>(size_); }
+  bool Empty() const { return size_ == 0; }
+  const uint8_t* Data() const { return bytes_; }
   // Writable bytes: counts as a change of the content (see Version).
   uint8_t* Data() {
     Touch();
-    return bytes_.data();
+    return bytes_;
   }
 
   // A number that changes whenever the content may have changed, unique among all sections
@@ -28,14 +36,17 @@ class ByteSection {
   uint64_t Version() const { return version_; }
 
   void Clear() {
-    bytes_.clear();
+    size_ = 0;
     Position = 0;
     Touch();
   }
   // Cuts the buffer to n bytes (n <= Size()).
   void Truncate(int64_t n);
-  void Reserve(int64_t n) { bytes_.reserve(static_cast<size_t>(n)); }
+  void Reserve(int64_t n) { Grow(static_cast<size_t>(std::max<int64_t>(n, 0))); }
   void Assign(const void* data, int64_t n);
+  // Makes the section n bytes long and returns them for the caller to fill; their content
+  // is unspecified until then. Position goes to 0.
+  uint8_t* Allocate(int64_t n);
   void Swap(ByteSection& other) noexcept;
 
   // True when [pos, pos + n) lies inside the buffer.
@@ -72,7 +83,10 @@ class ByteSection {
  private:
   void Check(int64_t pos, int64_t n) const;
   void Touch();
-  std::vector<uint8_t> bytes_;
+  void Grow(size_t capacity);  // capacity at least this (throws std::bad_alloc)
+  uint8_t* bytes_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   uint64_t version_ = 0;
 };
 

@@ -175,12 +175,10 @@ TQVData::LoadedTable TQVData::ReadLibraryPart(int fd, const std::string& fileNam
   const int64_t textSize = int64_t(h.DataOffset) - h.TextOffset;
   const int64_t dataSize = int64_t(h.ThumbOffset) - h.DataOffset;
   const int64_t thumbSize = partLen - h.ThumbOffset;
-  std::vector<uint8_t> buf(static_cast<size_t>(std::max(textSize, dataSize)));
-  if (!ReadExact(fd, partStart + h.TextOffset, buf.data(), textSize)) Damaged(fileName, "the text section is cut short");
-  t.Text.Assign(buf.data(), textSize);
-  if (!ReadExact(fd, partStart + h.DataOffset, buf.data(), dataSize)) Damaged(fileName, "the data section is cut short");
-  t.Data.Assign(buf.data(), dataSize);
-  buf = std::vector<uint8_t>();
+  if (!ReadExact(fd, partStart + h.TextOffset, t.Text.Allocate(textSize), textSize))
+    Damaged(fileName, "the text section is cut short");
+  if (!ReadExact(fd, partStart + h.DataOffset, t.Data.Allocate(dataSize), dataSize))
+    Damaged(fileName, "the data section is cut short");
   try {
     t.Thumb.AppendFromFile(fd, partStart + h.ThumbOffset, thumbSize);
   } catch (const EStreamError&) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <random>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/Errors.h"
@@ -48,6 +49,55 @@ TEST(ByteSectionTest, WritesOverwriteOrExtendButLeaveNoGap) {
   EXPECT_EQ(s.Position, 3);
   EXPECT_EQ(s.ReadString(0, 3), "ab\xFF");
   EXPECT_THROW(s.Truncate(4), EStreamError);
+}
+
+// A section owns its bytes: copies are independent, a moved-from section is empty and
+// usable, Allocate gives a fresh buffer of the asked size, and a section cut short grows
+// again without showing the bytes it dropped.
+TEST(ByteSectionTest, CopiesMovesAndReuseKeepTheirOwnBytes) {
+  qv::ByteSection a;
+  for (int i = 0; i < 1000; ++i) a.AppendI32(i);
+  a.Position = 8;
+  qv::ByteSection b(a);
+  b.WriteI32(0, -5);
+  EXPECT_EQ(a.ReadI32(0), 0);
+  EXPECT_EQ(b.ReadI32(0), -5);
+  EXPECT_EQ(b.ReadI32(999 * 4), 999);
+  EXPECT_EQ(b.Position, 8);
+  EXPECT_NE(a.Version(), b.Version());
+
+  qv::ByteSection c(std::move(b));
+  EXPECT_EQ(c.Size(), 4000);
+  EXPECT_EQ(b.Size(), 0);  // NOLINT(bugprone-use-after-move): moved-from sections stay usable
+  EXPECT_EQ(b.Position, 0);
+  b.Append("xy");
+  EXPECT_EQ(b.ReadString(0, 2), "xy");
+
+  a = c;  // copy assignment replaces the content
+  EXPECT_EQ(a.ReadI32(0), -5);
+  a = qv::ByteSection();
+  EXPECT_TRUE(a.Empty());
+
+  c.Position = 100;
+  uint8_t* p = c.Allocate(3);
+  p[0] = 'a', p[1] = 'b', p[2] = 'c';
+  EXPECT_EQ(c.Size(), 3);
+  EXPECT_EQ(c.Position, 0);
+  EXPECT_EQ(c.ReadString(0, 3), "abc");
+  EXPECT_THROW(c.ReadU8(3), EStreamError);
+  c.Allocate(50000)[49999] = 7;
+  EXPECT_EQ(c.ReadU8(49999), 7);
+  EXPECT_THROW(c.Allocate(-1), EStreamError);
+
+  c.Truncate(2);
+  c.AppendU16(0x3132);
+  EXPECT_EQ(c.Size(), 4);
+  EXPECT_EQ(c.ReadString(2, 2), "21");
+  c.Assign("hello", 5);
+  EXPECT_EQ(c.ReadString(0, 5), "hello");
+  c.Swap(b);
+  EXPECT_EQ(b.ReadString(0, 5), "hello");
+  EXPECT_EQ(c.ReadString(0, 2), "xy");
 }
 
 TEST(FileSectionTest, PositionedReadsAndWritesInATemporaryFile) {
