@@ -53,20 +53,22 @@ Bitmap24 MakePosterPicture(const RenderSettings& st) {
 }
 
 void DrawPenLine(Bitmap24& pic, int x0, int y0, int x1, int y1, int width, ColorRef color) {
-  const int g = std::max(width, 1), back = g / 2;
+  // The pen's square hangs right of and below the point it is drawn at, so a line drawn at
+  // Round(boundary - G / 2) straddles the boundary, as the direct writer's lines do.
+  const int g = std::max(width, 1);
   int left, top, right, bottom;  // inclusive
   if (y0 == y1) {
     if (x1 < x0) std::swap(x0, x1);
     if (x1 == x0) return;
-    left = x0 - back;
-    right = x1 - 1 - back + g - 1;
-    top = y0 - back;
+    left = x0;
+    right = x1 - 1 + g - 1;
+    top = y0;
     bottom = top + g - 1;
   } else if (x0 == x1) {
     if (y1 < y0) std::swap(y0, y1);
-    top = y0 - back;
-    bottom = y1 - 1 - back + g - 1;
-    left = x0 - back;
+    top = y0;
+    bottom = y1 - 1 + g - 1;
+    left = x0;
     right = left + g - 1;
   } else {
     return;  // the grid draws only straight lines

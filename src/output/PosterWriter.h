@@ -43,10 +43,12 @@ Bitmap24 MakePosterPicture(const RenderSettings& settings);
 // (Round(BorderLeft + OutputWidth - G / 2), Y), Y = Round(OutputHeight / Rows x j - G / 2) +
 // BorderTop; for i = 0..Cols a line from (X, BorderTop) to (X, Round(BorderTop + OutputHeight
 // - G / 2)), X = Round(OutputWidth / Cols x i - G / 2) + BorderLeft (G = GridWidth).
-// The pen is centred on its line: a line from (x0, y) to (x1, y) covers the rows
-// y - G div 2 .. y - G div 2 + G - 1 and the columns x0 - G div 2 .. x1 - 1 - G div 2 + G - 1
-// (a G x G square swept from the start point up to the pixel before the end point; with
-// G = 1 the pixels x0 .. x1 - 1 of row y). Vertical lines likewise. Clipped to the picture.
+// The pen is a G x G square whose top left pixel is the point drawn at, swept from the start
+// point up to the pixel before the end point: a line from (x0, y) to (x1, y) covers the rows
+// y .. y + G - 1 and the columns x0 .. x1 - 1 + G - 1 (with G = 1 the pixels x0 .. x1 - 1 of
+// row y). Vertical lines likewise. Clipped to the picture. Since every coordinate is the
+// boundary less G / 2, each line straddles its cell boundary (the outer ones half in the
+// border), the same pixels the direct writer gives its horizontal and inner lines.
 void DrawPosterGrid(Bitmap24& picture, const RenderSettings& settings, const RenderArea& area);
 // The same for the rows top .. top + band height - 1 of the poster, held in band.
 void DrawPosterGrid(Bitmap24& band, int top, const RenderSettings& settings, const RenderArea& area);

@@ -277,13 +277,13 @@ TEST(Writers, RefuseOutputsTheFormatCannotHold) {
 }
 
 TEST(PosterWriter, PenLinesAndGrid) {
-  // A 4-pixel pen centred on its line; a 1-pixel pen leaves out the end point.
+  // A 4-pixel pen hangs right of and below its line; a 1-pixel pen leaves out the end point.
   Bitmap24 pic;
   pic.SetSize(20, 10, 0, 0, 0);
   DrawPenLine(pic, 5, 5, 9, 5, 4, MakeColorRef(255, 255, 255));
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x) {
-      const bool on = y >= 3 && y <= 6 && x >= 3 && x <= 9;  // a 4 x 4 square swept over x = 5..8
+      const bool on = y >= 5 && y <= 8 && x >= 5 && x <= 11;  // a 4 x 4 square swept over x = 5..8
       EXPECT_EQ(pic.Pixel(x, y)[0] != 0, on) << x << "," << y;
     }
   pic.SetSize(20, 10, 0, 0, 0);
@@ -291,8 +291,9 @@ TEST(PosterWriter, PenLinesAndGrid) {
   EXPECT_TRUE(pic.Pixel(2, 1)[0] && pic.Pixel(2, 5)[0]);
   EXPECT_FALSE(pic.Pixel(2, 6)[0]);
 
-  // The grid of a bordered poster: the last vertical line lies inside the mosaic area,
-  // the first one in the left border, centred on Round(0 - 2) + 10 = 8.
+  // The grid of a bordered poster: every line straddles its cell boundary, the first one
+  // half in the left border (Round(0 - 2) + 10 = 8, columns 8..11), the last one half in
+  // the right border (108..111).
   RenderSettings st;
   st.OutputWidth = 100;
   st.OutputHeight = 50;
@@ -303,11 +304,42 @@ TEST(PosterWriter, PenLinesAndGrid) {
   Bitmap24 poster = MakePosterPicture(st);
   DrawPosterGrid(poster, st, RenderArea{0, 0, 2, 1});
   auto red = [&](int x, int y) { return poster.Pixel(x, y)[2] == 255; };
-  EXPECT_TRUE(red(6, 30) && red(9, 30));
-  EXPECT_FALSE(red(5, 30) || red(10, 30));
-  EXPECT_TRUE(red(56, 30) && red(59, 30));        // inner line at Round(50 - 2) + 10 = 58
-  EXPECT_TRUE(red(106, 30) && red(109, 30));      // last line at 108
-  EXPECT_FALSE(red(110, 30));
+  EXPECT_TRUE(red(8, 30) && red(11, 30));
+  EXPECT_FALSE(red(7, 30) || red(12, 30));
+  EXPECT_TRUE(red(58, 30) && red(61, 30));  // inner line at Round(50 - 2) + 10 = 58
+  EXPECT_FALSE(red(57, 30) || red(62, 30));
+  EXPECT_TRUE(red(108, 30) && red(111, 30));
+  EXPECT_FALSE(red(107, 30) || red(112, 30));
+  EXPECT_TRUE(red(30, 8) && red(30, 11) && red(30, 58) && red(30, 61));  // top and bottom lines
+  EXPECT_FALSE(red(30, 7) || red(30, 12) || red(30, 57) || red(30, 62));
+}
+
+// Without borders the outer lines of a poster are half visible at every edge, and the
+// poster draws the horizontal and the inner vertical lines on the pixels the direct writer
+// gives them (its outer vertical lines lie wholly inside the mosaic).
+TEST(PosterWriter, GridLinesStraddleBoundariesLikeTheDirectWriter) {
+  TestMosaic m(4, 3, qvtest::ColouredCells(12));
+  RenderSettings st;
+  st.OutputWidth = 203;
+  st.OutputHeight = 151;
+  st.GridWidth = 4;
+  st.GridColor = MakeColorRef(255, 0, 255);
+  const std::string poster = m.Dir.File("p.bmp"), direct = m.Dir.File("d.bmp");
+  SavePoster(poster, m.Source(), st, WholeGrid(4, 3), {});
+  SaveTiff(direct, DiskFormat::Bmp, m.Source(), st, WholeGrid(4, 3), {});
+  const std::string a = ReadWholeFile(poster), b = ReadWholeFile(direct);
+  auto grid = [](const uint8_t* q) { return q[0] == 255 && q[1] == 0 && q[2] == 255; };
+  for (int x = 0; x < 203; ++x) {
+    EXPECT_TRUE(grid(BmpPixel(a, x, 0)) && grid(BmpPixel(a, x, 1))) << x;
+    EXPECT_TRUE(grid(BmpPixel(a, x, 150)) && grid(BmpPixel(a, x, 149))) << x;
+  }
+  for (int y = 0; y < 151; ++y) {
+    EXPECT_TRUE(grid(BmpPixel(a, 0, y)) && grid(BmpPixel(a, 1, y))) << y;
+    EXPECT_TRUE(grid(BmpPixel(a, 202, y)) && grid(BmpPixel(a, 201, y))) << y;
+  }
+  for (int y = 2; y < 149; ++y)
+    for (int x = 2; x < 201; ++x)  // away from the outer vertical lines the writers agree
+      ASSERT_EQ(grid(BmpPixel(a, x, y)), grid(BmpPixel(b, x, y))) << x << "," << y;
 }
 
 bool HaveTool(const char* name) {
