@@ -1,17 +1,20 @@
 // quivara-bench-limits: measures what the machine can do at best for the work Quivara's
 // passes are made of, so bench/run can print how far each pass is from it.
 //   decode DIR W H        decode every .jpg of DIR at the scale ChooseJpegScale picks for a
-//                         W x H thumbnail (files read from disk, nothing else done)
+//                         W x H thumbnail (files read from disk, nothing else done), on every
+//                         core of the machine as the library build does
 //   jpeg-encode FILE Q    decode FILE once, then time only its encoding at quality Q
 //   distance N SIGSIZE    evaluations per second of the signature distance kernel over N
 //                         packed signatures
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "codecs/JpegCodec.h"
@@ -31,15 +34,23 @@ int Decode(const std::string& dir, int w, int h) {
   }
   std::sort(files.begin(), files.end());
   double t0 = Now();
-  long pixels = 0;
-  for (const auto& f : files) {
-    qv::JpegScaleChoice c = qv::ChooseJpegScale(f, w, h);
-    qv::Bitmap24 b = qv::DecodeJpegFile(f, c.Scale);
-    pixels += long(b.Width()) * b.Height();
-  }
+  std::atomic<long> pixels{0};
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i; (i = next++) < files.size();) {
+      qv::JpegScaleChoice c = qv::ChooseJpegScale(files[i], w, h);
+      qv::Bitmap24 b = qv::DecodeJpegFile(files[i], c.Scale);
+      pixels += long(b.Width()) * b.Height();
+    }
+  };
+  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::thread> pool;
+  for (unsigned k = 1; k < threads; ++k) pool.emplace_back(work);
+  work();
+  for (auto& t : pool) t.join();
   double t = Now() - t0;
-  std::printf("files %zu seconds %.4f per_second %.1f decoded_pixels %ld\n", files.size(), t,
-              files.size() / t, pixels);
+  std::printf("files %zu seconds %.4f per_second %.1f decoded_pixels %ld threads %u\n", files.size(), t,
+              files.size() / t, pixels.load(), threads);
   return 0;
 }
 
