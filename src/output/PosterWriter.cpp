@@ -131,6 +131,15 @@ bool SavePosterPicture(const std::string& fileName, const Bitmap24& picture, con
 
 namespace {
 
+// The outcome of a poster run, also shown as the status text.
+WriteOutcome Finished(const RenderCallbacks& cb, bool stopped, const std::string& message) {
+  WriteOutcome out;
+  out.Stopped = stopped;
+  out.Message = message;
+  ReportStatus(cb, out.Message);
+  return out;
+}
+
 // The bands of a JPEG poster, top to bottom: the top border, each row of cells, the bottom
 // border (bands without rows left out), as their first rows and, last, the picture height.
 std::vector<int> BandEdges(const RenderSettings& st, const RenderArea& area) {
@@ -209,22 +218,14 @@ WriteOutcome SaveJpegPoster(const std::string& fileName, const RenderSource& sou
         }
       },
       options.Policy);
-  WriteOutcome out;
-  if (run.Stopped) {
-    out.Stopped = true;
-    out.Message = kCancelledText;
-    ReportStatus(cb, out.Message);
-    return out;
-  }
+  if (run.Stopped) return Finished(cb, true, kCancelledText);
   if (st.GridWidth > 0) ReportStatus(cb, "Grid...");
   ReportStatus(cb, "Saving...");
   while (current + 1 < edges.size()) finishBand();
   encoder.Finish();
   file.Write(encoder.Output());
   file.Commit();
-  out.Message = "Saved to file " + fileName;
-  ReportStatus(cb, out.Message);
-  return out;
+  return Finished(cb, false, "Saved to file " + fileName);
 }
 
 }  // namespace
@@ -239,22 +240,14 @@ WriteOutcome SavePoster(const std::string& fileName, const RenderSource& source,
         if (cell.Drawn) poster.Draw(cell.Picture, cell.X, cell.Y);
       },
       options.Policy);
-  WriteOutcome out;
-  if (run.Stopped) {
-    out.Stopped = true;
-    out.Message = kCancelledText;
-    ReportStatus(cb, out.Message);
-    return out;
-  }
+  if (run.Stopped) return Finished(cb, true, kCancelledText);
   if (st.GridWidth > 0) {
     ReportStatus(cb, "Grid...");
     DrawPosterGrid(poster, st, area);
   }
   ReportStatus(cb, "Saving...");
   SavePosterPicture(fileName, poster, st, options.StampJpegDpi);
-  out.Message = "Saved to file " + fileName;
-  ReportStatus(cb, out.Message);
-  return out;
+  return Finished(cb, false, "Saved to file " + fileName);
 }
 
 }  // namespace qv
