@@ -49,6 +49,19 @@ void Mosaic(QPainter& p, double x, double y, double s, const bool filled[9]) {
   p.drawRect(QRectF(x, y, s, s));
 }
 
+// A white bold letter on a disc filling the icon.
+void LetterDisc(QPainter& p, QColor rim, QColor fill, const char* family, const char* letter) {
+  p.setPen(Outline(1.2, rim));
+  p.setBrush(fill);
+  p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
+  QFont f(family);
+  f.setPixelSize(14);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, letter);
+}
+
 void Picture(QPainter& p, QRectF r) {
   p.setPen(Outline(1.4));
   p.setBrush(kLightBlue);
@@ -404,17 +417,7 @@ const std::map<QString, GlyphPainter>& Glyphs() {
          p.drawLine(QPointF(12, 12), QPointF(16, 14));
        }},
       {"help",
-       [](QPainter& p) {
-         p.setPen(Outline(1.2, QColor(0x1f, 0x4f, 0x96)));
-         p.setBrush(kBlue);
-         p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
-         QFont f("DejaVu Sans");
-         f.setPixelSize(14);
-         f.setBold(true);
-         p.setFont(f);
-         p.setPen(Qt::white);
-         p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, "?");
-       }},
+       [](QPainter& p) { LetterDisc(p, QColor(0x1f, 0x4f, 0x96), kBlue, "DejaVu Sans", "?"); }},
       {"web",
        [](QPainter& p) {
          p.setPen(Outline(1.3, QColor(0x1f, 0x4f, 0x96)));
@@ -428,17 +431,7 @@ const std::map<QString, GlyphPainter>& Glyphs() {
          p.drawLine(QPointF(4, 17), QPointF(20, 17));
        }},
       {"about",
-       [](QPainter& p) {
-         p.setPen(Outline(1.2, QColor(0x1f, 0x6f, 0x2a)));
-         p.setBrush(kGreen);
-         p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
-         QFont f("DejaVu Serif");
-         f.setPixelSize(14);
-         f.setBold(true);
-         p.setFont(f);
-         p.setPen(Qt::white);
-         p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, "i");
-       }},
+       [](QPainter& p) { LetterDisc(p, QColor(0x1f, 0x6f, 0x2a), kGreen, "DejaVu Serif", "i"); }},
       {"sourceimage",
        [](QPainter& p) {
          Picture(p, QRectF(4, 4, 16, 16));

@@ -11,19 +11,13 @@
 #include "codecs/AutodeskCelCodec.h"
 #include "codecs/PictureLoader.h"
 #include "support/TestFiles.h"
+#include "support/TestPictures.h"
 
 using namespace qv;
 using namespace qvtest;
 using qvtest::AppendLE16;
 
 namespace {
-
-void ExpectColour(const Bitmap24& bmp, int x, int y, int r, int g, int b) {
-  ASSERT_TRUE(x < bmp.Width() && y < bmp.Height());
-  EXPECT_EQ(bmp.Pixel(x, y)[2], r) << x << "," << y;
-  EXPECT_EQ(bmp.Pixel(x, y)[1], g) << x << "," << y;
-  EXPECT_EQ(bmp.Pixel(x, y)[0], b) << x << "," << y;
-}
 
 TEST(HandBuiltFormatsTest, AutodeskAnimatorPictures) {
   qvtest::TempDir dir;

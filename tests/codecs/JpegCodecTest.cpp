@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "CodecTestUtil.h"
@@ -20,9 +21,11 @@ Bitmap24 Decode(const std::string& bytes, int scale = 0, int* used = nullptr) {
   return DecodeJpegMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), scale, used);
 }
 
-// Encodes one CMYK colour (ink amounts 0..255) as a w x h JPEG, the way Adobe writes it
-// (inverted samples and an Adobe marker), optionally transformed to YCCK.
-std::string EncodeAdobeCmyk(int w, int h, const uint8_t ink[4], bool ycck) {
+// Encodes a w x h JPEG with libjpeg directly: configure sets the compression up after the
+// defaults, row(y) gives the samples of row y.
+std::string EncodeWithLibjpeg(int w, int h, int components, J_COLOR_SPACE space,
+                              const std::function<void(jpeg_compress_struct&)>& configure,
+                              const std::function<const uint8_t*(int)>& row) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -32,42 +35,13 @@ std::string EncodeAdobeCmyk(int w, int h, const uint8_t ink[4], bool ycck) {
   jpeg_mem_dest(&cinfo, &out, &size);
   cinfo.image_width = JDIMENSION(w);
   cinfo.image_height = JDIMENSION(h);
-  cinfo.input_components = 4;
-  cinfo.in_color_space = JCS_CMYK;
+  cinfo.input_components = components;
+  cinfo.in_color_space = space;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_colorspace(&cinfo, ycck ? JCS_YCCK : JCS_CMYK);
-  cinfo.write_Adobe_marker = TRUE;
-  jpeg_set_quality(&cinfo, 95, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::string row;
-  for (int x = 0; x < w; ++x)
-    for (int c = 0; c < 4; ++c) row += char(255 - ink[c]);
-  JSAMPROW rp = reinterpret_cast<JSAMPROW>(row.data());
-  while (cinfo.next_scanline < cinfo.image_height) jpeg_write_scanlines(&cinfo, &rp, 1);
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::string bytes(reinterpret_cast<char*>(out), size);
-  std::free(out);
-  return bytes;
-}
-
-std::string EncodeProgressive(const Bitmap24& bmp) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = JDIMENSION(bmp.Width());
-  cinfo.image_height = JDIMENSION(bmp.Height());
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_EXT_BGR;
-  jpeg_set_defaults(&cinfo);
-  jpeg_simple_progression(&cinfo);
+  configure(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW rp = const_cast<JSAMPROW>(bmp.Row(int(cinfo.next_scanline)));
+    JSAMPROW rp = const_cast<JSAMPROW>(row(int(cinfo.next_scanline)));
     jpeg_write_scanlines(&cinfo, &rp, 1);
   }
   jpeg_finish_compress(&cinfo);
@@ -75,6 +49,28 @@ std::string EncodeProgressive(const Bitmap24& bmp) {
   std::string bytes(reinterpret_cast<char*>(out), size);
   std::free(out);
   return bytes;
+}
+
+// Encodes one CMYK colour (ink amounts 0..255) as a w x h JPEG, the way Adobe writes it
+// (inverted samples and an Adobe marker), optionally transformed to YCCK.
+std::string EncodeAdobeCmyk(int w, int h, const uint8_t ink[4], bool ycck) {
+  std::string row;
+  for (int x = 0; x < w; ++x)
+    for (int c = 0; c < 4; ++c) row += char(255 - ink[c]);
+  return EncodeWithLibjpeg(
+      w, h, 4, JCS_CMYK,
+      [ycck](jpeg_compress_struct& cinfo) {
+        jpeg_set_colorspace(&cinfo, ycck ? JCS_YCCK : JCS_CMYK);
+        cinfo.write_Adobe_marker = TRUE;
+        jpeg_set_quality(&cinfo, 95, TRUE);
+      },
+      [&row](int) { return reinterpret_cast<const uint8_t*>(row.data()); });
+}
+
+std::string EncodeProgressive(const Bitmap24& bmp) {
+  return EncodeWithLibjpeg(
+      bmp.Width(), bmp.Height(), 3, JCS_EXT_BGR, [](jpeg_compress_struct& cinfo) { jpeg_simple_progression(&cinfo); },
+      [&bmp](int y) { return bmp.Row(y); });
 }
 
 TEST(JpegCodecTest, DecodesAtEveryScaleWithRoundedUpSizes) {

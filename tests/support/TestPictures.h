@@ -1,5 +1,7 @@
 #pragma once
 // Pictures built in code for the pixel tests.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <random>
 
@@ -20,6 +22,14 @@ inline qv::Bitmap24 RandomBitmap24(int width, int height, std::mt19937& rng, boo
         bmp.Pixel(x, y)[ch] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
       }
   return bmp;
+}
+
+// Checks pixel (x, y) of a picture against a red, green, blue colour.
+inline void ExpectColour(const qv::Bitmap24& bmp, int x, int y, int r, int g, int b) {
+  ASSERT_TRUE(x < bmp.Width() && y < bmp.Height());
+  EXPECT_EQ(bmp.Pixel(x, y)[2], r) << x << "," << y;
+  EXPECT_EQ(bmp.Pixel(x, y)[1], g) << x << "," << y;
+  EXPECT_EQ(bmp.Pixel(x, y)[0], b) << x << "," << y;
 }
 
 inline qv::Bitmap24 UniformBitmap24(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
