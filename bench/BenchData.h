@@ -15,7 +15,7 @@
 
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qvbench {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <random>
 
-#include "imaging/Resample.h"
-#include "imaging/ResampleKernels.h"
+#include "raster/Resample.h"
+#include "raster/ResampleKernels.h"
 
 namespace {
 

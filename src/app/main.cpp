@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"

@@ -15,7 +15,7 @@
 #include "codecs/PictureLoader.h"
 #include "engine/CompositionRun.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 #include "output/StatisticReport.h"
 
 namespace qvcli {

@@ -12,7 +12,7 @@
 #include "cli/CliCommon.h"
 #include "engine/FolderScan.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qvcli {
 namespace {

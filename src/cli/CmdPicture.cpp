@@ -4,7 +4,7 @@
 #include "cli/CliCommon.h"
 #include "codecs/PictureLoader.h"
 #include "engine/Signature.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qvcli {
 namespace {

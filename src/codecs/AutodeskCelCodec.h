@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

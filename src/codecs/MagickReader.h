@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

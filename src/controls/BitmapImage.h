@@ -3,7 +3,7 @@
 // core's pictures in windows.
 #include <QImage>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "engine/ByteSection.h"
 #include "engine/CellGrid.h"
 #include "engine/FileSection.h"

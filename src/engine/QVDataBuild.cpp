@@ -10,7 +10,7 @@
 #include "engine/QVData.h"
 #include "engine/TilePipeline.h"
 #include "imaging/RasterUtils.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 namespace {

@@ -9,7 +9,7 @@
 #include "base/FileUtil.h"
 #include "engine/QVData.h"
 #include "imaging/RasterUtils.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/Errors.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 namespace {

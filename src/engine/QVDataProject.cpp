@@ -20,7 +20,7 @@
 #include "engine/QVData.h"
 #include "engine/ReadOnlyFile.h"
 #include "imaging/RasterUtils.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 namespace {

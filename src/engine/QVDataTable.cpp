@@ -9,7 +9,7 @@
 #include "base/Rounding.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 

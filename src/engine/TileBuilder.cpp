@@ -7,7 +7,7 @@
 #include "base/Rounding.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 

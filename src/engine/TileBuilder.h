@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/Geometry.h"
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "engine/Signature.h"
 
 namespace qv {

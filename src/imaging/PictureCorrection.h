@@ -1,7 +1,7 @@
 #pragma once
 // Contrast, brightness, saturation and blur/sharpen on a Bitmap24, in place.
 // channel: 0 blue, green and red; 1 red only; 2 green only; 3 blue only.
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

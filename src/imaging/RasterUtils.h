@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/Geometry.h"
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

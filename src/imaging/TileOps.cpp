@@ -12,8 +12,8 @@
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "imaging/RasterUtils.h"
-#include "imaging/Resample.h"
-#include "imaging/ResampleCore.h"
+#include "raster/Resample.h"
+#include "raster/ResampleCore.h"
 #include "imaging/TileKernels.h"
 
 namespace qv {

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/Bitmap24.h"
-#include "codecs/Bitmap32.h"
+#include "raster/Bitmap24.h"
+#include "raster/Bitmap32.h"
 
 namespace qv {
 

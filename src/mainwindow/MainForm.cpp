@@ -15,7 +15,7 @@
 
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"

@@ -21,7 +21,7 @@
 #include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "mainwindow/Prompts.h"
-#include "mainwindow/RecentFiles.h"
+#include "settings/RecentFiles.h"
 
 class QAction;
 class QCheckBox;

@@ -12,7 +12,7 @@
 
 #include "base/Product.h"
 #include "controls/DrawGrid.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"

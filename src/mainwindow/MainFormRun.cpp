@@ -16,7 +16,7 @@
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "engine/CompositionRun.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 

@@ -6,7 +6,7 @@
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "controls/SpinEdits.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/WindowBounds.h"
 

@@ -8,7 +8,7 @@
 #include "base/FileUtil.h"
 #include "base/Rounding.h"
 #include "controls/DrawGrid.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "output/StatisticReport.h"
 

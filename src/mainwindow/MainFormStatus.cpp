@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 #include "base/FileUtil.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 
 namespace qv {

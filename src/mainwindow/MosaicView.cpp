@@ -12,7 +12,7 @@
 #include "engine/QVData.h"
 #include "imaging/RasterUtils.h"
 #include "imaging/TileOps.h"
-#include "mainwindow/ZoomModel.h"
+#include "models/ZoomModel.h"
 
 namespace qv {
 

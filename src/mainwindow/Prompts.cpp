@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 

@@ -9,7 +9,7 @@
 #include <QUrlQuery>
 
 #include "base/Product.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/Resources.h"

@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

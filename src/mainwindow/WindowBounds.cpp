@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "base/Geometry.h"
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace qv {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "output/Renderer.h"
 #include "output/WriterCommon.h"
 

@@ -3,7 +3,7 @@
 // and saved as JPEG, TIFF or BMP by the file name's extension.
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "output/Renderer.h"
 #include "output/WriterCommon.h"
 

@@ -8,7 +8,7 @@
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
-#include "codecs/Bitmap32.h"
+#include "raster/Bitmap32.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "engine/CellGrid.h"

@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "output/RenderSettings.h"
 
 namespace qv {

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "codecs/Bitmap32.h"
+#include "raster/Bitmap32.h"
 
 namespace qv {
 

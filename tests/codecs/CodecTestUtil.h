@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "codecs/MagickReader.h"
 
 namespace qvtest {

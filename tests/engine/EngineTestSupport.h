@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/FileUtil.h"
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
 

@@ -11,7 +11,7 @@
 #include "engine/FolderScan.h"
 #include "engine/QVData.h"
 #include "engine/TileBuilder.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 #include "support/TestFiles.h"
 
 namespace {

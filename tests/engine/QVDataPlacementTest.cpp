@@ -6,7 +6,7 @@
 #include "base/Errors.h"
 #include "engine/MatchingTestSupport.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 #include "support/TestFiles.h"
 
 namespace {

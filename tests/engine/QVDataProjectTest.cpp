@@ -9,7 +9,7 @@
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
 #include "imaging/RasterUtils.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 #include "support/TestFiles.h"
 
 namespace {

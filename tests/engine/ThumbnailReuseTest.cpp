@@ -7,7 +7,7 @@
 #include "engine/CompositionRun.h"
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 #include "support/TestFiles.h"
 
 namespace {

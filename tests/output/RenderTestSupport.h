@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
 #include "output/RenderSettings.h"

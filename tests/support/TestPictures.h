@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <random>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qvtest {
 

@@ -6,8 +6,8 @@
 #include <QtTest>
 
 #include "controls/DrawGrid.h"
-#include "imaging/IniFile.h"
-#include "mainwindow/RecentFiles.h"
+#include "settings/IniFile.h"
+#include "settings/RecentFiles.h"
 #include "MainFormFixture.h"
 
 using namespace qv;

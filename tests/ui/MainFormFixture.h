@@ -10,7 +10,7 @@
 
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Prompts.h"
 #include "support/TestFiles.h"

@@ -15,7 +15,7 @@
 
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/SplashForm.h"

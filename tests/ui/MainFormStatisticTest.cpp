@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "base/FileUtil.h"
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 #include "MainFormFixture.h"
 #include "UrlRecorder.h"
 

@@ -5,7 +5,7 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/SplashForm.h"
 #include "support/TestFiles.h"

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/ResampleCore.h"
-#include "imaging/ResampleFilters.h"
-#include "imaging/ResampleKernels.h"
+#include "raster/ResampleCore.h"
+#include "raster/ResampleFilters.h"
+#include "raster/ResampleKernels.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "codecs/PixelStore.h"
+#include "raster/PixelStore.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "base/FileUtil.h"
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace qv {
 

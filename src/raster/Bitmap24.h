@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "codecs/PixelStore.h"
+#include "raster/PixelStore.h"
 
 namespace qv {
 

@@ -1,11 +1,11 @@
 // AVX2 versions of the resampler's inner loops, compiled for AVX2 function by function and
 // used only when the processor has it.
-#include "imaging/ResampleKernels.h"
+#include "raster/ResampleKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
-#include "imaging/ResampleFilters.h"
+#include "raster/ResampleFilters.h"
 
 #define QV_AVX2 __attribute__((target("avx2")))
 

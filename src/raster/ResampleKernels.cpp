@@ -1,8 +1,8 @@
-#include "imaging/ResampleKernels.h"
+#include "raster/ResampleKernels.h"
 
 #include <atomic>
 
-#include "imaging/ResampleFilters.h"
+#include "raster/ResampleFilters.h"
 
 namespace qv {
 

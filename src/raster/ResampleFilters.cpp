@@ -1,10 +1,10 @@
-#include "imaging/ResampleFilters.h"
+#include "raster/ResampleFilters.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "base/Rounding.h"
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 namespace qv {
 

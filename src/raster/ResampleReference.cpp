@@ -2,9 +2,9 @@
 // Σ weight × value over its contributor list, divided by the weight sum.
 #include <vector>
 
-#include "imaging/Resample.h"
-#include "imaging/ResampleCore.h"
-#include "imaging/ResampleFilters.h"
+#include "raster/Resample.h"
+#include "raster/ResampleCore.h"
+#include "raster/ResampleFilters.h"
 
 namespace qv {
 

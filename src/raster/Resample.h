@@ -4,7 +4,7 @@
 // intermediate picture, then a vertical pass.
 #include <string>
 
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

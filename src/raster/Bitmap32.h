@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "codecs/PixelStore.h"
+#include "raster/PixelStore.h"
 
 namespace qv {
 

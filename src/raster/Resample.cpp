@@ -1,9 +1,9 @@
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 #include <algorithm>
 
 #include "base/Errors.h"
-#include "imaging/ResampleCore.h"
+#include "raster/ResampleCore.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "codecs/Bitmap24.h"
+#include "raster/Bitmap24.h"
 
 #include <algorithm>
 #include <cstring>

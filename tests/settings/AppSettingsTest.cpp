@@ -1,12 +1,12 @@
 // The settings file's location and the main window's start-up and close-down keys.
-#include "mainwindow/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 #include "support/TestFiles.h"
 
 namespace qv {

@@ -1,12 +1,12 @@
-#include "codecs/Bitmap32.h"
+#include "raster/Bitmap32.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "codecs/Bitmap24.h"
-#include "imaging/Resample.h"
-#include "imaging/ResampleCore.h"
+#include "raster/Bitmap24.h"
+#include "raster/Resample.h"
+#include "raster/ResampleCore.h"
 
 namespace qv {
 

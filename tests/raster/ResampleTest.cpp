@@ -1,4 +1,4 @@
-#include "imaging/Resample.h"
+#include "raster/Resample.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "base/Errors.h"
-#include "imaging/ResampleCore.h"
-#include "imaging/ResampleFilters.h"
-#include "imaging/ResampleKernels.h"
+#include "raster/ResampleCore.h"
+#include "raster/ResampleFilters.h"
+#include "raster/ResampleKernels.h"
 #include "support/TestPictures.h"
 
 namespace qv {

@@ -1,11 +1,11 @@
-#include "codecs/Bitmap32.h"
+#include "raster/Bitmap32.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "codecs/Bitmap24.h"
-#include "imaging/Resample.h"
+#include "raster/Bitmap24.h"
+#include "raster/Resample.h"
 #include "support/TestPictures.h"
 
 namespace qv {

@@ -1,4 +1,4 @@
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <cerrno>
 #include <climits>

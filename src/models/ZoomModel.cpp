@@ -1,4 +1,4 @@
-#include "mainwindow/ZoomModel.h"
+#include "models/ZoomModel.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // The recent-file lists: which list a file belongs on, the move-to-front rules and the keys
 // they are kept under.
-#include "mainwindow/RecentFiles.h"
+#include "settings/RecentFiles.h"
 
 #include <gtest/gtest.h>
 
 #include "base/FileUtil.h"
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 #include "support/TestFiles.h"
 
 namespace qv {

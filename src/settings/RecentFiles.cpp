@@ -1,7 +1,7 @@
-#include "mainwindow/RecentFiles.h"
+#include "settings/RecentFiles.h"
 
 #include "base/FileUtil.h"
-#include "imaging/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace qv {
 
