@@ -31,13 +31,14 @@ inline qv::Bitmap24 PhotoLikePicture(int w, int h, uint32_t seed) {
   };
   std::vector<Blob> blobs;
   for (int k = 0; k < 3; ++k)
-    blobs.push_back({double(rng() % unsigned(w)), double(rng() % unsigned(h)), double(w) / 8 + rng() % unsigned(w / 3 + 1),
-                     colour()});
+    blobs.push_back({double(rng() % unsigned(w)), double(rng() % unsigned(h)),
+                     double(w) / 8 + rng() % unsigned(w / 3 + 1), colour()});
   std::normal_distribution<double> noise(0, 4);
   qv::Bitmap24 b(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      const double t = 0.5 + 0.5 * std::sin(angle) * (double(x) / w - 0.5) + 0.5 * std::cos(angle) * (double(y) / h - 0.5);
+      const double t =
+          0.5 + 0.5 * std::sin(angle) * (double(x) / w - 0.5) + 0.5 * std::cos(angle) * (double(y) / h - 0.5);
       std::array<double, 3> p;
       for (int ch = 0; ch < 3; ++ch) p[size_t(ch)] = c0[size_t(ch)] * (1 - t) + c1[size_t(ch)] * t;
       for (const Blob& bl : blobs) {
@@ -74,8 +75,7 @@ class BenchFiles {
     t.OpenWorkFiles();
     for (int k = 0; k < tiles; ++k) {
       const qv::Bitmap24 thumb = PhotoLikePicture(42, 42, uint32_t(k + 1));
-      const qv::SignatureBytes sig =
-          qv::SignatureOf(qv::Resample(thumb, 6, 6, qv::kFilterMitchell), qv::kColorYCC);
+      const qv::SignatureBytes sig = qv::SignatureOf(qv::Resample(thumb, 6, 6, qv::kFilterMitchell), qv::kColorYCC);
       qv::TTileInfo info;
       info.PicWidth = info.PicHeight = 42;
       info.CropRight = info.CropBottom = 42;
@@ -120,12 +120,24 @@ class BenchFiles {
 // Search options by number, for benchmark arguments.
 inline qv::TTileSearchOptions SearchOptionsFor(int64_t mode, std::string& label) {
   switch (mode) {
-    case 0: label = "plain scan"; return {false, false, false, false};
-    case 1: label = "packed, portable, no cut-off"; return {true, false, false, false};
-    case 2: label = "packed, portable, cut-off and bound"; return {true, true, false, true};
-    case 3: label = "packed, AVX2, no cut-off"; return {true, false, true, false};
-    case 4: label = "packed, AVX2, cut-off"; return {true, true, true, false};
-    default: label = "packed, AVX2, cut-off and bound"; return {true, true, true, true};
+    case 0:
+      label = "plain scan";
+      return {false, false, false, false};
+    case 1:
+      label = "packed, portable, no cut-off";
+      return {true, false, false, false};
+    case 2:
+      label = "packed, portable, cut-off and bound";
+      return {true, true, false, true};
+    case 3:
+      label = "packed, AVX2, no cut-off";
+      return {true, false, true, false};
+    case 4:
+      label = "packed, AVX2, cut-off";
+      return {true, true, true, false};
+    default:
+      label = "packed, AVX2, cut-off and bound";
+      return {true, true, true, true};
   }
 }
 

@@ -1,8 +1,8 @@
 // FindTileForCell, the search of a composition run, cell after cell of a 100 x 100 project
 // in smart order against libraries of 1000 and 10 000 tiles, Distance 6, Repeat "Auto".
 // Arguments: tiles, scan mode (0 plain scan, 1/2 packed portable without cut-off / with
-// cut-off and bound, 3/4/5 packed AVX2 without cut-off / with cut-off / with both). Only the searches are timed; when every cell has
-// been searched, the used tiles and counts start again from an empty mosaic.
+// cut-off and bound, 3/4/5 packed AVX2 without cut-off / with cut-off / with both). Only the searches are timed; when
+// every cell has been searched, the used tiles and counts start again from an empty mosaic.
 #include <benchmark/benchmark.h>
 
 #include <chrono>

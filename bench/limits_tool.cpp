@@ -22,9 +22,7 @@
 
 namespace {
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 int Decode(const std::string& dir, int w, int h) {
   std::vector<std::string> files;
@@ -95,7 +93,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quivara-bench-limits: %s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr,
-               "Usage: quivara-bench-limits decode DIR W H | jpeg-encode FILE QUALITY | distance N SIGSIZE\n");
+  std::fprintf(stderr, "Usage: quivara-bench-limits decode DIR W H | jpeg-encode FILE QUALITY | distance N SIGSIZE\n");
   return 1;
 }

@@ -27,8 +27,7 @@ void Run(benchmark::State& state, int sw, int sh, int dw, int dh, int kernelSet)
   qv::SetResampleKernelsForTesting(sets[kernelSet]);
   const qv::Bitmap24 src = Photo(sw, sh);
   for (auto _ : state) benchmark::DoNotOptimize(Fn(src, dw, dh, qv::kFilterMitchell, 0));
-  state.counters["MP/s"] =
-      benchmark::Counter(double(sw) * sh * state.iterations() / 1e6, benchmark::Counter::kIsRate);
+  state.counters["MP/s"] = benchmark::Counter(double(sw) * sh * state.iterations() / 1e6, benchmark::Counter::kIsRate);
   state.SetLabel(qv::ActiveResampleKernels().name);
   qv::SetResampleKernelsForTesting(nullptr);
 }

@@ -105,8 +105,8 @@ void Book(QPainter& p, QRectF r, QColor cover) {
   double c = r.width() * 0.18;
   for (int i = 0; i < 4; ++i) {
     p.setBrush(kTiles[(i * 2) % 9]);
-    p.drawRect(QRectF(r.left() + r.width() * 0.4 + (i % 2) * c, r.top() + r.height() * 0.25 + (i / 2) * c, c - 0.3,
-                      c - 0.3));
+    p.drawRect(
+        QRectF(r.left() + r.width() * 0.4 + (i % 2) * c, r.top() + r.height() * 0.25 + (i / 2) * c, c - 0.3, c - 0.3));
   }
 }
 
@@ -416,8 +416,7 @@ const std::map<QString, GlyphPainter>& Glyphs() {
          p.drawLine(QPointF(12, 12), QPointF(12, 6.5));
          p.drawLine(QPointF(12, 12), QPointF(16, 14));
        }},
-      {"help",
-       [](QPainter& p) { LetterDisc(p, QColor(0x1f, 0x4f, 0x96), kBlue, "DejaVu Sans", "?"); }},
+      {"help", [](QPainter& p) { LetterDisc(p, QColor(0x1f, 0x4f, 0x96), kBlue, "DejaVu Sans", "?"); }},
       {"web",
        [](QPainter& p) {
          p.setPen(Outline(1.3, QColor(0x1f, 0x4f, 0x96)));
@@ -430,8 +429,7 @@ const std::map<QString, GlyphPainter>& Glyphs() {
          p.drawLine(QPointF(4, 7), QPointF(20, 7));
          p.drawLine(QPointF(4, 17), QPointF(20, 17));
        }},
-      {"about",
-       [](QPainter& p) { LetterDisc(p, QColor(0x1f, 0x6f, 0x2a), kGreen, "DejaVu Serif", "i"); }},
+      {"about", [](QPainter& p) { LetterDisc(p, QColor(0x1f, 0x6f, 0x2a), kGreen, "DejaVu Serif", "i"); }},
       {"sourceimage",
        [](QPainter& p) {
          Picture(p, QRectF(4, 4, 16, 16));

@@ -15,11 +15,11 @@
 #include <cstdio>
 #include <exception>
 
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/SplashForm.h"
+#include "settings/AppSettings.h"
 
 namespace {
 
@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     splash->hide();
     if (options.Size.isValid()) form.resize(options.Size);
     form.show();
-    if (!options.Screenshot.isEmpty()) QTimer::singleShot(400, &form, [&form, &options] { TakeScreenshot(form, options); });
+    if (!options.Screenshot.isEmpty())
+      QTimer::singleShot(400, &form, [&form, &options] { TakeScreenshot(form, options); });
     status = app.exec();
   }
   qv::TForm1::SplashForm = nullptr;

@@ -94,8 +94,7 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 void AtomicFileWriter::Write(const void* data, size_t size) {
   if (size == 0) return;
-  if (!file_ || std::fwrite(data, 1, size, file_) != size)
-    throw EStreamError("Cannot write file " + target_);
+  if (!file_ || std::fwrite(data, 1, size, file_) != size) throw EStreamError("Cannot write file " + target_);
   written_ += static_cast<int64_t>(size);
 }
 

@@ -6,14 +6,14 @@
 
 namespace qv {
 
-bool FileExists(const std::string& path);        // a plain file (or a link to one)
+bool FileExists(const std::string& path);  // a plain file (or a link to one)
 bool DirectoryExists(const std::string& path);
-int64_t FileSize(const std::string& path);       // -1 when it cannot be read
+int64_t FileSize(const std::string& path);  // -1 when it cannot be read
 
 // Path pieces, with "/" as the separator.
-std::string ExtractFileName(const std::string& path);   // after the last "/"
-std::string ExtractFileDir(const std::string& path);    // before the last "/" (no trailing "/")
-std::string ExtractFileExt(const std::string& path);    // ".ext" of the file name, "" when none
+std::string ExtractFileName(const std::string& path);  // after the last "/"
+std::string ExtractFileDir(const std::string& path);   // before the last "/" (no trailing "/")
+std::string ExtractFileExt(const std::string& path);   // ".ext" of the file name, "" when none
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 std::string UpperCaseAscii(std::string s);
 

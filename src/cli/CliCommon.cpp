@@ -125,8 +125,8 @@ void Progress::Update(int64_t done, const std::string& note) {
     int tenth = static_cast<int>(frac * 10);
     if (tenth != lastTenth_) {
       lastTenth_ = tenth;
-      std::fprintf(stderr, "%s: %d%% (%" PRId64 "/%" PRId64 ")%s%s\n", label_.c_str(), tenth * 10, done,
-                   total_, note.empty() ? "" : " ", note.c_str());
+      std::fprintf(stderr, "%s: %d%% (%" PRId64 "/%" PRId64 ")%s%s\n", label_.c_str(), tenth * 10, done, total_,
+                   note.empty() ? "" : " ", note.c_str());
     }
   }
 }

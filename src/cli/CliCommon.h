@@ -33,9 +33,9 @@ class Args {
   const std::string& Need(size_t n, const std::string& what) const;
   bool Has(const std::string& name) const;  // a flag or a value option given
   std::string Value(const std::string& name, const std::string& def = std::string()) const;
-  int Int(const std::string& name, int def) const;               // CliError when not a number
+  int Int(const std::string& name, int def) const;                        // CliError when not a number
   std::vector<int> IntList(const std::string& name, size_t count) const;  // "a,b,c"
-  std::vector<std::string> List(const std::string& name) const;  // comma-separated
+  std::vector<std::string> List(const std::string& name) const;           // comma-separated
 
  private:
   std::vector<std::string> positional_;

@@ -33,11 +33,16 @@ qv::TOrientationSet OrientationsFromArgs(const Args& args) {
   if (!args.Has("use")) return {true, false, false, false};
   qv::TOrientationSet o{false, false, false, false};
   for (const auto& k : args.List("use")) {
-    if (k == "original") o[0] = true;
-    else if (k == "h") o[qv::kFlipHorizontal] = true;
-    else if (k == "v") o[qv::kFlipVertical] = true;
-    else if (k == "r") o[qv::kFlipRotate180] = true;
-    else throw CliError("--use takes original, h (horizontal mirror), v (vertical mirror), r (rotated 180)");
+    if (k == "original")
+      o[0] = true;
+    else if (k == "h")
+      o[qv::kFlipHorizontal] = true;
+    else if (k == "v")
+      o[qv::kFlipVertical] = true;
+    else if (k == "r")
+      o[qv::kFlipRotate180] = true;
+    else
+      throw CliError("--use takes original, h (horizontal mirror), v (vertical mirror), r (rotated 180)");
   }
   return o;
 }
@@ -64,8 +69,8 @@ void CompleteFlips(TQVData& lib, qv::TOrientationSet& o) {
   hooks.OnFinish = [&] { progress.reset(); };
   std::string warning;
   lib.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
-  const qv::TOrientationSet missing = qv::AddFlips(lib, o[qv::kFlipHorizontal], o[qv::kFlipVertical],
-                                                   o[qv::kFlipRotate180], hooks);
+  const qv::TOrientationSet missing =
+      qv::AddFlips(lib, o[qv::kFlipHorizontal], o[qv::kFlipVertical], o[qv::kFlipRotate180], hooks);
   if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
   static const char* names[4] = {"", "horizontal mirror", "rotated 180", "vertical mirror"};
   for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical; ++kind)
@@ -82,8 +87,7 @@ int RunCompose(const std::vector<std::string>& argv) {
   TQVData plan, mosaic, lib;
   OpenProjectFile(plan, mosaic, file);
   const std::string libFile = args.Has("library") ? AbsolutePath(args.Value("library")) : plan.LibraryFileName;
-  if (!qv::FileExists(libFile))
-    throw CliError("Library file not found: " + libFile + " (give another with --library)");
+  if (!qv::FileExists(libFile)) throw CliError("Library file not found: " + libFile + " (give another with --library)");
   if (plan.CompareLibraryFile(libFile) == 2)
     throw CliError("The library " + libFile + " has another signature grid than the project");
   lib.Open(libFile);
@@ -120,10 +124,13 @@ int RunCompose(const std::vector<std::string>& argv) {
     throw CliError(TerminalText(e.what()) + "\nThe project was not saved.", 2);
   }
   switch (r.Outcome) {
-    case qv::TCompositionOutcome::NotOpen: throw CliError("The project or its library is not open");
+    case qv::TCompositionOutcome::NotOpen:
+      throw CliError("The project or its library is not open");
     case qv::TCompositionOutcome::NoOrientation:
-    case qv::TCompositionOutcome::NotEnoughTiles: throw CliError(TerminalText(r.Message), 2);
-    default: break;
+    case qv::TCompositionOutcome::NotEnoughTiles:
+      throw CliError(TerminalText(r.Message), 2);
+    default:
+      break;
   }
   mosaic.CompactSections();
   plan.SaveProject(file, mosaic, lib);

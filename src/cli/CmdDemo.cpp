@@ -15,8 +15,8 @@
 #include "codecs/PictureLoader.h"
 #include "engine/CompositionRun.h"
 #include "engine/QVData.h"
-#include "raster/Resample.h"
 #include "output/StatisticReport.h"
+#include "raster/Resample.h"
 
 namespace qvcli {
 namespace {
@@ -108,8 +108,8 @@ int RunDemo(const std::vector<std::string>& argv) {
               composed.Placed, composed.NewTiles);
 
   // 4. The picture and the report.
-  std::vector<std::string> renderArgs = {"--width", std::to_string(args.Int("width", 1920)), "--correction", "30",
-                                         "--blend", "20", "--missing", "thumb"};
+  std::vector<std::string> renderArgs = {
+      "--width", std::to_string(args.Int("width", 1920)), "--correction", "30", "--blend", "20", "--missing", "thumb"};
   Args ra(renderArgs, {"width", "correction", "blend", "missing"}, {});
   RenderJob job = RenderJobFromArgs(ra, plan, mosaic);
   const int rc = RunRenderJob(picture, job, plan, mosaic, false, false);

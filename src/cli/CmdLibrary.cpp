@@ -70,8 +70,8 @@ void ApplyScanOptions(const Args& args, TQVData& t) {
 }
 
 // Runs a build or append pass with a progress bar over the files it will visit.
-bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label,
-                 const std::function<bool()>& pass, const std::string& target) {
+bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label, const std::function<bool()>& pass,
+                 const std::string& target) {
   if (!qv::DirectoryExists(folder)) throw CliError("Folder not found: " + folder);
   std::string targetDir = qv::ExtractFileDir(target);
   if (!targetDir.empty() && !qv::DirectoryExists(targetDir)) throw CliError("Folder not found: " + targetDir);
@@ -89,8 +89,8 @@ bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label
   double secs = SecondsSince(start);
   int32_t added = t.AddedCount - before;
   if (!written) throw CliError("Cannot write " + target);
-  std::printf("%s: %d of %zu picture files added, %d records in all%s (%s, %.1f pictures/s)\n", target.c_str(),
-              added, total, t.AddedCount, t.StopRequested ? ", stopped" : "", FormatSeconds(secs).c_str(),
+  std::printf("%s: %d of %zu picture files added, %d records in all%s (%s, %.1f pictures/s)\n", target.c_str(), added,
+              total, t.AddedCount, t.StopRequested ? ", stopped" : "", FormatSeconds(secs).c_str(),
               secs > 0 ? (seen / secs) : 0.0);
   return true;
 }
@@ -113,7 +113,8 @@ int RunCreate(const std::vector<std::string>& argv) {
   t.BuildFilterCode = qv::kFilterMitchell;
   t.BuildFormatByte = 3;
   t.RootFolder = root;
-  RunScanPass(t, root, "Scanning", [&] { return t.CreateLibrary(out); }, out);
+  RunScanPass(
+      t, root, "Scanning", [&] { return t.CreateLibrary(out); }, out);
   return t.StopRequested ? 130 : 0;
 }
 
@@ -133,18 +134,22 @@ int RunAppend(const std::vector<std::string>& argv) {
   ApplyScanOptions(args, t);
   t.SetAppendSettings();
   int flips = t.Count - t.UnflippedCount;
-  RunScanPass(t, folder, "Appending", [&] { return t.AppendFolder(folder); }, lib);
-  if (flips > 0)
-    std::printf("The %d flipped copies were dropped; add them again with \"library flips\".\n", flips);
+  RunScanPass(
+      t, folder, "Appending", [&] { return t.AppendFolder(folder); }, lib);
+  if (flips > 0) std::printf("The %d flipped copies were dropped; add them again with \"library flips\".\n", flips);
   return t.StopRequested ? 130 : 0;
 }
 
 const char* FlipName(int kind) {
   switch (kind) {
-    case qv::kFlipHorizontal: return "horizontal mirror";
-    case qv::kFlipRotate180: return "rotated 180";
-    case qv::kFlipVertical: return "vertical mirror";
-    default: return "none";
+    case qv::kFlipHorizontal:
+      return "horizontal mirror";
+    case qv::kFlipRotate180:
+      return "rotated 180";
+    case qv::kFlipVertical:
+      return "vertical mirror";
+    default:
+      return "none";
   }
 }
 
@@ -201,10 +206,14 @@ int RunFlips(const std::vector<std::string>& argv) {
   }
   bool wanted[4] = {false, false, false, false};
   for (const auto& k : args.List("add")) {
-    if (k == "h") wanted[qv::kFlipHorizontal] = true;
-    else if (k == "v") wanted[qv::kFlipVertical] = true;
-    else if (k == "r") wanted[qv::kFlipRotate180] = true;
-    else throw CliError("--add takes h (horizontal mirror), v (vertical mirror), r (rotated 180)");
+    if (k == "h")
+      wanted[qv::kFlipHorizontal] = true;
+    else if (k == "v")
+      wanted[qv::kFlipVertical] = true;
+    else if (k == "r")
+      wanted[qv::kFlipRotate180] = true;
+    else
+      throw CliError("--add takes h (horizontal mirror), v (vertical mirror), r (rotated 180)");
   }
   StopOnInterrupt stop(t.StopRequested);
   for (int kind : {qv::kFlipHorizontal, qv::kFlipVertical, qv::kFlipRotate180}) {
@@ -279,11 +288,12 @@ int RunThumbs(const std::vector<std::string>& argv) {
   return 0;
 }
 
-RegisterCommand regCreate({"library create",
-                           "library create OUT.qv2 --root DIR [--types JPG,BMP,GIF,ICO,TIF,PCD,PCX,PSD,RLE,DIB,PNG]\n"
-                           "      [--no-subfolders] [--prop X:Y] [--crop lt|ct|rt|lc|cc|rc|lb|cb|rb|stretch] [--margin N]\n"
-                           "      [--color ycc|rgb] [--no-fast-jpeg] [--threads N]   build a tile library from a folder",
-                           RunCreate});
+RegisterCommand regCreate(
+    {"library create",
+     "library create OUT.qv2 --root DIR [--types JPG,BMP,GIF,ICO,TIF,PCD,PCX,PSD,RLE,DIB,PNG]\n"
+     "      [--no-subfolders] [--prop X:Y] [--crop lt|ct|rt|lc|cc|rc|lb|cb|rb|stretch] [--margin N]\n"
+     "      [--color ycc|rgb] [--no-fast-jpeg] [--threads N]   build a tile library from a folder",
+     RunCreate});
 RegisterCommand regAppend({"library append",
                            "library append LIB.qv2 DIR [--types ...] [--no-subfolders] [--crop ...] [--margin N]\n"
                            "      [--no-fast-jpeg] [--threads N]   add the pictures of a folder to a library",
@@ -297,8 +307,8 @@ RegisterCommand regResample({"library resample",
                              "library resample LIB.qv2 OUT.qv2 --grid WxH [--color ycc|rgb]   copy with another "
                              "signature grid",
                              RunResample});
-RegisterCommand regThumbs({"library thumbs", "library thumbs LIB.qv2 OUTDIR [--first N]   write thumbnails as JPEG files",
-                           RunThumbs});
+RegisterCommand regThumbs({"library thumbs",
+                           "library thumbs LIB.qv2 OUTDIR [--first N]   write thumbnails as JPEG files", RunThumbs});
 
 }  // namespace
 }  // namespace qvcli

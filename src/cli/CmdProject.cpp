@@ -41,7 +41,8 @@ Rect MosaicFrame(const Args& args, const qv::Bitmap24& pic, const TQVData& lib, 
   if (stretch) return box;
   const Rect shape{0, 0, cols * lib.PropX, rows * lib.PropY};
   Rect frame = qv::FitRectKeepAspect(shape, box);
-  if (frame.Width() < 1 || frame.Height() < 1) throw CliError("The picture is too small for a frame of these proportions");
+  if (frame.Width() < 1 || frame.Height() < 1)
+    throw CliError("The picture is too small for a frame of these proportions");
   return frame;
 }
 
@@ -102,9 +103,12 @@ int RunProjectInfo(const std::vector<std::string>& argv) {
   int32_t tiles = 0, custom = 0, empty = 0;
   for (int32_t n = 1; n <= mosaic.Count; ++n) {
     const int32_t t = mosaic.RecordTileNo(n);
-    if (t == 0) ++empty;
-    else if (t >= qv::kCustomPictureTileNo) ++custom;
-    else ++tiles;
+    if (t == 0)
+      ++empty;
+    else if (t >= qv::kCustomPictureTileNo)
+      ++custom;
+    else
+      ++tiles;
   }
   std::printf("Project:    %s\n", file.c_str());
   std::printf("Grid:       %d x %d (%d cells)\n", plan.Cols, plan.Rows, plan.Count);

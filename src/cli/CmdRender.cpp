@@ -122,7 +122,9 @@ RenderJob RenderJobFromArgs(const Args& args, const qv::TQVData& plan, const qv:
   if (missing == "ask") {
     job.Ask = AskOnTerminal;
   } else if (missing == "thumb" || missing == "source" || missing == "stop") {
-    const int answer = missing == "thumb" ? qv::kAnswerAuto : missing == "source" ? qv::kAnswerAutoSource : qv::kAnswerCancel;
+    const int answer = missing == "thumb"    ? qv::kAnswerAuto
+                       : missing == "source" ? qv::kAnswerAutoSource
+                                             : qv::kAnswerCancel;
     job.Ask = [answer](const std::string&, bool) { return answer; };
   } else {
     throw CliError("--missing must be ask, thumb, source or stop");

@@ -17,8 +17,8 @@ Bitmap24 DecodeAutodeskCel(const uint8_t* data, size_t size) {
   const int compression = r.U8();
   r.Skip(4 + 16);  // data size, reserved
   if (depth != 8 || compression != 0)
-    throw EPictureError("Unsupported Autodesk Animator picture (depth " + std::to_string(depth) +
-                        ", compression " + std::to_string(compression) + ")");
+    throw EPictureError("Unsupported Autodesk Animator picture (depth " + std::to_string(depth) + ", compression " +
+                        std::to_string(compression) + ")");
   CheckPictureSize(width, height);
   const uint8_t* palette = r.Take(768);
   const uint8_t* pixels = r.Take(uint64_t(width) * height);

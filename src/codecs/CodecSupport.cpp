@@ -9,8 +9,8 @@ namespace qv {
 void CheckPictureSize(int64_t width, int64_t height) {
   if (width <= 0 || height <= 0) throw EPictureError("The picture has no pixels");
   if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
-    throw EPictureError("The picture is too large (" + std::to_string(width) + " x " +
-                        std::to_string(height) + " pixels)");
+    throw EPictureError("The picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels)");
 }
 
 std::string ReadPictureFile(const std::string& fileName) {

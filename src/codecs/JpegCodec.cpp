@@ -86,8 +86,8 @@ struct DecodeResult {
 
 // Runs the decoder; false with errors.message set when libjpeg gave up. Only plain data
 // lives in this frame, so the longjmp back to it skips no destructor.
-bool DecodeInto(jpeg_decompress_struct* cinfo, JpegErrors* errors, const uint8_t* data,
-                size_t size, int scale, Bitmap24* bmp, DecodeResult* result) {
+bool DecodeInto(jpeg_decompress_struct* cinfo, JpegErrors* errors, const uint8_t* data, size_t size, int scale,
+                Bitmap24* bmp, DecodeResult* result) {
   if (setjmp(errors->jump)) return false;
   jpeg_create_decompress(cinfo);
   cinfo->progress = &errors->progress;
@@ -123,8 +123,8 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, JpegErrors* errors, const uint8_t
   const int width = int(cinfo->output_width), height = int(cinfo->output_height);
   bmp->SetSize(width, height);
   if (cmyk) {
-    JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                  JPOOL_IMAGE, JDIMENSION(width) * 4, 1);
+    JSAMPARRAY line =
+        (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, JDIMENSION(width) * 4, 1);
     const bool inverted = cinfo->saw_Adobe_marker;
     while (cinfo->output_scanline < cinfo->output_height) {
       int y = int(cinfo->output_scanline);
@@ -258,8 +258,7 @@ Bitmap24 DecodeJpegMemory(const uint8_t* data, size_t size, int scale, int* used
 
 Bitmap24 DecodeJpegFile(const std::string& fileName, int scale, int* usedScale) {
   std::string bytes = ReadPictureFile(fileName);
-  return DecodeJpegMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), scale,
-                          usedScale);
+  return DecodeJpegMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), scale, usedScale);
 }
 
 struct JpegStreamEncoder::State {

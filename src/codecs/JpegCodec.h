@@ -21,7 +21,7 @@ JpegSize ReadJpegSize(const std::string& fileName);
 // JpegScale: 0 full size, 1 half, 2 quarter, 3 eighth.
 struct JpegScaleChoice {
   int Scale = 0;
-  int JpegWidth = 0;   // the full size read from the header (0 when not found)
+  int JpegWidth = 0;  // the full size read from the header (0 when not found)
   int JpegHeight = 0;
 };
 // Chooses the reduced decode that still covers the wanted size: q = width div wantedWidth

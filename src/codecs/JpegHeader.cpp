@@ -85,8 +85,7 @@ void SetJpegDpi(const std::string& fileName, int xDpi, int yDpi) {
     auto clamp16 = [](int v) { return uint16_t(v < 0 ? 0 : v > 0xFFFF ? 0xFFFF : v); };
     uint16_t x = clamp16(xDpi), y = clamp16(yDpi);
     uint8_t field[5] = {1, uint8_t(x >> 8), uint8_t(x), uint8_t(y >> 8), uint8_t(y)};
-    if (std::fseek(f, long(j + 7), SEEK_SET) != 0 || std::fwrite(field, 1, 5, f) != 5 ||
-        std::fflush(f) != 0)
+    if (std::fseek(f, long(j + 7), SEEK_SET) != 0 || std::fwrite(field, 1, 5, f) != 5 || std::fflush(f) != 0)
       throw EStreamError("Cannot write file " + fileName);
     return;
   }

@@ -56,9 +56,7 @@ struct ImageInfoGuard {
   }
 };
 
-uint8_t ToByte(Quantum q) {
-  return uint8_t((uint64_t(q) * 255u + MaxRGB / 2) / MaxRGB);
-}
+uint8_t ToByte(Quantum q) { return uint8_t((uint64_t(q) * 255u + MaxRGB / 2) / MaxRGB); }
 
 bool HasVisibleAlpha(const Image* image, ExceptionInfo* ex) {
   if (!image->matte) return false;

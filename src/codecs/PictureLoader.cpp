@@ -32,24 +32,18 @@ struct ExtensionReader {
 // Windows' run-length bitmaps (.rle) and .dib files are ordinary BMP files. Word 5.x screen
 // captures (.scr) are stored as PCX pictures.
 constexpr ExtensionReader kReaders[] = {
-    {"bmp", {Codec::Magick, "BMP"}},  {"dib", {Codec::Magick, "BMP"}},
-    {"rle", {Codec::Magick, "BMP"}},  {"jpg", {Codec::Jpeg, ""}},
-    {"jpeg", {Codec::Jpeg, ""}},      {"ico", {Codec::Icon, ""}},
-    {"emf", {Codec::None, ""}},       {"wmf", {Codec::Magick, "WMF"}},
-    {"png", {Codec::Png, ""}},        {"gif", {Codec::Magick, "GIF"}},
-    {"tif", {Codec::Magick, "TIFF"}}, {"tiff", {Codec::Magick, "TIFF"}},
-    {"pcx", {Codec::Magick, "PCX"}},  {"pcc", {Codec::Magick, "PCX"}},
-    {"tga", {Codec::Magick, "TGA"}},  {"vda", {Codec::Magick, "TGA"}},
-    {"icb", {Codec::Magick, "TGA"}},  {"vst", {Codec::Magick, "TGA"}},
-    {"win", {Codec::Magick, "TGA"}},  {"psd", {Codec::Psd, ""}},
-    {"pdd", {Codec::Psd, ""}},        {"sgi", {Codec::Magick, "SGI"}},
-    {"rgb", {Codec::Magick, "SGI"}},  {"rgba", {Codec::Magick, "SGI"}},
-    {"bw", {Codec::Magick, "SGI"}},   {"cel", {Codec::AutodeskCel, ""}},
-    {"pic", {Codec::AutodeskCel, ""}}, {"cut", {Codec::MagickFile, "CUT"}},
-    {"pcd", {Codec::Magick, "PCD"}},  {"pbm", {Codec::Magick, "PNM"}},
-    {"pgm", {Codec::Magick, "PNM"}},  {"ppm", {Codec::Magick, "PNM"}},
-    {"rla", {Codec::Magick, "RLA"}},  {"rpf", {Codec::Magick, "RLA"}},
-    {"scr", {Codec::Magick, "PCX"}},
+    {"bmp", {Codec::Magick, "BMP"}},     {"dib", {Codec::Magick, "BMP"}},   {"rle", {Codec::Magick, "BMP"}},
+    {"jpg", {Codec::Jpeg, ""}},          {"jpeg", {Codec::Jpeg, ""}},       {"ico", {Codec::Icon, ""}},
+    {"emf", {Codec::None, ""}},          {"wmf", {Codec::Magick, "WMF"}},   {"png", {Codec::Png, ""}},
+    {"gif", {Codec::Magick, "GIF"}},     {"tif", {Codec::Magick, "TIFF"}},  {"tiff", {Codec::Magick, "TIFF"}},
+    {"pcx", {Codec::Magick, "PCX"}},     {"pcc", {Codec::Magick, "PCX"}},   {"tga", {Codec::Magick, "TGA"}},
+    {"vda", {Codec::Magick, "TGA"}},     {"icb", {Codec::Magick, "TGA"}},   {"vst", {Codec::Magick, "TGA"}},
+    {"win", {Codec::Magick, "TGA"}},     {"psd", {Codec::Psd, ""}},         {"pdd", {Codec::Psd, ""}},
+    {"sgi", {Codec::Magick, "SGI"}},     {"rgb", {Codec::Magick, "SGI"}},   {"rgba", {Codec::Magick, "SGI"}},
+    {"bw", {Codec::Magick, "SGI"}},      {"cel", {Codec::AutodeskCel, ""}}, {"pic", {Codec::AutodeskCel, ""}},
+    {"cut", {Codec::MagickFile, "CUT"}}, {"pcd", {Codec::Magick, "PCD"}},   {"pbm", {Codec::Magick, "PNM"}},
+    {"pgm", {Codec::Magick, "PNM"}},     {"ppm", {Codec::Magick, "PNM"}},   {"rla", {Codec::Magick, "RLA"}},
+    {"rpf", {Codec::Magick, "RLA"}},     {"scr", {Codec::Magick, "PCX"}},
 };
 
 std::string NormalisedExtension(const std::string& ext) {
@@ -81,14 +75,22 @@ std::optional<Reader> SniffReader(const std::string& bytes) {
 Bitmap24 Decode(const Reader& reader, const std::string& bytes, const std::string& fileName) {
   auto data = reinterpret_cast<const uint8_t*>(bytes.data());
   switch (reader.codec) {
-    case Codec::MagickFile: return DecodeFileWithMagick(fileName, reader.magick);
-    case Codec::Jpeg: return DecodeJpegMemory(data, bytes.size());
-    case Codec::Png: return DecodePngMemory(data, bytes.size());
-    case Codec::Magick: return DecodeWithMagick(data, bytes.size(), reader.magick);
-    case Codec::Icon: return DecodeIco(data, bytes.size());
-    case Codec::Psd: return DecodePsd(data, bytes.size());
-    case Codec::AutodeskCel: return DecodeAutodeskCel(data, bytes.size());
-    case Codec::None: break;
+    case Codec::MagickFile:
+      return DecodeFileWithMagick(fileName, reader.magick);
+    case Codec::Jpeg:
+      return DecodeJpegMemory(data, bytes.size());
+    case Codec::Png:
+      return DecodePngMemory(data, bytes.size());
+    case Codec::Magick:
+      return DecodeWithMagick(data, bytes.size(), reader.magick);
+    case Codec::Icon:
+      return DecodeIco(data, bytes.size());
+    case Codec::Psd:
+      return DecodePsd(data, bytes.size());
+    case Codec::AutodeskCel:
+      return DecodeAutodeskCel(data, bytes.size());
+    case Codec::None:
+      break;
   }
   throw EPictureError("Enhanced Metafiles cannot be read");
 }

@@ -11,8 +11,7 @@ namespace qv {
 
 namespace {
 
-enum PsdMode { kBitmap = 0, kGrey = 1, kIndexed = 2, kRgb = 3, kCmyk = 4, kMultichannel = 7,
-               kDuotone = 8, kLab = 9 };
+enum PsdMode { kBitmap = 0, kGrey = 1, kIndexed = 2, kRgb = 3, kCmyk = 4, kMultichannel = 7, kDuotone = 8, kLab = 9 };
 
 struct PsdHeader {
   int version = 1;  // 2: large document format (wider length fields)
@@ -25,14 +24,18 @@ struct PsdHeader {
 int ChannelsNeeded(int mode) {
   switch (mode) {
     case kRgb:
-    case kLab: return 3;
-    case kCmyk: return 4;
+    case kLab:
+      return 3;
+    case kCmyk:
+      return 4;
     case kBitmap:
     case kGrey:
     case kIndexed:
     case kMultichannel:
-    case kDuotone: return 1;
-    default: throw EPictureError("Unsupported Photoshop colour mode " + std::to_string(mode));
+    case kDuotone:
+      return 1;
+    default:
+      throw EPictureError("Unsupported Photoshop colour mode " + std::to_string(mode));
   }
 }
 
@@ -49,7 +52,9 @@ void RowTo8(const uint8_t* src, int depth, int64_t width, uint8_t* out) {
     case 1:  // bit set = black
       for (int64_t x = 0; x < width; ++x) out[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 0 : 255;
       break;
-    case 8: std::memcpy(out, src, size_t(width)); break;
+    case 8:
+      std::memcpy(out, src, size_t(width));
+      break;
     case 16:
       for (int64_t x = 0; x < width; ++x) out[x] = Scale16To8((unsigned(src[2 * x]) << 8) | src[2 * x + 1]);
       break;
@@ -137,8 +142,8 @@ Bitmap24 DecodePsd(const uint8_t* data, size_t size) {
   } else {
     r.Skip(colorData);
   }
-  r.Skip(r.BE32());                                // image resources
-  r.Skip(h.version == 2 ? r.BE64() : r.BE32());    // layers and masks
+  r.Skip(r.BE32());                              // image resources
+  r.Skip(h.version == 2 ? r.BE64() : r.BE32());  // layers and masks
   const int compression = r.BE16();
   if (compression != 0 && compression != 1)
     throw EPictureError("Unsupported Photoshop compression " + std::to_string(compression));
@@ -194,8 +199,12 @@ Bitmap24 DecodePsd(const uint8_t* data, size_t size) {
           d[2] = palette[v];
           break;
         }
-        case kLab: LabToBgr(planes[0][i], planes[1][i], planes[2][i], d); break;
-        default: d[0] = d[1] = d[2] = planes[0][i]; break;  // grey, bitmap, duotone, multichannel
+        case kLab:
+          LabToBgr(planes[0][i], planes[1][i], planes[2][i], d);
+          break;
+        default:
+          d[0] = d[1] = d[2] = planes[0][i];
+          break;  // grey, bitmap, duotone, multichannel
       }
     }
   }

@@ -352,10 +352,18 @@ void TDrawGrid::keyPressEvent(QKeyEvent* e) {
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
   int c = col_, r = row_;
   switch (e->key()) {
-    case Qt::Key_Left: --c; break;
-    case Qt::Key_Right: ++c; break;
-    case Qt::Key_Up: --r; break;
-    case Qt::Key_Down: ++r; break;
+    case Qt::Key_Left:
+      --c;
+      break;
+    case Qt::Key_Right:
+      ++c;
+      break;
+    case Qt::Key_Up:
+      --r;
+      break;
+    case Qt::Key_Down:
+      ++r;
+      break;
     case Qt::Key_Home:
       c = 0;
       if (ctrl) r = 0;
@@ -373,9 +381,15 @@ void TDrawGrid::keyPressEvent(QKeyEvent* e) {
       SetTopRow(TopRow() + FitRows());
       break;
     case Qt::Key_Return:
-    case Qt::Key_Enter: emit EnterPressed(); return;
-    case Qt::Key_Delete: emit DeletePressed(); return;
-    default: QAbstractScrollArea::keyPressEvent(e); return;
+    case Qt::Key_Enter:
+      emit EnterPressed();
+      return;
+    case Qt::Key_Delete:
+      emit DeletePressed();
+      return;
+    default:
+      QAbstractScrollArea::keyPressEvent(e);
+      return;
   }
   MoveCurrent(c, r, shift);
 }

@@ -57,7 +57,7 @@ class TDrawGrid : public QAbstractScrollArea {
   // Current cell becomes r's top-left corner, the range's anchor its bottom-right corner
   // (corners given in any order; clamped to the grid). Does not scroll or emit SelectCell.
   void SetSelection(const TGridRect& r);
-  int LeftCol() const;                    // first visible column and row
+  int LeftCol() const;  // first visible column and row
   int TopRow() const;
   void SetLeftCol(int col);
   void SetTopRow(int row);

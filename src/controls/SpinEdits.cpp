@@ -9,8 +9,7 @@ TVNSpinEdit::TVNSpinEdit(QWidget* parent) : QSpinBox(parent) {
   setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
 }
 
-TVNSpinEdit::TVNSpinEdit(int minValue, int maxValue, int increment, int value, QWidget* parent)
-    : TVNSpinEdit(parent) {
+TVNSpinEdit::TVNSpinEdit(int minValue, int maxValue, int increment, int value, QWidget* parent) : TVNSpinEdit(parent) {
   setRange(minValue, maxValue);
   setSingleStep(increment);
   setValue(value);

@@ -19,8 +19,8 @@ void ByteSection::Touch() { version_ = gNextVersion.fetch_add(1, std::memory_ord
 
 void ByteSection::Check(int64_t pos, int64_t n) const {
   if (!Holds(pos, n))
-    throw EStreamError("Read beyond the end of a section (" + std::to_string(n) + " bytes at " +
-                       std::to_string(pos) + " of " + std::to_string(Size()) + ")");
+    throw EStreamError("Read beyond the end of a section (" + std::to_string(n) + " bytes at " + std::to_string(pos) +
+                       " of " + std::to_string(Size()) + ")");
 }
 
 ByteSection::~ByteSection() { std::free(bytes_); }
@@ -161,8 +161,8 @@ const uint8_t* ByteSection::Span(int64_t pos, int64_t n) const {
 
 void ByteSection::WriteAt(int64_t pos, const void* data, int64_t n) {
   if (pos < 0 || pos > Size() || n < 0)
-    throw EStreamError("Write outside a section (" + std::to_string(n) + " bytes at " + std::to_string(pos) +
-                       " of " + std::to_string(Size()) + ")");
+    throw EStreamError("Write outside a section (" + std::to_string(n) + " bytes at " + std::to_string(pos) + " of " +
+                       std::to_string(Size()) + ")");
   if (n > Size() - pos) {
     Grow(static_cast<size_t>(pos + n));
     size_ = static_cast<size_t>(pos + n);

@@ -56,7 +56,8 @@ TOrientationSet AddFlips(TQVData& library, bool horizontal, bool vertical, bool 
   TOrientationSet wanted{false, horizontal, rotate180, vertical};
   auto missing = [&] {
     TOrientationSet m{false, false, false, false};
-    for (int kind = kFlipHorizontal; kind <= kFlipVertical; ++kind) m[kind] = wanted[kind] && !HasFlipKind(library, kind);
+    for (int kind = kFlipHorizontal; kind <= kFlipVertical; ++kind)
+      m[kind] = wanted[kind] && !HasFlipKind(library, kind);
     return m;
   };
   library.StopRequested = false;
@@ -132,8 +133,8 @@ void CheckRunInput(const TQVData& plan, const TQVData& mosaic, const TCompositio
 
 }  // namespace
 
-TCompositionResult RunComposition(TQVData& library, TQVData& plan, TQVData& mosaic,
-                                  const TCompositionSettings& s, const TCompositionHooks& hooks) {
+TCompositionResult RunComposition(TQVData& library, TQVData& plan, TQVData& mosaic, const TCompositionSettings& s,
+                                  const TCompositionHooks& hooks) {
   TCompositionResult result;
   if (!plan.TableIsOpen() || !library.TableIsOpen() || !mosaic.TableIsOpen()) return result;
   if (!AnyOrientation(s.Orientations)) {
@@ -182,13 +183,20 @@ TCompositionResult RunComposition(TQVData& library, TQVData& plan, TQVData& mosa
   try {
     library.ResetUseCounts();
     switch (s.Mode) {
-      case kVisitTopToBottom: plan.ClearOrder(); break;
-      case kVisitRandom:
-        if (s.RandomSeed) plan.OrderRandom(*s.RandomSeed);
-        else plan.OrderRandom();
+      case kVisitTopToBottom:
+        plan.ClearOrder();
         break;
-      case kVisitSmart: plan.OrderByDetail(); break;
-      default: break;
+      case kVisitRandom:
+        if (s.RandomSeed)
+          plan.OrderRandom(*s.RandomSeed);
+        else
+          plan.OrderRandom();
+        break;
+      case kVisitSmart:
+        plan.OrderByDetail();
+        break;
+      default:
+        break;
     }
 
     RunClock clock(hooks.NowMs);
@@ -212,8 +220,7 @@ TCompositionResult RunComposition(TQVData& library, TQVData& plan, TQVData& mosa
       }
 
       bool newTile = false;
-      library.FindTileForCell(plan, usedTiles, s.Orientations, repeatLimit, s.Distance, cols, rows, col, row,
-                              newTile);
+      library.FindTileForCell(plan, usedTiles, s.Orientations, repeatLimit, s.Distance, cols, rows, col, row, newTile);
       if (newTile) ++result.NewTiles;
       if (mosaic.PlaceTile(cell, library, true)) {
         ++result.Placed;

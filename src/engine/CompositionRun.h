@@ -62,7 +62,7 @@ struct TCompositionSettings {
   TOrientationSet Orientations{true, false, false, false};
   int32_t Cols = 0;  // the grid, as plan and mosaic have it
   int32_t Rows = 0;
-  TCellRect Selection;  // a one-cell selection means the whole grid
+  TCellRect Selection;                 // a one-cell selection means the whole grid
   std::optional<uint64_t> RandomSeed;  // the random order's seed; none: from the clock
 };
 
@@ -96,20 +96,20 @@ struct TCompositionHooks {
 };
 
 enum class TCompositionOutcome {
-  NotOpen,          // plan or library not open: nothing done, no message
-  NoOrientation,    // kNoOrientationMessage
-  NotEnoughTiles,   // the message of WeGetNotEnoughTiles
+  NotOpen,         // plan or library not open: nothing done, no message
+  NoOrientation,   // kNoOrientationMessage
+  NotEnoughTiles,  // the message of WeGetNotEnoughTiles
   Completed,
-  Stopped,          // after a stop request; the cells filled so far stay
+  Stopped,  // after a stop request; the cells filled so far stay
 };
 
 struct TCompositionResult {
   TCompositionOutcome Outcome = TCompositionOutcome::NotOpen;
   std::string Message;
-  int32_t Total = 0;   // cells of the area
-  int32_t Done = 0;    // cells of the area passed (kept or filled)
-  int32_t Kept = 0;    // kept by "Fix auto" / "Fix custom"
-  int32_t Placed = 0;  // filled with a tile
+  int32_t Total = 0;     // cells of the area
+  int32_t Done = 0;      // cells of the area passed (kept or filled)
+  int32_t Kept = 0;      // kept by "Fix auto" / "Fix custom"
+  int32_t Placed = 0;    // filled with a tile
   int32_t NewTiles = 0;  // distinct tiles used by the run
   int64_t ElapsedMs = 0;
 };

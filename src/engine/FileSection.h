@@ -80,8 +80,8 @@ class FileSection {
   static uint64_t NextGeneration();
 
   int fd_ = -1;
-  int64_t size_ = 0;      // bytes in the section
-  int64_t fileSize_ = 0;  // [0, fileSize_) is in the file, whose length this is
+  int64_t size_ = 0;           // bytes in the section
+  int64_t fileSize_ = 0;       // [0, fileSize_) is in the file, whose length this is
   std::vector<uint8_t> tail_;  // [fileSize_, size_); its capacity is the tail's size
   uint64_t generation_ = 0;
 };

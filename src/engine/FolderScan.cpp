@@ -56,8 +56,10 @@ class Scanner {
         std::string path = JoinPath(folder, name);
         struct stat es;
         if (::stat(path.c_str(), &es) != 0) continue;
-        if (S_ISREG(es.st_mode)) files.push_back(name);
-        else if (S_ISDIR(es.st_mode)) folders.push_back(name);
+        if (S_ISREG(es.st_mode))
+          files.push_back(name);
+        else if (S_ISDIR(es.st_mode))
+          folders.push_back(name);
       }
       ::closedir(dir);
     }
@@ -83,9 +85,9 @@ class Scanner {
 
 const std::vector<TLibraryPictureType>& LibraryPictureTypes() {
   static const std::vector<TLibraryPictureType> types = {
-      {"BMP", "*.BMP"}, {"JPG", "*.JPG*.JPEG"}, {"GIF", "*.GIF"}, {"ICO", "*.ICO"},
-      {"TIF", "*.TIF*.TIFF"}, {"PCD", "*.PCD"}, {"PCX", "*.PCX"}, {"PSD", "*.PSD"},
-      {"RLE", "*.RLE"}, {"DIB", "*.DIB"}, {"PNG", "*.PNG"},
+      {"BMP", "*.BMP"},       {"JPG", "*.JPG*.JPEG"}, {"GIF", "*.GIF"}, {"ICO", "*.ICO"},
+      {"TIF", "*.TIF*.TIFF"}, {"PCD", "*.PCD"},       {"PCX", "*.PCX"}, {"PSD", "*.PSD"},
+      {"RLE", "*.RLE"},       {"DIB", "*.DIB"},       {"PNG", "*.PNG"},
   };
   return types;
 }

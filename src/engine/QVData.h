@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "raster/Bitmap24.h"
 #include "engine/ByteSection.h"
 #include "engine/CellGrid.h"
 #include "engine/FileSection.h"
@@ -29,6 +28,7 @@
 #include "engine/Signature.h"
 #include "engine/TileBuilder.h"
 #include "engine/TileRecords.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 
@@ -345,8 +345,8 @@ class TQVData {
   // the current record. newTile: the tile had not been used in this run. Raises EOutOfTiles
   // when no record qualifies; then nothing has changed. A deleted record is never chosen.
   int32_t FindTileForCell(const TQVData& plan, std::vector<int32_t>& usedTiles, const TOrientationSet& orientations,
-                          int32_t repeatLimit, int32_t distance, int32_t cols, int32_t rows, int32_t col,
-                          int32_t row, bool& newTile);
+                          int32_t repeatLimit, int32_t distance, int32_t cols, int32_t rows, int32_t col, int32_t row,
+                          bool& newTile);
   // Called on the library: an order of the records allowed for cell (col, row) outside the
   // Distance square, best first (keep = 0 all, else the keep best), the first current. Use
   // counts and deleted marks are not consulted.
@@ -377,10 +377,10 @@ class TQVData {
                                  Point gridSize) const;
 
   // ---- Order builders (QVDataOrders.cpp); each ends with Go(1) ----
-  void OrderByName(bool nameOnly);  // ascending by name (file-name part when nameOnly)
-  void OrderByDetail();             // the plan's cells by Detail, descending
-  void OrderRandom();               // random, seeded from the clock
-  void OrderRandom(uint64_t seed);  // random, repeatable for a seed
+  void OrderByName(bool nameOnly);                  // ascending by name (file-name part when nameOnly)
+  void OrderByDetail();                             // the plan's cells by Detail, descending
+  void OrderRandom();                               // random, seeded from the clock
+  void OrderRandom(uint64_t seed);                  // random, repeatable for a seed
   void OrderBySignature(const uint8_t* signature);  // by distance to SigSize bytes, ascending
   void OrderByPicture(const Bitmap24& bitmap);      // by distance to the picture's signature
 
@@ -420,12 +420,12 @@ class TQVData {
   struct TDecodedThumb {
     std::string Jpeg;
     Bitmap24 Picture;
-    bool Decoded = false;  // false: the bytes do not decode
+    bool Decoded = false;                     // false: the bytes do not decode
     std::vector<TThumbSignature> Signatures;  // ThumbSignature's results for Picture
   };
   TRecentCache<std::shared_ptr<TDecodedThumb>> thumbCache_;  // by thumbnail offset
-  uint64_t thumbCacheGeneration_ = 0;  // of ThumbSection when the cached entries were read
-  std::shared_ptr<TDecodedThumb> shownThumb_;  // the cached thumbnail ThumbBitmap was last given
+  uint64_t thumbCacheGeneration_ = 0;                        // of ThumbSection when the cached entries were read
+  std::shared_ptr<TDecodedThumb> shownThumb_;                // the cached thumbnail ThumbBitmap was last given
   // The packed signatures of the render search, rebuilt when the data section changes.
   std::shared_ptr<TSignaturePack> searchPack_;
 };

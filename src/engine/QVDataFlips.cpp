@@ -21,9 +21,15 @@ SignatureBytes FlipSignature(const uint8_t* sig, int gridW, int gridH, int kind)
   for (int j = 0; j < cells; ++j) {
     int r = j / gridW, c = j % gridW, from;
     switch (kind) {
-      case kFlipHorizontal: from = r * gridW + (gridW - 1 - c); break;
-      case kFlipRotate180: from = cells - 1 - j; break;
-      default: from = (gridH - 1 - r) * gridW + c; break;
+      case kFlipHorizontal:
+        from = r * gridW + (gridW - 1 - c);
+        break;
+      case kFlipRotate180:
+        from = cells - 1 - j;
+        break;
+      default:
+        from = (gridH - 1 - r) * gridW + c;
+        break;
     }
     std::memcpy(&out[size_t(j) * 3], sig + size_t(from) * 3, 3);
   }

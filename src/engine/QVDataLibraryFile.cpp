@@ -42,10 +42,12 @@ bool HasTag(const ByteSection& s, const char* tag) {
 // Checks the header values on their own; the flip kinds must be a run of distinct kinds
 // 1..3 from block 1 on, and Count must be UnflippedCount times the number of blocks.
 void CheckHeader(const std::string& fileName, TLibraryHeader& h, int64_t partLen) {
-  if (h.GridW < 1 || h.GridH < 1) Damaged(fileName, "signature grid " + std::to_string(h.GridW) + " x " + std::to_string(h.GridH));
+  if (h.GridW < 1 || h.GridH < 1)
+    Damaged(fileName, "signature grid " + std::to_string(h.GridW) + " x " + std::to_string(h.GridH));
   if (uint64_t(h.SigSize) != uint64_t(h.GridW) * h.GridH * 3)
     Damaged(fileName, "signature size " + std::to_string(h.SigSize) + " does not fit the grid");
-  if (h.PropX < 1 || h.PropY < 1) Damaged(fileName, "tile proportion " + std::to_string(h.PropX) + " : " + std::to_string(h.PropY));
+  if (h.PropX < 1 || h.PropY < 1)
+    Damaged(fileName, "tile proportion " + std::to_string(h.PropX) + " : " + std::to_string(h.PropY));
   if (h.Count < 0) Damaged(fileName, "negative record count");
   if (h.UnflippedCount < 1) h.UnflippedCount = h.Count;
   int blocks = 0;
@@ -59,8 +61,8 @@ void CheckHeader(const std::string& fileName, TLibraryHeader& h, int64_t partLen
     ++blocks;
   }
   if (int64_t(h.UnflippedCount) * (1 + blocks) != h.Count)
-    Damaged(fileName, "record count " + std::to_string(h.Count) + " does not match " + std::to_string(h.UnflippedCount) +
-                          " tiles in " + std::to_string(1 + blocks) + " blocks");
+    Damaged(fileName, "record count " + std::to_string(h.Count) + " does not match " +
+                          std::to_string(h.UnflippedCount) + " tiles in " + std::to_string(1 + blocks) + " blocks");
   if (!(kLibraryHeaderSize <= h.TextOffset && h.TextOffset <= h.DataOffset && h.DataOffset <= h.ThumbOffset &&
         h.ThumbOffset <= partLen))
     Damaged(fileName, "section offsets out of order or outside the file");
@@ -69,14 +71,15 @@ void CheckHeader(const std::string& fileName, TLibraryHeader& h, int64_t partLen
   const int64_t dataSize = int64_t(h.ThumbOffset) - h.DataOffset;
   const int64_t slotSize = int64_t(h.SigSize) + kSlotHeadSize;
   if (dataSize < kTagSize || (dataSize - kTagSize) % slotSize != 0 || (dataSize - kTagSize) / slotSize != h.Count)
-    Damaged(fileName, "data section of " + std::to_string(dataSize) + " bytes for " + std::to_string(h.Count) + " records");
+    Damaged(fileName,
+            "data section of " + std::to_string(dataSize) + " bytes for " + std::to_string(h.Count) + " records");
 }
 
 // Checks every offset the records use: each slot's TileInfo (with its name) inside the text
 // section, its second field inside the data section, its thumbnail entry (with its length)
 // inside the thumbnail section. The first record that fails is the one named.
-void CheckRecords(const std::string& fileName, const TLibraryHeader& h, const ByteSection& text, const ByteSection& data,
-                  const FileSection& thumb) {
+void CheckRecords(const std::string& fileName, const TLibraryHeader& h, const ByteSection& text,
+                  const ByteSection& data, const FileSection& thumb) {
   const int64_t slotSize = int64_t(h.SigSize) + kSlotHeadSize;
   std::vector<int64_t> thumbAt;  // offsets of the thumbnail entries of the records checked so far
   std::vector<int64_t> thumbRecord;

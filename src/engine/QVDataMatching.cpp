@@ -176,7 +176,8 @@ void TQVData::ListCandidates(const TQVData& plan, const std::vector<int32_t>& us
     if (!BlockAllowed(b, orientations)) continue;
     for (int32_t n = b * UnflippedCount + 1; n <= (b + 1) * UnflippedCount; ++n) {
       if (square.Holds(TileNumberOf(n))) continue;
-      AppendOrderEntry(static_cast<int32_t>(SlotOffset(n)), SignatureDistance(target.data(), RecordSignature(n), SigSize));
+      AppendOrderEntry(static_cast<int32_t>(SlotOffset(n)),
+                       SignatureDistance(target.data(), RecordSignature(n), SigSize));
     }
   }
   SortOrder(false, std::max(keep, 0));

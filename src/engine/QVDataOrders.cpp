@@ -64,7 +64,8 @@ void TQVData::OrderBySignature(const uint8_t* signature) {
 }
 
 void TQVData::OrderByPicture(const Bitmap24& bitmap) {
-  const SignatureBytes sig = SignatureOf(Resample(bitmap, GridW, GridH, ResampleFilterFromCode(FilterCode)), ColorSystem);
+  const SignatureBytes sig =
+      SignatureOf(Resample(bitmap, GridW, GridH, ResampleFilterFromCode(FilterCode)), ColorSystem);
   if (sig.size() != size_t(SigSize))
     throw EQuivara("A table in colour system " + std::to_string(ColorSystem) + " has no picture signatures");
   OrderBySignature(sig.data());

@@ -99,16 +99,16 @@ void TQVData::FillUsedTiles(std::vector<int32_t>& usedTiles, int32_t mode) const
   for (int32_t n = 1; n <= Count; ++n) usedTiles[size_t(n - 1)] = RecordTileNo(n);
 }
 
-void TQVData::FillUsedTilesForSelection(std::vector<int32_t>& usedTiles, bool invert, Point topLeft,
-                                        Point bottomRight, Point gridSize) const {
+void TQVData::FillUsedTilesForSelection(std::vector<int32_t>& usedTiles, bool invert, Point topLeft, Point bottomRight,
+                                        Point gridSize) const {
   if (topLeft.X < 0) {
     usedTiles.assign(size_t(std::max(Count, 0)), -1);
     return;
   }
   const int32_t cols = gridSize.X, rows = gridSize.Y;
   if (cols < 1 || rows < 1 || int64_t(cols) * rows > Count)
-    throw EQuivara("A grid of " + std::to_string(cols) + " x " + std::to_string(rows) + " cells does not fit a mosaic of " +
-                   std::to_string(Count) + " cells");
+    throw EQuivara("A grid of " + std::to_string(cols) + " x " + std::to_string(rows) +
+                   " cells does not fit a mosaic of " + std::to_string(Count) + " cells");
   usedTiles.assign(size_t(cols) * size_t(rows), -1);
   for (int32_t j = 1; j <= rows; ++j) {
     for (int32_t i = 1; i <= cols; ++i) {

@@ -106,7 +106,8 @@ TProjectHeader ReadProjectHeader(int fd, const std::string& fileName, int64_t fi
 
   // A part: an int32 length at its offset, then that many bytes.
   auto part = [&](int64_t at, int64_t notBefore, const char* what, int64_t& start, int64_t& end) {
-    if (at < notBefore || at > fileSize - 4) RaiseDamagedFile(fileName, std::string(what) + " part offset out of place");
+    if (at < notBefore || at > fileSize - 4)
+      RaiseDamagedFile(fileName, std::string(what) + " part offset out of place");
     in.Seek(at);
     const int64_t len = in.I32();
     if (len < 0 || len > fileSize - at - 4) RaiseDamagedFile(fileName, std::string(what) + " part runs past the file");
@@ -218,8 +219,8 @@ bool TQVData::OpenProject(const std::string& fileName, TQVData& mosaic) {
 
 // ---- Creating ----
 
-void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceBitmap,
-                            const TSourceImageRecord& source, int32_t rows, int32_t cols) {
+void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceBitmap, const TSourceImageRecord& source,
+                            int32_t rows, int32_t cols) {
   if (!TableIsOpen() || GridW < 1 || GridH < 1) throw EQuivara("No library is open to make a project with");
   if (cols < 1 || rows < 1 || cols > 0xFFFF || rows > 0xFFFF)
     throw EQuivara("A grid of " + std::to_string(cols) + " x " + std::to_string(rows) + " cells is not usable");
@@ -254,14 +255,13 @@ void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceB
   BuildColorSystem = kColorRGB;
   AddedCount = 0;
 
-  const Bitmap24 grid = Resample(sourceBitmap, static_cast<int>(width), static_cast<int>(height),
-                                 ResampleFilterFromCode(FilterCode));
+  const Bitmap24 grid =
+      Resample(sourceBitmap, static_cast<int>(width), static_cast<int>(height), ResampleFilterFromCode(FilterCode));
   OpenWorkFiles();
   Bitmap24 cell(GridW, GridH);
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < cols; ++c) {
-      for (int y = 0; y < GridH; ++y)
-        std::memcpy(cell.Row(y), grid.Pixel(c * GridW, r * GridH + y), size_t(GridW) * 3);
+      for (int y = 0; y < GridH; ++y) std::memcpy(cell.Row(y), grid.Pixel(c * GridW, r * GridH + y), size_t(GridW) * 3);
       const SignatureBytes sig = SignatureOf(cell, kColorRGB);
       TTileInfo info;
       info.CellRow = r;
@@ -274,8 +274,8 @@ void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceB
 
   const int64_t planSize = WorkLibraryImageSize();
   int64_t a, b;
-  PartOffsets(kShortHeaderFixed + int64_t(BaseName().size()) + int64_t(source.FileName.size()), planSize, planSize,
-              a, b);
+  PartOffsets(kShortHeaderFixed + int64_t(BaseName().size()) + int64_t(source.FileName.size()), planSize, planSize, a,
+              b);
   AtomicFileWriter out(fileName);
   out.Write(HeaderStart(cols, rows, a, b, BaseName(), source.FileName, source.SourceRect));
   const ByteSink sink = [&out](const void* p, size_t n) { out.Write(p, n); };
@@ -292,10 +292,9 @@ void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceB
 
 void TQVData::SaveProject(const std::string& fileName, const TQVData& mosaic, const TQVData& library) const {
   if (!SectionsHoldTable() || !mosaic.SectionsHoldTable()) throw EQuivara("No project is open to save");
-  if (Cols < 1 || Rows < 1 || Cols > 0xFFFF || Rows > 0xFFFF || int64_t(Cols) * Rows != Count ||
-      mosaic.Count != Count)
-    throw EQuivara("Plan and mosaic do not make a project of " + std::to_string(Cols) + " x " +
-                   std::to_string(Rows) + " cells");
+  if (Cols < 1 || Rows < 1 || Cols > 0xFFFF || Rows > 0xFFFF || int64_t(Cols) * Rows != Count || mosaic.Count != Count)
+    throw EQuivara("Plan and mosaic do not make a project of " + std::to_string(Cols) + " x " + std::to_string(Rows) +
+                   " cells");
   // Without an open library the project keeps naming the library it was made with.
   const std::string& libraryName = library.TableIsOpen() ? library.BaseName() : LibraryFileName;
   CheckName(libraryName, "The library file name");
@@ -303,8 +302,8 @@ void TQVData::SaveProject(const std::string& fileName, const TQVData& mosaic, co
 
   const int64_t planSize = LibraryImageSize(), mosaicSize = mosaic.LibraryImageSize();
   int64_t a, b;
-  PartOffsets(kLongHeaderFixed + int64_t(libraryName.size()) + int64_t(SourceFileName.size()), planSize,
-              mosaicSize, a, b);
+  PartOffsets(kLongHeaderFixed + int64_t(libraryName.size()) + int64_t(SourceFileName.size()), planSize, mosaicSize, a,
+              b);
   std::string head = HeaderStart(Cols, Rows, a, b, libraryName, SourceFileName, SourceRect);
   PutI32(head, 0);
   PutI32(head, ProjectReserved[0]);

@@ -20,10 +20,14 @@ void TQVData::SetBaseName(const std::string& fileName) { Open(fileName, 0); }
 
 std::string TQVData::ColorSystemName() const {
   switch (ColorSystem) {
-    case kColorYCC: return "YCC";
-    case kColorRGB: return "RGB";
-    case kColorY: return "Y";
-    default: return "???";
+    case kColorYCC:
+      return "YCC";
+    case kColorRGB:
+      return "RGB";
+    case kColorY:
+      return "Y";
+    default:
+      return "???";
   }
 }
 
@@ -161,9 +165,8 @@ void TQVData::LoadThumbnail(int32_t offset) {
 SignatureBytes TQVData::ThumbSignature(int32_t gridW, int32_t gridH, uint8_t colorSystem) const {
   // The memo belongs to the cached thumbnail ThumbBitmap was given, as long as it still
   // holds that picture.
-  TDecodedThumb* shown = ThumbCacheBytes && shownThumb_ && shownThumb_->Picture == ThumbBitmap
-                             ? shownThumb_.get()
-                             : nullptr;
+  TDecodedThumb* shown =
+      ThumbCacheBytes && shownThumb_ && shownThumb_->Picture == ThumbBitmap ? shownThumb_.get() : nullptr;
   if (shown)
     for (const TThumbSignature& s : shown->Signatures)
       if (s.GridW == gridW && s.GridH == gridH && s.ColorSystem == colorSystem) return s.Signature;
@@ -196,9 +199,7 @@ int32_t TQVData::RecordNumberAt(int64_t offset) const {
   return RoundHalfEven(double(offset - kTagSize) / double(SlotSize())) + 1;
 }
 
-int32_t TQVData::TileNumberOf(int32_t n) const {
-  return UnflippedCount > 0 ? (n - 1) % UnflippedCount + 1 : n;
-}
+int32_t TQVData::TileNumberOf(int32_t n) const { return UnflippedCount > 0 ? (n - 1) % UnflippedCount + 1 : n; }
 
 uint8_t TQVData::RecordStatus(int32_t n) const {
   CheckRecord(*this, n);
@@ -316,9 +317,7 @@ void TQVData::AppendOrderEntry(int32_t slotOffset, double key) {
 
 int32_t TQVData::OrderEntrySlot(int32_t i) const { return OrderStream.ReadI32(int64_t(i) * (4 + OrderKeyWidth)); }
 
-double TQVData::OrderEntryKeyF64(int32_t i) const {
-  return OrderStream.ReadF64(int64_t(i) * (4 + OrderKeyWidth) + 4);
-}
+double TQVData::OrderEntryKeyF64(int32_t i) const { return OrderStream.ReadF64(int64_t(i) * (4 + OrderKeyWidth) + 4); }
 
 std::string TQVData::OrderEntryKey(int32_t i) const {
   return OrderStream.ReadString(int64_t(i) * (4 + OrderKeyWidth) + 4, OrderKeyWidth);

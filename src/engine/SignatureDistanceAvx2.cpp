@@ -23,8 +23,8 @@ __attribute__((target("avx2"))) uint64_t DistanceAvx2(const uint8_t* a, const ui
     const int end = n - i > 8192 ? i + 8192 : n;
     __m256i acc = _mm256_setzero_si256();
     for (; i + 32 <= end; i += 32)
-      acc = _mm256_add_epi32(acc, _mm256_add_epi32(SquaredDifferences16(a + i, b + i),
-                                                   SquaredDifferences16(a + i + 16, b + i + 16)));
+      acc = _mm256_add_epi32(
+          acc, _mm256_add_epi32(SquaredDifferences16(a + i, b + i), SquaredDifferences16(a + i + 16, b + i + 16)));
     if (i + 16 <= end) {
       acc = _mm256_add_epi32(acc, SquaredDifferences16(a + i, b + i));
       i += 16;

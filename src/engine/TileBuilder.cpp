@@ -19,14 +19,18 @@ Rect TileCropRect(int width, int height, int propX, int propY, int marginPercent
     cw = width;
     ch = RoundHalfEven(w / propX * propY);
     s = RoundHalfEven(w * marginPercent / 200);
-    if (cropMode >= 3 && cropMode <= 5) y = (height - ch) / 2;
-    else if (cropMode >= 6 && cropMode <= 8) y = height - ch;
+    if (cropMode >= 3 && cropMode <= 5)
+      y = (height - ch) / 2;
+    else if (cropMode >= 6 && cropMode <= 8)
+      y = height - ch;
   } else {  // relatively wider, or the same shape
     ch = height;
     cw = RoundHalfEven(h / propY * propX);
     s = RoundHalfEven(h * marginPercent / 200);
-    if (cropMode == 1 || cropMode == 4 || cropMode == 7) x = (width - cw) / 2;
-    else if (cropMode == 2 || cropMode == 5 || cropMode == 8) x = width - cw;
+    if (cropMode == 1 || cropMode == 4 || cropMode == 7)
+      x = (width - cw) / 2;
+    else if (cropMode == 2 || cropMode == 5 || cropMode == 8)
+      x = width - cw;
   }
   if (cropMode == kCropStretch) {
     x = y = 0;

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "base/Geometry.h"
-#include "raster/Bitmap24.h"
 #include "engine/Signature.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 
@@ -51,13 +51,13 @@ struct TTileBuildSettings {
 // Everything a record needs from one picture.
 struct TPreparedTile {
   bool Ok = false;
-  std::string Error;   // why the picture was skipped
-  Bitmap24 Cropped;    // the kept part of the picture as decoded (at the reduced JPEG scale)
-  std::string Jpeg;    // the thumbnail as a baseline JPEG
+  std::string Error;  // why the picture was skipped
+  Bitmap24 Cropped;   // the kept part of the picture as decoded (at the reduced JPEG scale)
+  std::string Jpeg;   // the thumbnail as a baseline JPEG
   SignatureBytes Signature;
-  int PicWidth = 0;    // the picture file's full size
+  int PicWidth = 0;  // the picture file's full size
   int PicHeight = 0;
-  Rect Crop;           // the kept part in pixels of the full-size picture
+  Rect Crop;  // the kept part in pixels of the full-size picture
 };
 
 // Loads, crops and reduces one picture. Never throws: a picture that cannot be used comes

@@ -95,7 +95,8 @@ TTileInfo ReadTileInfo(const ByteSection& text, int64_t offset) {
   uint16_t* values[6] = {&info.PicWidth, &info.PicHeight, &info.CropLeft,
                          &info.CropTop,  &info.CropRight, &info.CropBottom};
   for (int i = 0; i < 6; ++i) *values[i] = GetLE16(p + kTileInfoPictureAt + 2 * i);
-  info.Name.assign(reinterpret_cast<const char*>(p + kTileInfoFixedSize), static_cast<size_t>(size - kTileInfoFixedSize));
+  info.Name.assign(reinterpret_cast<const char*>(p + kTileInfoFixedSize),
+                   static_cast<size_t>(size - kTileInfoFixedSize));
   return info;
 }
 

@@ -93,9 +93,8 @@ __attribute__((target("avx2"))) inline uint32_t BoundMask8(const TScanRequest& r
 
 // Evaluates record rec; true (with its distance) when it comes below best.
 template <int kSteps>
-__attribute__((target("avx2"))) inline bool Evaluate(const TScanRequest& r, int32_t rec, int32_t steps,
-                                                     uint64_t best, uint64_t* distance, uint64_t& evaluations,
-                                                     uint64_t& completed) {
+__attribute__((target("avx2"))) inline bool Evaluate(const TScanRequest& r, int32_t rec, int32_t steps, uint64_t best,
+                                                     uint64_t* distance, uint64_t& evaluations, uint64_t& completed) {
   ++evaluations;
   bool cut = false;
   const uint64_t d =
@@ -108,8 +107,8 @@ __attribute__((target("avx2"))) inline bool Evaluate(const TScanRequest& r, int3
 }
 
 template <int kSteps>
-__attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t from, uint64_t best,
-                                                 uint64_t* distance, TScanCounters& counters) {
+__attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance,
+                                                 TScanCounters& counters) {
   const int32_t steps = kSteps ? kSteps : r.Stride / 32;
   const uint8_t* const statuses = r.Statuses;
   const bool bound = r.QuadPairs[0] != nullptr;
@@ -153,8 +152,10 @@ __attribute__((target("avx2"))) int32_t ScanAvx2(const TScanRequest& r, int32_t 
 
 int32_t ScanAvx2Any(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance, TScanCounters& c) {
   switch (r.Stride) {
-    case 128: return ScanAvx2<4>(r, from, best, distance, c);
-    default: return ScanAvx2<0>(r, from, best, distance, c);
+    case 128:
+      return ScanAvx2<4>(r, from, best, distance, c);
+    default:
+      return ScanAvx2<0>(r, from, best, distance, c);
   }
 }
 

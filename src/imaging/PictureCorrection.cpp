@@ -17,11 +17,20 @@ struct Channels {
 Channels Selected(int channel) {
   Channels c;
   switch (channel) {
-    case 0: c.on[0] = c.on[1] = c.on[2] = true; break;
-    case 1: c.on[2] = true; break;  // red
-    case 2: c.on[1] = true; break;  // green
-    case 3: c.on[0] = true; break;  // blue
-    default: break;
+    case 0:
+      c.on[0] = c.on[1] = c.on[2] = true;
+      break;
+    case 1:
+      c.on[2] = true;
+      break;  // red
+    case 2:
+      c.on[1] = true;
+      break;  // green
+    case 3:
+      c.on[0] = true;
+      break;  // blue
+    default:
+      break;
   }
   c.count = int(c.on[0]) + int(c.on[1]) + int(c.on[2]);
   return c;
@@ -51,8 +60,7 @@ void ApplyContrast(Bitmap24& bmp, int c, int channel) {
 
 void ApplyBrightness(Bitmap24& bmp, int b, int channel) {
   std::array<uint8_t, 256> table;
-  for (int i = 0; i < 256; ++i)
-    table[i] = ClampByte(b < 0 ? i - FloorDiv256(i * -b) : i + FloorDiv256((255 - i) * b));
+  for (int i = 0; i < 256; ++i) table[i] = ClampByte(b < 0 ? i - FloorDiv256(i * -b) : i + FloorDiv256((255 - i) * b));
   ApplyTable(bmp, table, channel);
 }
 

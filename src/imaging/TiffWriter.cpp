@@ -34,9 +34,7 @@ bool WriteAt(std::FILE* f, int64_t pos, const void* data, size_t size) {
 
 }  // namespace
 
-int64_t TiffFileSize(int width, int height) {
-  return 240 + 3 * int64_t(width) * height + 8 * int64_t(height);
-}
+int64_t TiffFileSize(int width, int height) { return 240 + 3 * int64_t(width) * height + 8 * int64_t(height); }
 
 void CheckTiffSize(int width, int height) {
   if (width < 1 || height < 1) throw EOutputTooLarge("The picture has no pixels to save");

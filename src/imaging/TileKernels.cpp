@@ -41,8 +41,7 @@ void SwapRedBluePortable(const uint8_t* in, int count, uint8_t* out) {
   }
 }
 
-const TileKernels kPortable{"portable", ColumnSumsPortable, SharpenRowPortable, FinishRowPortable,
-                            SwapRedBluePortable};
+const TileKernels kPortable{"portable", ColumnSumsPortable, SharpenRowPortable, FinishRowPortable, SwapRedBluePortable};
 
 std::atomic<const TileKernels*> gOverride{nullptr};
 

@@ -35,10 +35,10 @@ QV_AVX2 void SharpenRowAvx2(const uint8_t* centre, const uint16_t* sums, int n, 
   const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
   int i = 4;
   for (; i + 16 <= n - 4; i += 16) {
-    const __m256i box = _mm256_add_epi16(
-        _mm256_add_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + i - 4)),
-                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + i))),
-        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + i + 4)));
+    const __m256i box =
+        _mm256_add_epi16(_mm256_add_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + i - 4)),
+                                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + i))),
+                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + i + 4)));
     const __m256i s = _mm256_srai_epi16(_mm256_sub_epi16(_mm256_mullo_epi16(Widen(centre + i), seventeen), box), 3);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(Narrow(s), opaque));
   }

@@ -12,9 +12,9 @@
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "imaging/RasterUtils.h"
+#include "imaging/TileKernels.h"
 #include "raster/Resample.h"
 #include "raster/ResampleCore.h"
-#include "imaging/TileKernels.h"
 
 namespace qv {
 
@@ -35,8 +35,7 @@ void DrawOverWhole(Bitmap32& dst, const Bitmap32& src) {
 void MakeBlack(Bitmap32& result, int width, int height) { result.SetSize(std::max(width, 0), std::max(height, 0)); }
 
 // Steps 1-3 of CropFlipResample on a picture already in memory.
-void CutScaleMirror(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height,
-                    Bitmap32& result) {
+void CutScaleMirror(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height, Bitmap32& result) {
   const int left = std::min(x1, x2), top = std::min(y1, y2);
   const int w = std::abs(x2 - x1), h = std::abs(y2 - y1);
   Bitmap32 region(w, h);  // black where the region leaves the source
@@ -194,8 +193,7 @@ void ColourCorrectToward(const Bitmap32& reference, Bitmap32& target, int percen
   ShiftChannels(target, d.r, d.g, d.b);
 }
 
-void CropFlipResample(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height,
-                      Bitmap32& result) {
+void CropFlipResample(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height, Bitmap32& result) {
   CutScaleMirror(source, x1, y1, x2, y2, width, height, result);
 }
 
@@ -205,8 +203,8 @@ double RegionDivisor(int c1, int c2, int pictureSide) {
   return span * span / pictureSide;
 }
 
-void LoadPictureRegion(const std::string& fileName, int x1, int y1, int x2, int y2, double divisorX,
-                       double divisorY, int width, int height, bool fastJpeg, Bitmap32& result) {
+void LoadPictureRegion(const std::string& fileName, int x1, int y1, int x2, int y2, double divisorX, double divisorY,
+                       int width, int height, bool fastJpeg, Bitmap32& result) {
   Bitmap24 picture;
   try {
     if (!FileExists(fileName)) {

@@ -45,8 +45,7 @@ void ColourCorrectToward(const Bitmap32& reference, Bitmap32& target, int percen
 // max(x1,x2) - 1, rows likewise), resamples it to width x height with the Mitchell filter and
 // mirrors it: left to right when x2 < x1, top to bottom when y2 < y1 (both: a half turn).
 // Parts of the region outside the source are black; a region without area gives black.
-void CropFlipResample(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height,
-                      Bitmap32& result);
+void CropFlipResample(const Bitmap32& source, int x1, int y1, int x2, int y2, int width, int height, Bitmap32& result);
 
 // The same from a picture file. With fastJpeg and a ".JPG"/".JPEG" file the picture is
 // decoded at a reduced scale chosen by ChooseJpegScale for the wanted whole-picture size
@@ -57,22 +56,22 @@ void CropFlipResample(const Bitmap32& source, int x1, int y1, int x2, int y2, in
 // ".ICO" files go through IconFileToBitmap, everything else through the picture loader.
 // A missing file or a decoding error gives a black picture of width x height; no error is
 // raised.
-void LoadPictureRegion(const std::string& fileName, int x1, int y1, int x2, int y2, double divisorX,
-                       double divisorY, int width, int height, bool fastJpeg, Bitmap32& result);
+void LoadPictureRegion(const std::string& fileName, int x1, int y1, int x2, int y2, double divisorX, double divisorY,
+                       int width, int height, bool fastJpeg, Bitmap32& result);
 // |x2 - x1|^2 / pictureSide, the divisor that makes LoadPictureRegion decode the region at
 // about the cell's size; 0 (decode at full size) when the picture side is unknown.
 double RegionDivisor(int c1, int c2, int pictureSide);
 
 // CropFlipResample (from a decoded picture) or LoadPictureRegion (from a file), then
 // SharpenKernel when sharpen is set; the result is width x height.
-Bitmap24 FillCellFromPicture(const Bitmap32& source, int x1, int y1, int x2, int y2, double divisorX,
-                             double divisorY, int width, int height, bool fastJpeg, bool sharpen);
+Bitmap24 FillCellFromPicture(const Bitmap32& source, int x1, int y1, int x2, int y2, double divisorX, double divisorY,
+                             int width, int height, bool fastJpeg, bool sharpen);
 Bitmap24 FillCellFromPicture(const std::string& fileName, int x1, int y1, int x2, int y2, double divisorX,
                              double divisorY, int width, int height, bool fastJpeg, bool sharpen);
 
 // Inputs of ComposeCell besides the tile and the cell's target picture.
 struct ComposeCellParams {
-  int Width = 0;   // the cell's size in the output
+  int Width = 0;  // the cell's size in the output
   int Height = 0;
   bool Sharpen = false;
   int Alpha = 0;    // blend opacity 0..255

@@ -6,9 +6,9 @@
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 
@@ -21,8 +21,7 @@ constexpr char kSaveProjectFilter[] = "qvp (*.qvp)";
 
 // The save question: Yes, No or Cancel.
 TPromptButton AskSaveBeforeClose() {
-  return Prompts().Message(
-      {kSaveQuestion, kApplicationTitle, TPromptIcon::Question, pbYes | pbNo | pbCancel, pbYes});
+  return Prompts().Message({kSaveQuestion, kApplicationTitle, TPromptIcon::Question, pbYes | pbNo | pbCancel, pbYes});
 }
 
 }  // namespace
@@ -86,8 +85,8 @@ void TForm1::SaveQVP1Click() {
 
 void TForm1::SaveQVPas1Click() {
   if (!QVMosaic1.TableIsOpen()) return;
-  QString picked = Prompts().SaveFile({"Save project as", FromCore(LastPathFolder(SettingsPath, kLastPathProject)),
-                                       kSaveProjectFilter, "qvp", {}});
+  QString picked = Prompts().SaveFile(
+      {"Save project as", FromCore(LastPathFolder(SettingsPath, kLastPathProject)), kSaveProjectFilter, "qvp", {}});
   if (picked.isEmpty()) return;
   std::string name = ToCore(picked);
   RememberLastPath(SettingsPath, kLastPathProject, name);
@@ -98,9 +97,8 @@ void TForm1::SaveQVPas1Click() {
 
 void TForm1::Revertproject1Click() {
   if (!QVPlan1.TableIsOpen()) return;
-  if (QVMosaic1.Modified &&
-      Prompts().Message({"Discard all changes and revert to last saved?", kApplicationTitle, TPromptIcon::Question,
-                         pbOK | pbCancel, pbOK}) != pbOK)
+  if (QVMosaic1.Modified && Prompts().Message({"Discard all changes and revert to last saved?", kApplicationTitle,
+                                               TPromptIcon::Question, pbOK | pbCancel, pbOK}) != pbOK)
     return;
   std::string name = QVPlan1.BaseName();
   // Closing first would lose the project for good when its file has gone meanwhile.
@@ -197,7 +195,8 @@ bool TForm1::OpenLibraryByName(const std::string& fileName) {
   if (test >= 2) return AskCloseForLibrary(fileName, " has a different tile sampling.");
   if (test == 1 && !StretchAllowed) return AskCloseForLibrary(fileName, " has a different tile height/width ratio.");
   if (test == 1) {
-    std::string text = "Library \r" + fileName + "\r has a different tile height/width ratio.\r Stretch library tiles?\r";
+    std::string text =
+        "Library \r" + fileName + "\r has a different tile height/width ratio.\r Stretch library tiles?\r";
     if (Prompts().Message({FromCore(text), AppTitle, TPromptIcon::Question, pbOK | pbCancel, pbOK}) != pbOK)
       return false;
     OpenLibraryFile(fileName);
@@ -212,9 +211,12 @@ bool TForm1::OpenLibraryByName(const std::string& fileName) {
 
 QMenu* TForm1::RecentMenu(TRecentKind kind) const {
   switch (kind) {
-    case TRecentKind::Project: return Recentprojects1;
-    case TRecentKind::Library: return Recentlibraries1;
-    case TRecentKind::Image: break;
+    case TRecentKind::Project:
+      return Recentprojects1;
+    case TRecentKind::Library:
+      return Recentlibraries1;
+    case TRecentKind::Image:
+      break;
   }
   return Recentsourceimages1;
 }

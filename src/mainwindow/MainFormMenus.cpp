@@ -12,12 +12,12 @@
 
 #include "base/Product.h"
 #include "controls/DrawGrid.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Resources.h"
 #include "mainwindow/SplashForm.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 
@@ -26,7 +26,8 @@ QAction* TForm1::MakeAction(QMenu* menu, const char* name, const QString& captio
   auto* a = new QAction(caption, this);
   a->setObjectName(name);
   if (!glyph.isEmpty()) a->setIcon(GlyphIcon(glyph));
-  if (handler) connect(a, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  if (handler)
+    connect(a, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   menu->addAction(a);
   return a;
 }
@@ -123,8 +124,8 @@ void TForm1::CreateViewMenu() {
   Showdetails1 = viewAction("Showdetails1", "Show details", "showdetails", QKeySequence(Qt::CTRL | Qt::Key_F8),
                             &TMosaicView::ShowDetails);
   View1->addSeparator();
-  Fastview1 = viewAction("Fastview1", "Fast view", "fastview", QKeySequence(Qt::CTRL | Qt::Key_1),
-                         &TMosaicView::FastView);
+  Fastview1 =
+      viewAction("Fastview1", "Fast view", "fastview", QKeySequence(Qt::CTRL | Qt::Key_1), &TMosaicView::FastView);
   N1001 = viewAction("N1001", "100%", "view100", QKeySequence(Qt::CTRL | Qt::Key_9), &TMosaicView::View100);
   Fittowindow1 = viewAction("Fittowindow1", "Fit to window", "fitwindow", QKeySequence(Qt::CTRL | Qt::Key_0),
                             &TMosaicView::FitToWindow);

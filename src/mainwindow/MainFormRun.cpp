@@ -16,9 +16,9 @@
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "engine/CompositionRun.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 
@@ -121,10 +121,17 @@ void TForm1::RenderMosaic(int mode) {
 
 void TForm1::SpeedButton7Click() {
   switch (RenderType) {
-    case 0: Mosaicall1Click(); break;
-    case 1: Randommosaic1Click(); break;
-    case 2: Smartmosaic1Click(); break;
-    default: break;
+    case 0:
+      Mosaicall1Click();
+      break;
+    case 1:
+      Randommosaic1Click();
+      break;
+    case 2:
+      Smartmosaic1Click();
+      break;
+    default:
+      break;
   }
 }
 
@@ -138,9 +145,9 @@ void TForm1::QVMosaic1Progress() { QCoreApplication::processEvents(); }
 // ---- Locking ----
 
 std::vector<QWidget*> TForm1::PanelControlsLockedByRun() const {
-  return {RBSource1,       RBDelta1, RBTarget1, RBEnhance1, LabelRepeat, LabelDistance, SpinRadius2,
-          SpinRepetition2, GroupBox1, CBFlipOriginal, CBFlipH, CBFlipV, CBRota180, ChkFixAuto,
-          ChkFixManual,    ChkInvertSelection};
+  return {RBSource1,   RBDelta1,        RBTarget1,    RBEnhance1,        LabelRepeat, LabelDistance,
+          SpinRadius2, SpinRepetition2, GroupBox1,    CBFlipOriginal,    CBFlipH,     CBFlipV,
+          CBRota180,   ChkFixAuto,      ChkFixManual, ChkInvertSelection};
 }
 
 void TForm1::SetMenusEnabledForRun(bool enabled) {
@@ -160,9 +167,9 @@ void TForm1::SetForStartMosaic() {
   // "Manual tiles mode" and "Run Quivara Wizard" are locked here too.
   for (QAction* a : {Mosaicall1, Randommosaic1, Smartmosaic1}) a->setEnabled(false);
   SetMenusEnabledForRun(false);
-  for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6,
-                         SpeedButton7, SpeedButton8, SpeedButton10, SpeedButton11, SpeedButton12, SpeedButton13,
-                         SpeedButton14, SpeedButton15})
+  for (QToolButton* b :
+       {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7, SpeedButton8,
+        SpeedButton10, SpeedButton11, SpeedButton12, SpeedButton13, SpeedButton14, SpeedButton15})
     b->setEnabled(false);
   for (QWidget* w : PanelControlsLockedByRun()) w->setEnabled(false);
 }

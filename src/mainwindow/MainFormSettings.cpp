@@ -6,9 +6,9 @@
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "controls/SpinEdits.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/WindowBounds.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 
@@ -40,7 +40,8 @@ void TForm1::StartUpSetup() {
   switch (ReadOpenOnStart(SettingsPath)) {
     case TOpenOnStart::LastBase: {
       std::string base = ReadLastBase(SettingsPath);
-      if (FileExists(base)) Guarded([&] {
+      if (FileExists(base))
+        Guarded([&] {
           OpenLibraryByName(base);
           ShowStatus();
         });
@@ -48,7 +49,8 @@ void TForm1::StartUpSetup() {
     }
     case TOpenOnStart::LastProject: {
       std::string project = ReadLastProject(SettingsPath);
-      if (FileExists(project)) Guarded([&] {
+      if (FileExists(project))
+        Guarded([&] {
           OpenQVP(project);
           ShowStatus();
         });

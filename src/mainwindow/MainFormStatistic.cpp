@@ -8,17 +8,19 @@
 #include "base/FileUtil.h"
 #include "base/Rounding.h"
 #include "controls/DrawGrid.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "output/StatisticReport.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 
 void TForm1::Savestatistic1Click() {
   if (!QVPlan1.TableIsOpen() || !QVMosaic1.TableIsOpen() || MosaicRunning) return;
-  QString picked =
-      Prompts().SaveFile({"Save statistic", FromCore(LastPathFolder(SettingsPath, kLastPathMosaic)),
-                          "Delimited text (*.txt);;All files (*.*)", "txt", {}});
+  QString picked = Prompts().SaveFile({"Save statistic",
+                                       FromCore(LastPathFolder(SettingsPath, kLastPathMosaic)),
+                                       "Delimited text (*.txt);;All files (*.*)",
+                                       "txt",
+                                       {}});
   if (picked.isEmpty()) return;
   std::string name = ToCore(picked);
   RememberLastPath(SettingsPath, kLastPathMosaic, name);

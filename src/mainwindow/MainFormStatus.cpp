@@ -6,8 +6,8 @@
 #include <QToolButton>
 
 #include "base/FileUtil.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 
@@ -19,7 +19,9 @@ QString Num(int64_t v) { return QString::number(v); }
 // that order), empty when it holds none.
 QString FlipLetters(const TQVData& lib) {
   QString letters;
-  auto has = [&lib](int kind) { return lib.FlipKinds[0] == kind || lib.FlipKinds[1] == kind || lib.FlipKinds[2] == kind; };
+  auto has = [&lib](int kind) {
+    return lib.FlipKinds[0] == kind || lib.FlipKinds[1] == kind || lib.FlipKinds[2] == kind;
+  };
   if (has(kFlipHorizontal)) letters += 'H';
   if (has(kFlipVertical)) letters += 'V';
   if (has(kFlipRotate180)) letters += 'R';
@@ -43,8 +45,8 @@ QString TForm1::LibrarySummary() const {
 
 QString TForm1::PlanSummary() const {
   const TQVData& p = QVPlan1;
-  return "Pic: " + Num(p.Count) + " rec. (" + FromCore(p.ColorSystemName()) + ") " + Num(p.PropX) + "/" +
-         Num(p.PropY) + " - " + Num(p.GridW) + "/" + Num(p.GridH) + " - " + FromCore(p.BaseName());
+  return "Pic: " + Num(p.Count) + " rec. (" + FromCore(p.ColorSystemName()) + ") " + Num(p.PropX) + "/" + Num(p.PropY) +
+         " - " + Num(p.GridW) + "/" + Num(p.GridH) + " - " + FromCore(p.BaseName());
 }
 
 void TForm1::ShowStatus() {
@@ -59,8 +61,8 @@ void TForm1::ShowStatus() {
   if (RBSource1->isChecked())
     SetStatusText(2, QVLib1.TableIsOpen() ? LibrarySummary() : QString());
   else if (QVMosaic1.TableIsOpen() && QVMosaic1.RecNo > 0)
-    SetStatusText(2, "Lib: " + FromCore(QVMosaic1.Name) + " (" + Num(QVMosaic1.PicWidth) + "/" +
-                         Num(QVMosaic1.PicHeight) + ")");
+    SetStatusText(
+        2, "Lib: " + FromCore(QVMosaic1.Name) + " (" + Num(QVMosaic1.PicWidth) + "/" + Num(QVMosaic1.PicHeight) + ")");
   else
     SetStatusText(2, QString());
 

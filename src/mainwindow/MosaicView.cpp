@@ -94,7 +94,9 @@ void TMosaicView::Repaint() { DrawGrid1->viewport()->update(); }
 
 // ---- Cells ----
 
-int32_t TMosaicView::CellToRow(int32_t row, int32_t col) const { return qv::CellToRow(row, col, DrawGrid1->ColCount()); }
+int32_t TMosaicView::CellToRow(int32_t row, int32_t col) const {
+  return qv::CellToRow(row, col, DrawGrid1->ColCount());
+}
 
 void TMosaicView::RowToCell(int32_t number, int32_t& col, int32_t& row) const {
   qv::RowToCell(number, DrawGrid1->ColCount(), col, row);
@@ -166,7 +168,8 @@ void TMosaicView::PaintEnhanced(QPainter& p, int32_t n, const QRect& rect) {
     return;
   }
   const int alpha = ClampByte(RoundHalfEven(blend_ / 100.0 * 255));
-  const Bitmap24 cell = DrawEnhancedCell(ToBitmap24(tile), ToBitmap24(source), alpha, color_, rect.width(), rect.height());
+  const Bitmap24 cell =
+      DrawEnhancedCell(ToBitmap24(tile), ToBitmap24(source), alpha, color_, rect.width(), rect.height());
   p.drawImage(rect.topLeft(), ToQImage(cell));
 }
 
@@ -204,7 +207,9 @@ void TMosaicView::CellChanged(int32_t cellNumber, const TGridDrawState& state) {
   PaintCellNow(col, row, state);
 }
 
-void TMosaicView::PaintCellNow(int col, int row, const TGridDrawState& state) { DrawGrid1->DrawCellNow(col, row, state); }
+void TMosaicView::PaintCellNow(int col, int row, const TGridDrawState& state) {
+  DrawGrid1->DrawCellNow(col, row, state);
+}
 
 void TMosaicView::SetGridSizeFromPlan() {
   const bool open = plan_->TableIsOpen();

@@ -49,8 +49,8 @@ class TMosaicView : public QObject {
   // "Color" and "Blend" fields, and the two fields. Ticking a button selects its view; the
   // group is shown only in the "Enhance" view; changing a field repaints the grid. The
   // fields' values become the view's Color and Blend at once. Any pointer may be null.
-  void ConnectViewControls(QRadioButton* source, QRadioButton* target, QRadioButton* difference,
-                           QRadioButton* enhance, QWidget* groupBox2, QSpinBox* color, QSpinBox* blend);
+  void ConnectViewControls(QRadioButton* source, QRadioButton* target, QRadioButton* difference, QRadioButton* enhance,
+                           QWidget* groupBox2, QSpinBox* color, QSpinBox* blend);
 
   // ---- Cells ----
   int32_t CellToRow(int32_t row, int32_t col) const;

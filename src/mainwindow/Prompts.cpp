@@ -42,21 +42,30 @@ namespace {
 
 QMessageBox::Icon BoxIcon(TPromptIcon icon) {
   switch (icon) {
-    case TPromptIcon::Question: return QMessageBox::Question;
-    case TPromptIcon::Warning: return QMessageBox::Warning;
-    case TPromptIcon::Error: return QMessageBox::Critical;
-    case TPromptIcon::Information: break;
+    case TPromptIcon::Question:
+      return QMessageBox::Question;
+    case TPromptIcon::Warning:
+      return QMessageBox::Warning;
+    case TPromptIcon::Error:
+      return QMessageBox::Critical;
+    case TPromptIcon::Information:
+      break;
   }
   return QMessageBox::Information;
 }
 
 QMessageBox::StandardButton BoxButton(TPromptButton b) {
   switch (b) {
-    case pbOK: return QMessageBox::Ok;
-    case pbCancel: return QMessageBox::Cancel;
-    case pbYes: return QMessageBox::Yes;
-    case pbNo: return QMessageBox::No;
-    case pbNone: break;
+    case pbOK:
+      return QMessageBox::Ok;
+    case pbCancel:
+      return QMessageBox::Cancel;
+    case pbYes:
+      return QMessageBox::Yes;
+    case pbNo:
+      return QMessageBox::No;
+    case pbNone:
+      break;
   }
   return QMessageBox::NoButton;
 }

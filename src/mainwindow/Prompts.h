@@ -26,8 +26,8 @@ struct TMessageRequest {
   QString Text;     // with "\r" line breaks
   QString Caption;  // window title
   TPromptIcon Icon = TPromptIcon::Information;
-  int Buttons = pbOK;                  // or-ed TPromptButton values
-  TPromptButton Default = pbNone;      // pbNone: the dialog's own choice
+  int Buttons = pbOK;              // or-ed TPromptButton values
+  TPromptButton Default = pbNone;  // pbNone: the dialog's own choice
 };
 
 struct TFileRequest {

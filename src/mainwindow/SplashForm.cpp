@@ -9,10 +9,10 @@
 #include <QUrlQuery>
 
 #include "base/Product.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/Resources.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 

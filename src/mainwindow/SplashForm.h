@@ -32,9 +32,9 @@ class TSplashForm : public QDialog {
   // "About...": shows the window modally until it is clicked.
   void ShowAbout();
 
-  QLabel* Image1;  // logo, 241 x 242
-  QLabel* Image2;  // banner, 380 x 137
-  QLabel* Label1;  // version, "V 3.00 (d)"
+  QLabel* Image1;      // logo, 241 x 242
+  QLabel* Image2;      // banner, 380 x 137
+  QLabel* Label1;      // version, "V 3.00 (d)"
   TLinkLabel* Label7;  // the web page
   TLinkLabel* Label3;  // e-mail to support
 

@@ -29,7 +29,8 @@ TZoomStep ZoomPositionChange(int position, int currentCellWidth, int32_t gridW, 
   return step;
 }
 
-TCellSize FitToWindowCells(int32_t cols, int32_t rows, int32_t propX, int32_t propY, int boxW, int boxH, int lineWidth) {
+TCellSize FitToWindowCells(int32_t cols, int32_t rows, int32_t propX, int32_t propY, int boxW, int boxH,
+                           int lineWidth) {
   if (cols <= 0 || rows <= 0) return {};
   const Rect content{0, 0, cols * propX, rows * propY};
   const Rect box{0, 0, boxW - lineWidth * cols, boxH - lineWidth * rows};

@@ -12,8 +12,8 @@
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "codecs/BmpCodec.h"
-#include "imaging/TileKernels.h"
 #include "imaging/TiffWriter.h"
+#include "imaging/TileKernels.h"
 #include "output/PosterWriter.h"
 
 namespace qv {
@@ -79,8 +79,7 @@ int64_t DiskPixelOffset(DiskFormat format, int width, int height, int x, int y) 
   return kBmpHeaderSize + BmpRowSize(width) * (int64_t(height) - 1 - y) + 3 * int64_t(x);
 }
 
-void WriteFileBlock(std::FILE* file, DiskFormat format, int width, int height, const Bitmap24& pic, int top,
-                    int left) {
+void WriteFileBlock(std::FILE* file, DiskFormat format, int width, int height, const Bitmap24& pic, int top, int left) {
   const int x0 = std::max(left, 0), x1 = std::min(left + pic.Width(), width);
   const int y0 = std::max(top, 0), y1 = std::min(top + pic.Height(), height);
   if (x1 <= x0 || y1 <= y0) return;
@@ -211,7 +210,8 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
 
   AtomicFileWriter out(fileName);
   std::FILE* f = out.Handle();
-  const bool headerOk = format == DiskFormat::Tiff ? WriteTiffHeader(f, W, H, 2, st.Resolution) : WriteBmpHeader(f, W, H);
+  const bool headerOk =
+      format == DiskFormat::Tiff ? WriteTiffHeader(f, W, H, 2, st.Resolution) : WriteBmpHeader(f, W, H);
   if (!headerOk || std::fflush(f) != 0) throw EStreamError("Cannot write file " + fileName);
   // Reserve the whole length now, so a disk too small fails here rather than after the render.
   const int64_t length = format == DiskFormat::Tiff ? TiffFileSize(W, H) : BmpFileSize(W, H);
@@ -249,8 +249,7 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
     for (int i = 0; i <= area.Cols; ++i) xs.push_back(st.BorderLeft + SplitPoint(st.OutputWidth, area.Cols, i));
     WriteVerticalGridLines(f, format, W, H, st.GridColor, g, st.OutputHeight, st.BorderTop, xs);
     for (int j = 0; j <= area.Rows; ++j) {
-      const int y =
-          RoundHalfEven(static_cast<long double>(st.OutputHeight) / area.Rows * j - g / 2.0L) + st.BorderTop;
+      const int y = RoundHalfEven(static_cast<long double>(st.OutputHeight) / area.Rows * j - g / 2.0L) + st.BorderTop;
       FillFileRect(f, format, W, H, st.GridColor, Rect{st.BorderLeft, y, st.BorderLeft + st.OutputWidth, y + g});
     }
   }

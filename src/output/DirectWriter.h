@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "raster/Bitmap24.h"
 #include "output/Renderer.h"
 #include "output/WriterCommon.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

@@ -20,7 +20,8 @@ std::string PageHead() {
   s += std::string("<META NAME=\"creator\" CONTENT=\"Quivara v.2 - ") + kProductUrl + "\">";
   s += "<TITLE>Mosaic image gallery</TITLE>";
   s += "</HEAD>";
-  s += "<BODY BACKGROUND=\"\" BGCOLOR=\"#00008B\" TEXT=\"#ffff80\" LINK=\"#FFFF80\" VLINK=\"#C0C0C0\" ALINK=\"#ff0000\">";
+  s += "<BODY BACKGROUND=\"\" BGCOLOR=\"#00008B\" TEXT=\"#ffff80\" LINK=\"#FFFF80\" VLINK=\"#C0C0C0\" "
+       "ALINK=\"#ff0000\">";
   s += "<TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\">";
   s += kCrLf;
   return s;

@@ -25,14 +25,15 @@ std::string TooLarge(int64_t w, int64_t h, const std::string& why) {
 
 void CheckOutputSize(const std::string& fileName, int64_t w, int64_t h) {
   const std::string ext = UpperCaseAscii(ExtractFileExt(fileName));
-  if (w <= 0 || h <= 0) throw EOutputTooLarge("The output picture has no pixels (" + std::to_string(w) + " x " +
-                                              std::to_string(h) + ")");
+  if (w <= 0 || h <= 0)
+    throw EOutputTooLarge("The output picture has no pixels (" + std::to_string(w) + " x " + std::to_string(h) + ")");
   if (ext == ".JPG" && (w > kJpegMaxSide || h > kJpegMaxSide))
     throw EOutputTooLarge(TooLarge(w, h, "for a JPEG file (at most 65500 pixels a side)"));
   if (ext == ".TIF") {
     if (w > kTiffMaxSide || h > kTiffMaxSide)
       throw EOutputTooLarge(TooLarge(w, h, "for a TIFF file (at most 65535 pixels a side)"));
-    if (TiffFileSize(int(w), int(h)) >= kTwoGiB) throw EOutputTooLarge(TooLarge(w, h, "for a TIFF file (2 GiB or more)"));
+    if (TiffFileSize(int(w), int(h)) >= kTwoGiB)
+      throw EOutputTooLarge(TooLarge(w, h, "for a TIFF file (2 GiB or more)"));
   }
   if (ext == ".BMP") {
     if (w > INT32_MAX || h > INT32_MAX || kBmpHeaderSize + (w * 3 + 3) / 4 * 4 * h >= kTwoGiB)
@@ -186,7 +187,7 @@ WriteOutcome SaveJpegPoster(const std::string& fileName, const RenderSource& sou
   size_t current = 0;  // the band being filled: poster rows edges[current] .. edges[current + 1] - 1
   auto beginBand = [&] {
     const int top = edges[current], bottom = edges[current + 1];
-    band.Reshape(W, bottom - top);  // the same memory, cut to this band's rows
+    band.Reshape(W, bottom - top);                     // the same memory, cut to this band's rows
     if (top >= mosaicTop && bottom <= mosaicBottom) {  // a row of cells: they cover the mosaic's columns
       fill(0, mosaicLeft);
       fill(mosaicRight, W);
@@ -233,10 +234,12 @@ WriteOutcome SaveJpegPoster(const std::string& fileName, const RenderSource& sou
 WriteOutcome SavePoster(const std::string& fileName, const RenderSource& source, const RenderSettings& st,
                         const RenderArea& area, const RenderCallbacks& cb, const PosterOptions& options) {
   CheckOutputSize(fileName, st.PictureWidth(), st.PictureHeight());
-  if (UpperCaseAscii(ExtractFileExt(fileName)) == ".JPG") return SaveJpegPoster(fileName, source, st, area, cb, options);
+  if (UpperCaseAscii(ExtractFileExt(fileName)) == ".JPG")
+    return SaveJpegPoster(fileName, source, st, area, cb, options);
   Bitmap24 poster = MakePosterPicture(st);
   RenderResult run = RenderCells(
-      source, st, area, cb, [&poster](const RenderedCell& cell) {
+      source, st, area, cb,
+      [&poster](const RenderedCell& cell) {
         if (cell.Drawn) poster.Draw(cell.Picture, cell.X, cell.Y);
       },
       options.Policy);

@@ -3,9 +3,9 @@
 // and saved as JPEG, TIFF or BMP by the file name's extension.
 #include <string>
 
-#include "raster/Bitmap24.h"
 #include "output/Renderer.h"
 #include "output/WriterCommon.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 

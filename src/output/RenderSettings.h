@@ -15,7 +15,9 @@ class TQVData;
 
 // An RGB colour value as the settings keep it: low byte red, then green, then blue.
 using ColorRef = uint32_t;
-constexpr ColorRef MakeColorRef(uint8_t r, uint8_t g, uint8_t b) { return r | (uint32_t(g) << 8) | (uint32_t(b) << 16); }
+constexpr ColorRef MakeColorRef(uint8_t r, uint8_t g, uint8_t b) {
+  return r | (uint32_t(g) << 8) | (uint32_t(b) << 16);
+}
 constexpr uint8_t RedOfRef(ColorRef c) { return uint8_t(c); }
 constexpr uint8_t GreenOfRef(ColorRef c) { return uint8_t(c >> 8); }
 constexpr uint8_t BlueOfRef(ColorRef c) { return uint8_t(c >> 16); }
@@ -95,8 +97,8 @@ struct RenderCallbacks {
   // offerSource: whether "Auto replace with source" (6) may be answered.
   std::function<int(const std::string& missingFile, bool offerSource)> AskTileNotFound;
   std::function<void(int64_t done, int64_t total)> OnProgress;  // after each cell
-  std::function<void()> ProcessMessages;                          // after each cell
-  std::function<void(const std::string& text)> OnStatus;          // "Grid...", "Saving...", outcomes
+  std::function<void()> ProcessMessages;                        // after each cell
+  std::function<void(const std::string& text)> OnStatus;        // "Grid...", "Saving...", outcomes
   // Polled after each cell; the run ends when it is set. "Cancel" sets it.
   std::atomic<bool>* StopRequested = nullptr;
   // Worker threads composing cells: 0 = one per core, 1 = everything on the calling thread.

@@ -8,7 +8,6 @@
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
-#include "raster/Bitmap32.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "engine/CellGrid.h"
@@ -18,6 +17,7 @@
 #include "output/ScaledTileCache.h"
 #include "output/ThumbCache.h"
 #include "output/WorkerPool.h"
+#include "raster/Bitmap32.h"
 
 namespace qv {
 
@@ -62,24 +62,24 @@ bool IsBlankName(const std::string& name) {
 
 // How one cell's picture is made.
 enum class CellKind {
-  Compose,         // the stored picture composed with correction and blend
-  Original,        // the tile's picture file cut to its crop rectangle, then correction and blend
-  SourceDecoded,   // the cell's source region from the decoded source picture
-  SourceFile,      // the cell's source region loaded from the source picture file
-  PlainStretch,    // the stored picture stretched, nothing else
-  Nothing,         // "Cancel": no picture
+  Compose,        // the stored picture composed with correction and blend
+  Original,       // the tile's picture file cut to its crop rectangle, then correction and blend
+  SourceDecoded,  // the cell's source region from the decoded source picture
+  SourceFile,     // the cell's source region loaded from the source picture file
+  PlainStretch,   // the stored picture stretched, nothing else
+  Nothing,        // "Cancel": no picture
 };
 
 struct CellJob {
   RenderedCell cell;
   CellKind kind = CellKind::Compose;
   int width = 0, height = 0;
-  Rect region;                                  // source region
-  std::shared_ptr<ThumbCache::Entry> thumb;     // stored picture, when the record has one
-  Bitmap24 blank;                               // the mosaic record's colour grid (stands in for a thumbnail)
-  Bitmap24 target;                              // the plan's signature picture
-  TTileInfo info;                               // the mosaic record (name, crop rectangle)
-  const Bitmap32* fullSource = nullptr;         // the decoded source picture, when there is one
+  Rect region;                               // source region
+  std::shared_ptr<ThumbCache::Entry> thumb;  // stored picture, when the record has one
+  Bitmap24 blank;                            // the mosaic record's colour grid (stands in for a thumbnail)
+  Bitmap24 target;                           // the plan's signature picture
+  TTileInfo info;                            // the mosaic record (name, crop rectangle)
+  const Bitmap32* fullSource = nullptr;      // the decoded source picture, when there is one
   double sourceDivisorX = 0, sourceDivisorY = 0;
   std::future<void> done;
 };
@@ -88,7 +88,13 @@ class RenderRun {
  public:
   RenderRun(const RenderSource& src, const RenderSettings& st, const RenderArea& area, const RenderCallbacks& cb,
             const CellSink& sink, const MissingTilePolicy& policy)
-      : src_(src), st_(st), area_(area), cb_(cb), sink_(sink), policy_(policy), useOriginals_(st.UseOriginals),
+      : src_(src),
+        st_(st),
+        area_(area),
+        cb_(cb),
+        sink_(sink),
+        policy_(policy),
+        useOriginals_(st.UseOriginals),
         sourceExists_(!src.SourceFileName.empty() && FileExists(src.SourceFileName)) {}
 
   RenderResult Run() {
@@ -243,7 +249,7 @@ class RenderRun {
       j.kind = CellKind::Compose;
     } else if (blank && !policy_.EmptyCellsAsMissing) {
       j.kind = st_.DetailedBackground && sourceExists_ && DecodeSource(false) ? CellKind::SourceDecoded
-                                                                               : CellKind::PlainStretch;
+                                                                              : CellKind::PlainStretch;
     } else if (!blank && FileExists(j.info.Name)) {
       j.kind = CellKind::Original;
     } else {

@@ -17,8 +17,8 @@
 #include <functional>
 #include <string>
 
-#include "raster/Bitmap24.h"
 #include "output/RenderSettings.h"
+#include "raster/Bitmap24.h"
 
 namespace qv {
 
@@ -48,8 +48,8 @@ struct MissingTilePolicy {
 };
 
 struct RenderResult {
-  bool Stopped = false;    // the stop flag ended the run (also after "Cancel")
-  int64_t CellsDone = 0;   // cells handed to the writer (a "Cancel" cell included)
+  bool Stopped = false;      // the stop flag ended the run (also after "Cancel")
+  int64_t CellsDone = 0;     // cells handed to the writer (a "Cancel" cell included)
   std::string LastTileName;  // tile file name of the last cell handed over
 };
 

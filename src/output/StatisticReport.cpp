@@ -98,8 +98,7 @@ std::string MakeStatisticReport(TQVData& mosaic, int32_t gridCols, const RenderC
   return out;
 }
 
-int32_t SaveStatisticReport(const std::string& fileName, TQVData& mosaic, int32_t gridCols,
-                            const RenderCallbacks& cb) {
+int32_t SaveStatisticReport(const std::string& fileName, TQVData& mosaic, int32_t gridCols, const RenderCallbacks& cb) {
   int32_t count = 0;
   const std::string report = MakeStatisticReport(mosaic, gridCols, cb, &count);
   AtomicFileWriter out(fileName);

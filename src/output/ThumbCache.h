@@ -29,8 +29,8 @@ class ThumbCache {
     std::once_flag once_;
     Bitmap32 picture_;
     bool ok_ = false;
-    size_t bytes_ = 0;     // decoded size, counted while the entry is cached
-    bool cached_ = true;   // guarded by the cache's mutex
+    size_t bytes_ = 0;    // decoded size, counted while the entry is cached
+    bool cached_ = true;  // guarded by the cache's mutex
     std::shared_ptr<struct CacheBook> book_;
   };
 

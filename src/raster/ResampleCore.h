@@ -28,7 +28,7 @@ struct PixelsOut {
 void ResamplePixelsReference(const PixelsIn& src, int dstWidth, int dstHeight, int filter, float radius,
                              const Rect& window, const PixelsOut& out);
 // The same result, computed fast.
-void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter, float radius,
-                    const Rect& window, const PixelsOut& out);
+void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter, float radius, const Rect& window,
+                    const PixelsOut& out);
 
 }  // namespace qv

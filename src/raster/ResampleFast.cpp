@@ -93,8 +93,8 @@ std::shared_ptr<const DenseLists> AxisLists(const AxisKey& key) {
       return cache.front().second;
     }
   auto dense = std::make_shared<DenseLists>();
-  dense->usable = MakeDense(BuildContributors(key.srcSize, key.dstSize, key.filter, key.radius, key.first, key.count),
-                            *dense);
+  dense->usable =
+      MakeDense(BuildContributors(key.srcSize, key.dstSize, key.filter, key.radius, key.first, key.count), *dense);
   if (dense->weights.size() <= kLargestCached) {
     if (cache.size() == kCached) cache.pop_back();
     cache.insert(cache.begin(), {key, dense});
@@ -104,8 +104,8 @@ std::shared_ptr<const DenseLists> AxisLists(const AxisKey& key) {
 
 }  // namespace
 
-void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter, float radius,
-                    const Rect& window, const PixelsOut& out) {
+void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter, float radius, const Rect& window,
+                    const PixelsOut& out) {
   const int channels = src.channels;
   const int winW = window.Width(), winH = window.Height();
   const auto columnLists = AxisLists({src.width, dstWidth, filter, radius, window.Left, winW});
@@ -156,8 +156,7 @@ void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter
     for (int ch = 0; ch < channels; ++ch) weightSums[x * channels + ch] = d.weightSum;
   }
   for (int y = rows.lo; y < rows.hi; ++y) {
-    kernels.deinterleave(src.data + y * src.stride + columns.lo * channels, columns.hi - columns.lo, channels,
-                         planes);
+    kernels.deinterleave(src.data + y * src.stride + columns.lo * channels, columns.hi - columns.lo, channels, planes);
     kernels.dotRow(runs.data(), winW, planes, channels, acc.data());
     kernels.normalise(acc.data(), weightSums.data(), rowLen, inter.data() + (y - rows.lo) * interStride);
   }

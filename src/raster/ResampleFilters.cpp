@@ -18,7 +18,9 @@ float Sinc(float t) {
   return std::sin(t) / t;
 }
 
-int NormalisedFilter(int filter) { return filter >= kFilterBox && filter <= kFilterMitchell ? filter : kFilterMitchell; }
+int NormalisedFilter(int filter) {
+  return filter >= kFilterBox && filter <= kFilterMitchell ? filter : kFilterMitchell;
+}
 
 }  // namespace
 
@@ -64,8 +66,8 @@ float ResampleKernel(int filter, float x) {
   }
 }
 
-std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int filter, float radius,
-                                               int first, int count) {
+std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int filter, float radius, int first,
+                                               int count) {
   const float r = radius > 0.0f ? radius : ResampleFilterSupport(filter);
   const bool singleTarget = srcSize > 1 && dstSize == 1;
   float scale;
@@ -76,7 +78,7 @@ std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int fil
 
   auto sourceIndex = [srcSize](int j) {
     int n = j < 0 ? -j : (j >= srcSize ? 2 * srcSize - 1 - j : j);  // mirror at the edges
-    return n < 0 ? 0 : (n >= srcSize ? srcSize - 1 : n);           // sources narrower than the reach
+    return n < 0 ? 0 : (n >= srcSize ? srcSize - 1 : n);            // sources narrower than the reach
   };
 
   std::vector<ContributorList> lists(count > 0 ? count : 0);

@@ -30,10 +30,9 @@ using ContributorList = std::vector<Contributor>;
 // reduction by several hundred times) would turn its pixel black; it is built in the finest
 // units of 1/(256 * 2^m) in which its largest weight reaches 128 instead. Only the ratios of a
 // list's weights matter, since every result is divided by the list's weight sum.
-std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int filter, float radius,
-                                               int first, int count);
-inline std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int filter,
-                                                      float radius) {
+std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int filter, float radius, int first,
+                                               int count);
+inline std::vector<ContributorList> BuildContributors(int srcSize, int dstSize, int filter, float radius) {
   return BuildContributors(srcSize, dstSize, filter, radius, 0, dstSize);
 }
 

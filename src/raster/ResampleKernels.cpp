@@ -16,10 +16,18 @@ void DeinterleaveN(const uint8_t* in, int count, int16_t* const* planes) {
 
 void DeinterleavePortable(const uint8_t* in, int count, int channels, int16_t* const* planes) {
   switch (channels) {
-    case 1: DeinterleaveN<1>(in, count, planes); break;
-    case 2: DeinterleaveN<2>(in, count, planes); break;
-    case 3: DeinterleaveN<3>(in, count, planes); break;
-    default: DeinterleaveN<4>(in, count, planes); break;
+    case 1:
+      DeinterleaveN<1>(in, count, planes);
+      break;
+    case 2:
+      DeinterleaveN<2>(in, count, planes);
+      break;
+    case 3:
+      DeinterleaveN<3>(in, count, planes);
+      break;
+    default:
+      DeinterleaveN<4>(in, count, planes);
+      break;
   }
 }
 
@@ -52,8 +60,8 @@ void NormaliseByPortable(const int32_t* acc, int32_t weightSum, int len, uint8_t
   for (int e = 0; e < len; ++e) out[e] = NormaliseWeighted(acc[e], weightSum);
 }
 
-const ResampleKernels kPortable{"portable", DeinterleavePortable, DotRowPortable, AccumulateRowsPortable, NormalisePortable,
-                                NormaliseByPortable};
+const ResampleKernels kPortable{"portable",        DeinterleavePortable, DotRowPortable, AccumulateRowsPortable,
+                                NormalisePortable, NormaliseByPortable};
 
 std::atomic<const ResampleKernels*> gOverride{nullptr};
 

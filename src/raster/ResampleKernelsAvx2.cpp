@@ -130,8 +130,7 @@ QV_AVX2 void AccumulateRowsAvx2(const uint8_t* const* rows, const int16_t* w, in
       const bool pair = k + 1 < n;
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + e));
       const __m128i b = pair ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + e)) : a;
-      const __m256i weights =
-          _mm256_set1_epi32(int32_t(uint16_t(w[k])) | (int32_t(pair ? w[k + 1] : 0) * 65536));
+      const __m256i weights = _mm256_set1_epi32(int32_t(uint16_t(w[k])) | (int32_t(pair ? w[k + 1] : 0) * 65536));
       lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_cvtepu8_epi16(_mm_unpacklo_epi8(a, b)), weights));
       hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_cvtepu8_epi16(_mm_unpackhi_epi8(a, b)), weights));
     }

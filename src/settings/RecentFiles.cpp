@@ -14,15 +14,18 @@ TRecentKind RecentKindOf(const std::string& fileName) {
 
 std::string RecentSection(TRecentKind kind) {
   switch (kind) {
-    case TRecentKind::Project: return "Recentprojects";
-    case TRecentKind::Library: return "Recentlibrarys";
-    case TRecentKind::Image: break;
+    case TRecentKind::Project:
+      return "Recentprojects";
+    case TRecentKind::Library:
+      return "Recentlibrarys";
+    case TRecentKind::Image:
+      break;
   }
   return "RecentImages";
 }
 
 std::string RecentKey(TRecentKind kind, int index) {
-  const char* stem = kind == TRecentKind::Project ? "Recentproject"
+  const char* stem = kind == TRecentKind::Project   ? "Recentproject"
                      : kind == TRecentKind::Library ? "Recentlibrary"
                                                     : "RecentImage";
   return stem + std::to_string(index + 1);

@@ -71,7 +71,8 @@ class CmdProjectTest : public ::testing::Test {
 };
 
 TEST_F(CmdProjectTest, CreateComposeInEveryOrderAndCheckTheRules) {
-  RunResult r = Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ + " --cols 9 --rows 8");
+  RunResult r =
+      Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ + " --cols 9 --rows 8");
   ASSERT_EQ(r.status, 0) << r.output;
   qv::TQVData plan, mosaic;
   ASSERT_TRUE(plan.OpenProject(project_, mosaic));
@@ -116,9 +117,9 @@ TEST_F(CmdProjectTest, CreateComposeInEveryOrderAndCheckTheRules) {
 }
 
 TEST_F(CmdProjectTest, RulesThatCannotBeMetEndWithStatus2) {
-  ASSERT_EQ(Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ + " --cols 10 --rows 10")
-                .status,
-            0);
+  ASSERT_EQ(
+      Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ + " --cols 10 --rows 10").status,
+      0);
   const std::string before = qvtest::FileBytes(project_);
   RunResult r = Cli("compose " + project_ + " --distance 6");
   EXPECT_EQ(r.status, 2);
@@ -141,13 +142,15 @@ TEST_F(CmdProjectTest, FramesFromARectangleAndStretchedCells) {
   qv::TQVData plan, mosaic;
   ASSERT_TRUE(plan.OpenProject(project_, mosaic));
   EXPECT_EQ(plan.SourceRect, (qv::Rect{10, 45, 110, 95}));  // 2 : 1 inside the 100 x 100 box
-  r = Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ + " --cols 30 --rows 30 --stretch");
+  r = Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ +
+          " --cols 30 --rows 30 --stretch");
   ASSERT_EQ(r.status, 0) << r.output;
   ASSERT_TRUE(plan.OpenProject(project_, mosaic));
   EXPECT_EQ(plan.SourceRect, (qv::Rect{0, 0, 300, 200}));
   EXPECT_EQ(plan.PropX, 1000);  // round(300 x 100 / 30)
   EXPECT_EQ(plan.PropY, 667);
-  r = Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ + " --cols 4 --rows 2 --rect 0,0,400,10");
+  r = Cli("project create " + project_ + " --library " + lib_ + " --source " + source_ +
+          " --cols 4 --rows 2 --rect 0,0,400,10");
   EXPECT_EQ(r.status, 1);
 }
 

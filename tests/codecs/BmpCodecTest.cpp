@@ -56,8 +56,6 @@ TEST(BmpCodecTest, SavedFileMatchesEncodingAndLoadsBack) {
   EXPECT_THROW(SaveBmpFile(dir.File("missing/a.bmp"), bmp), EStreamError);
 }
 
-TEST(BmpCodecTest, EmptyPictureGivesHeaderOnly) {
-  EXPECT_EQ(EncodeBmp(Bitmap24()).size(), 54u);
-}
+TEST(BmpCodecTest, EmptyPictureGivesHeaderOnly) { EXPECT_EQ(EncodeBmp(Bitmap24()).size(), 54u); }
 
 }  // namespace

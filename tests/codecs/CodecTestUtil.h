@@ -4,15 +4,15 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
 
-#include "raster/Bitmap24.h"
 #include "codecs/MagickReader.h"
+#include "raster/Bitmap24.h"
 
 namespace qvtest {
 
@@ -47,8 +47,7 @@ inline int MaxDifference(const qv::Bitmap24& a, const qv::Bitmap24& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return 256;
   int worst = 0;
   for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width() * 3; ++x)
-      worst = std::max(worst, std::abs(int(a.Row(y)[x]) - int(b.Row(y)[x])));
+    for (int x = 0; x < a.Width() * 3; ++x) worst = std::max(worst, std::abs(int(a.Row(y)[x]) - int(b.Row(y)[x])));
   return worst;
 }
 

@@ -180,15 +180,15 @@ inline void WmfRecord(std::string& s, unsigned function, const std::vector<unsig
 // A 100 x 50 placeable metafile: white background, a blue-grey rectangle (10,10)-(60,40).
 inline std::string Metafile() {
   std::string body;
-  WmfRecord(body, 0x0103, {8});                       // SetMapMode anisotropic
-  WmfRecord(body, 0x020B, {0, 0});                    // SetWindowOrg
-  WmfRecord(body, 0x020C, {50, 100});                 // SetWindowExt
-  WmfRecord(body, 0x02FA, {5, 0, 0, 0, 0});           // CreatePenIndirect, no pen
-  WmfRecord(body, 0x012D, {0});                       // SelectObject
-  WmfRecord(body, 0x02FC, {0, 0xFFFF, 0xFF, 0});      // CreateBrushIndirect, white
+  WmfRecord(body, 0x0103, {8});                   // SetMapMode anisotropic
+  WmfRecord(body, 0x020B, {0, 0});                // SetWindowOrg
+  WmfRecord(body, 0x020C, {50, 100});             // SetWindowExt
+  WmfRecord(body, 0x02FA, {5, 0, 0, 0, 0});       // CreatePenIndirect, no pen
+  WmfRecord(body, 0x012D, {0});                   // SelectObject
+  WmfRecord(body, 0x02FC, {0, 0xFFFF, 0xFF, 0});  // CreateBrushIndirect, white
   WmfRecord(body, 0x012D, {1});
-  WmfRecord(body, 0x041B, {50, 100, 0, 0});           // Rectangle
-  WmfRecord(body, 0x02FC, {0, 0x8020, 0xC0, 0});      // red 0x20, green 0x80, blue 0xC0
+  WmfRecord(body, 0x041B, {50, 100, 0, 0});       // Rectangle
+  WmfRecord(body, 0x02FC, {0, 0x8020, 0xC0, 0});  // red 0x20, green 0x80, blue 0xC0
   WmfRecord(body, 0x012D, {2});
   WmfRecord(body, 0x041B, {40, 60, 10, 10});
   WmfRecord(body, 0x0000, {});

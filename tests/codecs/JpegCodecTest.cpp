@@ -103,7 +103,7 @@ TEST(JpegCodecTest, EncodeDecodeRoundTripIsClose) {
   Bitmap24 src = qvtest::MakeSmoothPicture(64, 48);
   std::string bytes = EncodeJpeg(src, 95);
   ASSERT_GT(bytes.size(), 100u);
-  EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xD8\xFF\xE0", 4));  // JFIF first
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xD8\xFF\xE0", 4));     // JFIF first
   EXPECT_EQ(bytes.find(std::string("\xFF\xC2", 2)), std::string::npos);  // not progressive
   Bitmap24 back = Decode(bytes);
   EXPECT_LE(qvtest::MaxDifference(src, back), 8);
@@ -138,7 +138,7 @@ TEST(JpegCodecTest, GreyPicturesComeOutAsColour) {
 }
 
 TEST(JpegCodecTest, AdobeCmykAndYcckPicturesComeOutAsColour) {
-  const uint8_t red[4] = {0, 255, 255, 0};        // magenta + yellow inks
+  const uint8_t red[4] = {0, 255, 255, 0};         // magenta + yellow inks
   const uint8_t darkBlue[4] = {255, 128, 0, 128};  // cyan, some magenta, half black
   for (bool ycck : {false, true}) {
     Bitmap24 a = Decode(EncodeAdobeCmyk(16, 16, red, ycck));

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CodecTestUtil.h"
@@ -165,7 +165,8 @@ TEST(PictureLoaderTest, GifFrameIsPlacedOnItsLogicalScreen) {
   qvtest::TempDir dir;
   Bitmap24 frame;
   frame.SetSize(4, 3, 0, 0, 255);
-  qvtest::WriteWithMagick(frame, dir.File("s.gif"), "GIF", [](Magick::Image& img) { img.page(Magick::Geometry(10, 8, 5, 2)); });
+  qvtest::WriteWithMagick(frame, dir.File("s.gif"), "GIF",
+                          [](Magick::Image& img) { img.page(Magick::Geometry(10, 8, 5, 2)); });
   Bitmap24 bmp = LoadPicture24(dir.File("s.gif"));
   ASSERT_EQ(bmp.Width(), 10);
   ASSERT_EQ(bmp.Height(), 8);
@@ -177,8 +178,8 @@ TEST(PictureLoaderTest, GifFrameIsPlacedOnItsLogicalScreen) {
 
 TEST(PictureLoaderTest, ExtensionsAndDialogTypes) {
   const char* table[] = {"bmp", "dib", "rle", "jpg", "jpeg", "ico", "wmf", "png", "gif", "tif", "tiff", "pcx",
-                         "pcc", "tga", "vda", "icb", "vst", "win", "psd", "pdd", "sgi", "rgb", "rgba", "bw",
-                         "cel", "pic", "cut", "pcd", "pbm", "pgm", "ppm", "rla", "rpf", "scr"};
+                         "pcc", "tga", "vda", "icb", "vst",  "win", "psd", "pdd", "sgi", "rgb", "rgba", "bw",
+                         "cel", "pic", "cut", "pcd", "pbm",  "pgm", "ppm", "rla", "rpf", "scr"};
   std::set<std::string> listed;
   for (const PictureFileType& t : PictureFileTypes()) {
     EXPECT_FALSE(t.Description.empty());

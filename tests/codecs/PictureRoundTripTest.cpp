@@ -18,7 +18,8 @@ namespace {
 
 // At most 16 colours, for the palette formats.
 Bitmap24 MakeFewColours(int w, int h) {
-  static const uint8_t kColours[6][3] = {{0, 0, 0}, {255, 255, 255}, {10, 200, 30}, {250, 5, 90}, {40, 80, 160}, {128, 128, 0}};
+  static const uint8_t kColours[6][3] = {{0, 0, 0},    {255, 255, 255}, {10, 200, 30},
+                                         {250, 5, 90}, {40, 80, 160},   {128, 128, 0}};
   Bitmap24 bmp(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) std::memcpy(bmp.Pixel(x, y), kColours[(x / 3 + y / 2) % 6], 3);
@@ -46,7 +47,13 @@ TEST(PictureRoundTripTest, LosslessFormatsLoadPixelExactUnderEveryExtension) {
   auto compress = [](Magick::CompressionType c) { return [c](Magick::Image& i) { i.compressType(c); }; };
   const std::vector<Case> cases = {
       {{"bmp", "dib", "BMP"}, "BMP", 0, {}},
-      {{"rle"}, "BMP3", 1, [](Magick::Image& i) { i.type(Magick::PaletteType); i.compressType(Magick::RLECompression); }},
+      {{"rle"},
+       "BMP3",
+       1,
+       [](Magick::Image& i) {
+         i.type(Magick::PaletteType);
+         i.compressType(Magick::RLECompression);
+       }},
       {{"gif", "GIF"}, "GIF", 1, {}},
       {{"tif", "tiff", "TIF"}, "TIFF", 0, {}},
       {{"tif"}, "TIFF", 0, compress(Magick::LZWCompression)},
@@ -65,9 +72,9 @@ TEST(PictureRoundTripTest, LosslessFormatsLoadPixelExactUnderEveryExtension) {
   };
   qvtest::TempDir dir;
   for (const Case& c : cases) {
-    Bitmap24 src = c.kind == 0 ? qvtest::MakeTestPicture(23, 17)
-                 : c.kind == 1 ? MakeFewColours(23, 17)
-                               : MakeGrey(23, 17, c.kind == 3);
+    Bitmap24 src = c.kind == 0   ? qvtest::MakeTestPicture(23, 17)
+                   : c.kind == 1 ? MakeFewColours(23, 17)
+                                 : MakeGrey(23, 17, c.kind == 3);
     for (const std::string& ext : c.exts) {
       std::string path = dir.File("pic." + ext);
       qvtest::WriteWithMagick(src, path, c.format, c.adjust);

@@ -22,7 +22,7 @@ struct PngSpec {
   int colorType = PNG_COLOR_TYPE_RGB;
   int depth = 8;
   bool interlace = false;
-  std::vector<uint8_t> samples;   // rows packed as libpng expects them (16-bit big-endian)
+  std::vector<uint8_t> samples;  // rows packed as libpng expects them (16-bit big-endian)
   std::vector<png_color> palette;
   std::vector<uint8_t> trnsAlpha;  // palette transparency
   bool trnsColor = false;          // one transparent colour for grey/RGB pictures

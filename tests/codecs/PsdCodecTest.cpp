@@ -162,8 +162,9 @@ TEST(PsdCodecTest, DamagedFilesRaisePictureError) {
   notPsd[0] = 'X';
   EXPECT_THROW(Decode(notPsd), EPictureError);
   // PackBits rows that run past their data or past the row.
-  for (const std::string& rowData : {std::string("\x00\x03\x05\x01\x02", 5), std::string("\x00\x07\x05\x01\x02\x03\x04\x05\x06", 9),
-                                     std::string("\x00\x02\xF0\x01", 4)}) {
+  for (const std::string& rowData :
+       {std::string("\x00\x03\x05\x01\x02", 5), std::string("\x00\x07\x05\x01\x02\x03\x04\x05\x06", 9),
+        std::string("\x00\x02\xF0\x01", 4)}) {
     Psd over;
     over.width = 2;
     over.height = 1;

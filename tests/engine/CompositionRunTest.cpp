@@ -72,7 +72,8 @@ class CompositionTest : public ::testing::Test {
       if (t <= 0 || t >= qv::kCustomPictureTileNo) continue;
       ++uses[t];
       for (int32_t j = i + 1; j < cols * rows; ++j)
-        if (cells[size_t(j)] == t && std::abs(i % cols - j % cols) <= distance && std::abs(i / cols - j / cols) <= distance)
+        if (cells[size_t(j)] == t && std::abs(i % cols - j % cols) <= distance &&
+            std::abs(i / cols - j / cols) <= distance)
           return false;
     }
     for (const auto& [t, n] : uses)
@@ -109,9 +110,10 @@ TEST_F(CompositionTest, NotEnoughTilesMessages) {
   // 10 cells, Repeat 3, 3 tiles: the need truncates to 3.
   OpenProject(3, 10, 1);
   EXPECT_TRUE(qv::WeGetNotEnoughTiles(lib_, 0, 3, 10, 1, message));
-  EXPECT_EQ(message,
-            "There are not enough tiles for current tile repetition setting.\rYou need 3 tiles in the library but "
-            "have only 3.\rPlease increase \"Repeat\" value\ror set it to \"Auto\" to use as many repetitons as needed.");
+  EXPECT_EQ(
+      message,
+      "There are not enough tiles for current tile repetition setting.\rYou need 3 tiles in the library but "
+      "have only 3.\rPlease increase \"Repeat\" value\ror set it to \"Auto\" to use as many repetitons as needed.");
   EXPECT_FALSE(qv::WeGetNotEnoughTiles(lib_, 0, 4, 10, 1, message));
   EXPECT_FALSE(qv::WeGetNotEnoughTiles(lib_, 0, 0, 10, 1, message));
   // The run stops before it starts.
@@ -237,7 +239,8 @@ TEST_F(CompositionTest, AnInvertedSelectionFillsTheRest) {
 TEST_F(CompositionTest, FixAutoAndFixCustomKeepTheirCells) {
   lib_.GoRecord(3);
   ASSERT_TRUE(mosaic_.PlaceTile(1, lib_, true));
-  ASSERT_TRUE(mosaic_.PlaceCustomPicture(2, qvtest::DrawTestPicture(10, 10, 1), qv::kCustomPictureTileNo, {}, "me.jpg"));
+  ASSERT_TRUE(
+      mosaic_.PlaceCustomPicture(2, qvtest::DrawTestPicture(10, 10, 1), qv::kCustomPictureTileNo, {}, "me.jpg"));
   int kept = 0;
   hooks_.OnProgress = [&](const qv::TCompositionProgress& p) {
     if (!p.Filled) {

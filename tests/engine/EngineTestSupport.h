@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "base/FileUtil.h"
-#include "raster/Bitmap24.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
+#include "raster/Bitmap24.h"
 
 namespace qvtest {
 

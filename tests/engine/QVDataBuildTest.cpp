@@ -17,8 +17,8 @@
 namespace {
 
 using qv::Rect;
-using qv::TQVData;
 using qv::TileCropRect;
+using qv::TQVData;
 
 void MakeDir(const std::string& p) { ASSERT_EQ(::mkdir(p.c_str(), 0777), 0) << p; }
 
@@ -82,8 +82,10 @@ TEST(FolderScanTest, TheUsersTrashIsLeftOut) {
   ::setenv("XDG_DATA_HOME", data.c_str(), 1);
   std::vector<std::string> found = qv::ListPictureFilesIn(data, "*.JPG", true);
   EXPECT_TRUE(qv::IsTrashFolder(data + "/Trash/files"));
-  if (old) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-  else ::unsetenv("XDG_DATA_HOME");
+  if (old)
+    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(found, (std::vector<std::string>{data + "/pictures/kept.jpg"}));
 }
 
@@ -281,8 +283,8 @@ TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
   ASSERT_TRUE(u.GoRecord(5));
   EXPECT_EQ(u.ThumbBitmap.Width(), 36);
   // Nothing of the dropped copies is left behind in the sections.
-  EXPECT_EQ(u.TextSection.Size(), t.TextSection.Size() - 3 * (38 + int64_t(pictures_.size()) + 8) +
-                                      2 * (38 + int64_t(more.size()) + 8));
+  EXPECT_EQ(u.TextSection.Size(),
+            t.TextSection.Size() - 3 * (38 + int64_t(pictures_.size()) + 8) + 2 * (38 + int64_t(more.size()) + 8));
 }
 
 TEST_F(BuildTest, ResampleWritesAnotherGridFromTheThumbnails) {

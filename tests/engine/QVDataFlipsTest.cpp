@@ -21,7 +21,9 @@ class FlipsTest : public ::testing::Test {
     ASSERT_TRUE(t_.Open(lib_));
   }
 
-  std::vector<uint8_t> Sig(int n) { return std::vector<uint8_t>(t_.RecordSignature(n), t_.RecordSignature(n) + t_.SigSize); }
+  std::vector<uint8_t> Sig(int n) {
+    return std::vector<uint8_t>(t_.RecordSignature(n), t_.RecordSignature(n) + t_.SigSize);
+  }
   // The cell (column c, row r) of record n's signature.
   std::vector<uint8_t> Cell(int n, int c, int r) {
     const uint8_t* p = t_.RecordSignature(n) + (r * kGridW + c) * 3;

@@ -5,8 +5,8 @@
 
 #include "base/ByteIO.h"
 #include "base/Errors.h"
-#include "engine/QVData.h"
 #include "engine/EngineTestSupport.h"
+#include "engine/QVData.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -30,8 +30,12 @@ class LibraryFileTest : public ::testing::Test {
     ASSERT_TRUE(builder.CreateLibrary(lib_));
   }
 
-  uint32_t At32(const std::string& b, size_t at) { return qv::GetLE32(reinterpret_cast<const uint8_t*>(b.data()) + at); }
-  uint16_t At16(const std::string& b, size_t at) { return qv::GetLE16(reinterpret_cast<const uint8_t*>(b.data()) + at); }
+  uint32_t At32(const std::string& b, size_t at) {
+    return qv::GetLE32(reinterpret_cast<const uint8_t*>(b.data()) + at);
+  }
+  uint16_t At16(const std::string& b, size_t at) {
+    return qv::GetLE16(reinterpret_cast<const uint8_t*>(b.data()) + at);
+  }
 
   qvtest::TempDir dir_;
   std::string pictures_;
@@ -42,11 +46,11 @@ TEST_F(LibraryFileTest, BuiltLibraryHasTheLayoutOfTheHeaderAndSections) {
   std::string b = qvtest::FileBytes(lib_);
   ASSERT_GT(b.size(), 79u);
   EXPECT_EQ(b.substr(0, 8), std::string("\x00\xFF\x20QVB21", 8));
-  EXPECT_EQ(At32(b, 8), 3u);  // Count
-  EXPECT_EQ(uint8_t(b[12]), 3);  // FormatByte
-  EXPECT_EQ(uint8_t(b[13]), 1);  // YCC
-  EXPECT_EQ(uint8_t(b[14]), 6);  // Mitchell
-  EXPECT_EQ(At32(b, 15), 3u);    // UnflippedCount
+  EXPECT_EQ(At32(b, 8), 3u);                           // Count
+  EXPECT_EQ(uint8_t(b[12]), 3);                        // FormatByte
+  EXPECT_EQ(uint8_t(b[13]), 1);                        // YCC
+  EXPECT_EQ(uint8_t(b[14]), 6);                        // Mitchell
+  EXPECT_EQ(At32(b, 15), 3u);                          // UnflippedCount
   EXPECT_EQ(b.substr(19, 36), std::string(36, '\0'));  // reserved byte, FlipKinds, 32 reserved
   EXPECT_EQ(At16(b, 55), 4);
   EXPECT_EQ(At16(b, 57), 4);
@@ -65,11 +69,11 @@ TEST_F(LibraryFileTest, BuiltLibraryHasTheLayoutOfTheHeaderAndSections) {
   const size_t slot2 = data + 4 + 113;
   EXPECT_EQ(uint8_t(b[slot2]), 0);  // status
   const uint32_t info2 = text + At32(b, slot2 + 1);
-  EXPECT_EQ(At16(b, info2), pictures_.size() + 7);               // name length
-  EXPECT_EQ(At32(b, info2 + 2), 4u + 113 + 5);                   // the signature's offset
-  EXPECT_GT(At32(b, info2 + 6), 4u);                             // thumbnail
-  EXPECT_EQ(At32(b, info2 + 10), 0u);                            // TileNo
-  EXPECT_EQ(b.substr(info2 + 14, 12), std::string(12, '\0'));    // CellRow, Detail
+  EXPECT_EQ(At16(b, info2), pictures_.size() + 7);             // name length
+  EXPECT_EQ(At32(b, info2 + 2), 4u + 113 + 5);                 // the signature's offset
+  EXPECT_GT(At32(b, info2 + 6), 4u);                           // thumbnail
+  EXPECT_EQ(At32(b, info2 + 10), 0u);                          // TileNo
+  EXPECT_EQ(b.substr(info2 + 14, 12), std::string(12, '\0'));  // CellRow, Detail
   EXPECT_EQ(At16(b, info2 + 26), 300);
   EXPECT_EQ(At16(b, info2 + 28), 400);
   EXPECT_EQ(At16(b, info2 + 30), 0);  // centre crop of a portrait picture

@@ -66,7 +66,7 @@ TEST_F(MatchingTest, EqualDistancesGoToTheLowerRecord) {
   EXPECT_EQ(Find(-1, 0, 0, 0), 2);
   EXPECT_EQ(lib_.RecNo, 2);
   EXPECT_EQ(used_[0], 2);
-  Target(2);  // records 2 and 4 are both exact
+  Target(2);                        // records 2 and 4 are both exact
   EXPECT_EQ(Find(-1, 0, 0, 0), 4);  // record 2 stands in the cell itself now
 }
 
@@ -309,9 +309,8 @@ struct SearchTrace {
 };
 
 // Composes a grid cell by cell with the given search options on a fresh copy of the library.
-SearchTrace RunSearches(const std::string& libFile, TQVData& plan, const qv::TTileSearchOptions& options,
-                        int32_t cols, int32_t rows, int32_t repeat, int32_t distance, const TOrientationSet& o,
-                        uint32_t seed) {
+SearchTrace RunSearches(const std::string& libFile, TQVData& plan, const qv::TTileSearchOptions& options, int32_t cols,
+                        int32_t rows, int32_t repeat, int32_t distance, const TOrientationSet& o, uint32_t seed) {
   TQVData lib;
   EXPECT_TRUE(lib.Open(libFile));
   lib.SearchOptions = options;
@@ -378,10 +377,12 @@ TEST(TileSearchTest, PackedScansChooseWhatThePlainScanChooses) {
 
     for (int32_t repeat : {-1, 0, 2}) {
       for (int32_t distance : {0, 1, 3}) {
-        for (const TOrientationSet& o : {TOrientationSet{true, false, false, false}, TOrientationSet{true, false, false, true},
-                                         TOrientationSet{false, false, false, true}}) {
+        for (const TOrientationSet& o :
+             {TOrientationSet{true, false, false, false}, TOrientationSet{true, false, false, true},
+              TOrientationSet{false, false, false, true}}) {
           const uint32_t seed = rng();
-          const SearchTrace plain = RunSearches(file, plan, {false, false, false, false}, cols, rows, repeat, distance, o, seed);
+          const SearchTrace plain =
+              RunSearches(file, plan, {false, false, false, false}, cols, rows, repeat, distance, o, seed);
           for (int variant = 0; variant < 8; ++variant) {
             const qv::TTileSearchOptions options{true, (variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
             SCOPED_TRACE("library " + std::to_string(lib) + " repeat " + std::to_string(repeat) + " distance " +

@@ -9,8 +9,8 @@
 
 #include "base/ByteIO.h"
 #include "base/Errors.h"
-#include "engine/QVData.h"
 #include "engine/EngineTestSupport.h"
+#include "engine/QVData.h"
 #include "support/TestFiles.h"
 
 namespace {

@@ -98,7 +98,8 @@ TEST(Signature, FastDistanceEqualsPortable) {
   std::vector<uint8_t> a(20000), b(20000);
   for (auto& v : a) v = uint8_t(rng());
   for (auto& v : b) v = uint8_t(rng());
-  std::vector<int> lengths{0, 1, 3, 7, 8, 15, 16, 17, 31, 32, 33, 48, 63, 64, 95, 108, 300, 432, 4095, 4097, 8193, 20000};
+  std::vector<int> lengths{0,  1,  3,  7,  8,   15,  16,  17,   31,   32,   33,
+                           48, 63, 64, 95, 108, 300, 432, 4095, 4097, 8193, 20000};
   for (int n = 0; n < 200; ++n) lengths.push_back(int(rng() % 2000));
   for (SignatureDistanceFn fn : kernels)
     for (int n : lengths)

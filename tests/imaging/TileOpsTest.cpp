@@ -138,8 +138,8 @@ TEST(TileOps, LoadPictureRegionReducedJpegDividesTheCorners) {
   SaveJpegFile(dir.File("halves.jpg"), pic, 95);
   Bitmap32 fast, full;
   // Cell 25 x 25 for a 200 x 200 region: decoded at 1/8, the corners divided by 8.
-  LoadPictureRegion(dir.File("halves.jpg"), 200, 0, 400, 200, RegionDivisor(200, 400, 400),
-                    RegionDivisor(0, 200, 200), 25, 25, true, fast);
+  LoadPictureRegion(dir.File("halves.jpg"), 200, 0, 400, 200, RegionDivisor(200, 400, 400), RegionDivisor(0, 200, 200),
+                    25, 25, true, fast);
   LoadPictureRegion(dir.File("halves.jpg"), 200, 0, 400, 200, 1, 1, 25, 25, false, full);
   ASSERT_EQ(fast.Width(), 25);
   for (int x = 2; x < 23; ++x) {

@@ -124,12 +124,13 @@ TEST(TextExport, LinesAndStop) {
   cb.OnProgress = [&](int64_t done, int64_t) { stop = done == 3; };
   out = SaveText(m.Dir.File("list.txt"), m.Source(), WholeGrid(3, 2), cb);
   EXPECT_TRUE(out.Stopped);
-  EXPECT_EQ(ReadWholeFile(m.Dir.File("list.txt")), "   1,    1, /t/0.jpg\r\n   1,    2, /t/1.jpg\r\n   1,    3, /t/2.jpg\r\n");
+  EXPECT_EQ(ReadWholeFile(m.Dir.File("list.txt")),
+            "   1,    1, /t/0.jpg\r\n   1,    2, /t/1.jpg\r\n   1,    3, /t/2.jpg\r\n");
 }
 
 std::string ReportHead(const std::string& summary) {
-  return "\r\n" + summary + std::string(51 - summary.size(), ' ') +
-         "\r\nMosaic picture tiles statistic:\r\n" + std::string(51, ' ') +
+  return "\r\n" + summary + std::string(51 - summary.size(), ' ') + "\r\nMosaic picture tiles statistic:\r\n" +
+         std::string(51, ' ') +
          "\r\n\r\n(H): Horisontal flip; (V): Vertical flip; (R):180 rotated\r\n"
          "Times used          File Name          Tile positions Col x Row (Flip)\r\n";
 }

@@ -6,18 +6,18 @@
 #include <vector>
 
 #include "base/Geometry.h"
-#include "raster/Bitmap24.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
 #include "output/RenderSettings.h"
+#include "raster/Bitmap24.h"
 #include "support/TestFiles.h"
 
 namespace qvtest {
 
 // One cell of a test mosaic.
 struct TestCell {
-  std::string Name;      // tile file name ("" = empty cell)
-  qv::Bitmap24 Thumb;    // stored picture; empty = no thumbnail
+  std::string Name;    // tile file name ("" = empty cell)
+  qv::Bitmap24 Thumb;  // stored picture; empty = no thumbnail
   qv::Rect Crop{0, 0, 1, 1};
   uint8_t Target[3] = {128, 128, 128};  // the plan's colour of the cell (B, G, R)
   uint8_t Blank[3] = {90, 90, 90};      // the mosaic record's colour grid (B, G, R)

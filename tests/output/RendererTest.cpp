@@ -17,7 +17,8 @@ using qvtest::TestMosaic;
 std::vector<RenderedCell> Render(TestMosaic& m, const RenderSettings& st, RenderArea area, RenderCallbacks cb = {},
                                  const MissingTilePolicy& policy = {}, RenderResult* result = nullptr) {
   std::vector<RenderedCell> cells;
-  RenderResult r = RenderCells(m.Source(), st, area, cb, [&](const RenderedCell& c) { cells.push_back(c); }, policy);
+  RenderResult r = RenderCells(
+      m.Source(), st, area, cb, [&](const RenderedCell& c) { cells.push_back(c); }, policy);
   if (result) *result = r;
   return cells;
 }

@@ -79,7 +79,8 @@ TEST(DirectWriter, WritesTheSamePixelsAsThePosterAndFullLengthFiles) {
   TestMosaic m(4, 3, qvtest::ColouredCells(12));
   const RenderSettings st = Bordered();
   for (const char* ext : {".tif", ".bmp"}) {
-    const std::string poster = m.Dir.File(std::string("poster") + ext), direct = m.Dir.File(std::string("direct") + ext);
+    const std::string poster = m.Dir.File(std::string("poster") + ext),
+                      direct = m.Dir.File(std::string("direct") + ext);
     SavePoster(poster, m.Source(), st, WholeGrid(4, 3), {});
     const DiskFormat format = std::string(ext) == ".tif" ? DiskFormat::Tiff : DiskFormat::Bmp;
     WriteOutcome out = SaveTiff(direct, format, m.Source(), st, WholeGrid(4, 3), {});
@@ -146,7 +147,7 @@ TEST(DirectWriter, GatheredCellsLandWhereSingleBlocksDo) {
   for (int band = 0; band < 4; ++band)
     for (int x = -3; x < W; x += 7) cells.push_back({band * 9 - 2, x, qvtest::RandomBitmap24(7, 9, rng)});
   cells.push_back({33, 5, qvtest::RandomBitmap24(4, 3, rng)});
-  cells.push_back({33, 20, qvtest::RandomBitmap24(4, 3, rng)});  // after a gap
+  cells.push_back({33, 20, qvtest::RandomBitmap24(4, 3, rng)});     // after a gap
   cells.push_back({36, 0, qvtest::RandomBitmap24(W + 4, 6, rng)});  // larger than a small buffer
   for (DiskFormat format : {DiskFormat::Tiff, DiskFormat::Bmp})
     for (size_t buffer : {size_t(100), size_t(700), size_t(4) << 20}) {
@@ -181,8 +182,8 @@ TEST(DirectWriter, OuterVerticalGridLinesAtTheEdges) {
     const std::string b = ReadWholeFile(dir.File("g.bmp"));
     std::string row;
     for (int x = 0; x < w; ++x) row += BmpPixel(b, x, 1)[0] ? '#' : '.';
-    const std::string expect = border == 0 ? "##................####................##"
-                                           : "..........####..............####................##";
+    const std::string expect =
+        border == 0 ? "##................####................##" : "..........####..............####................##";
     EXPECT_EQ(row, expect) << border;
   }
 }
@@ -270,8 +271,7 @@ TEST(Writers, RefuseOutputsTheFormatCannotHold) {
   // 54 + 75000 x 28635 = 2 147 625 054 bytes: one past 2 GiB.
   st.OutputWidth = 25000;
   st.OutputHeight = 28635;
-  EXPECT_THROW(SaveTiff(m.Dir.File("big.bmp"), DiskFormat::Bmp, m.Source(), st, WholeGrid(2, 2), {}),
-               EOutputTooLarge);
+  EXPECT_THROW(SaveTiff(m.Dir.File("big.bmp"), DiskFormat::Bmp, m.Source(), st, WholeGrid(2, 2), {}), EOutputTooLarge);
   EXPECT_FALSE(FileExists(m.Dir.File("big.bmp")));
   EXPECT_NO_THROW(CheckOutputSize("ok.bmp", 25000, 28630));
 }

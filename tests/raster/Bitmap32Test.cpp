@@ -201,10 +201,10 @@ TEST(Bitmap32, DegenerateRectanglesDrawNothing) {
   Bitmap32 src = Random32(6, 6, rng);
   src.SetFilter(StretchFilter::Mitchell);
   const Bitmap32 blank(8, 8);
-  for (const auto& [dst, part] : {std::pair{Rect{0, 0, 8, 8}, Rect{3, 0, 3, 6}},   // empty source
-                                  std::pair{Rect{0, 0, 8, 8}, Rect{6, 0, 0, 6}},   // reversed source
-                                  std::pair{Rect{8, 0, 0, 8}, Rect{0, 0, 6, 6}},   // reversed target
-                                  std::pair{Rect{0, 0, 8, 8}, Rect{10, 10, 20, 20}},  // outside the source
+  for (const auto& [dst, part] : {std::pair{Rect{0, 0, 8, 8}, Rect{3, 0, 3, 6}},       // empty source
+                                  std::pair{Rect{0, 0, 8, 8}, Rect{6, 0, 0, 6}},       // reversed source
+                                  std::pair{Rect{8, 0, 0, 8}, Rect{0, 0, 6, 6}},       // reversed target
+                                  std::pair{Rect{0, 0, 8, 8}, Rect{10, 10, 20, 20}},   // outside the source
                                   std::pair{Rect{20, 0, 30, 8}, Rect{0, 0, 6, 6}}}) {  // outside the target
     Bitmap32 out(8, 8);
     out.DrawStretched(dst, src, part);
@@ -229,7 +229,6 @@ TEST(Bitmap32, SourceRectangleOutsideTheSourceIsCutInProportion) {
   self.Draw(1, 0, self);
   EXPECT_EQ(self.At(1, 0), MakeColor32(1, 1, 1));
 }
-
 
 TEST(Bitmap24, ReshapeKeepsAZeroPaddingAndColouredSizesFillOnce) {
   // Reshape to the same size keeps the pixels; to another size the padding is 0.

@@ -222,8 +222,8 @@ TEST_P(ResampleKernelSets, FastEqualsReference) {
     const float radius = round % 11 == 0 ? 0.75f + round % 4 : 0.0f;
     Bitmap24 src = RandomBitmap24(sw, sh, rng, round % 2 == 0);
     ASSERT_EQ(Resample(src, dw, dh, filter, radius), ResampleReference(src, dw, dh, filter, radius))
-        << kernels_->name << " " << ResampleFilterName(filter) << " " << sw << "x" << sh << " -> " << dw << "x"
-        << dh << " radius " << radius;
+        << kernels_->name << " " << ResampleFilterName(filter) << " " << sw << "x" << sh << " -> " << dw << "x" << dh
+        << " radius " << radius;
   }
   // The shapes the program uses most: a picture to a thumbnail, a thumbnail to a signature.
   Bitmap24 photo = RandomBitmap24(317, 211, rng, true);
@@ -247,8 +247,7 @@ TEST_P(ResampleKernelSets, WindowEqualsPartOfTheWhole) {
       fn(in, dw, dh, kFilterMitchell, 0, window, PixelsOut{part.data(), dw * channels});
       for (int y = 0; y < window.Height(); ++y)
         for (int e = 0; e < window.Width() * channels; ++e)
-          ASSERT_EQ(part[y * dw * channels + e],
-                    whole[(y + window.Top) * dw * channels + window.Left * channels + e]);
+          ASSERT_EQ(part[y * dw * channels + e], whole[(y + window.Top) * dw * channels + window.Left * channels + e]);
     }
   }
 }

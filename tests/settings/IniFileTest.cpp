@@ -42,8 +42,8 @@ TEST(IniFile, ValuesAndTypes) {
   IniWriteString(f, "B", "Path", "/home/u/My Pictures/a=b.jpg");
   EXPECT_EQ(IniReadString(f, "A", "Empty", "def"), "");  // present but empty
   EXPECT_EQ(IniReadInt(f, "A", "Empty", 5), 5);
-  EXPECT_TRUE(IniReadBool(f, "A", "Two", false));   // any integer but 0 is true
-  EXPECT_EQ(IniReadInt(f, "A", "Word", 7), 7);      // not a number: the default
+  EXPECT_TRUE(IniReadBool(f, "A", "Two", false));  // any integer but 0 is true
+  EXPECT_EQ(IniReadInt(f, "A", "Word", 7), 7);     // not a number: the default
   EXPECT_FALSE(IniReadBool(f, "A", "Word", false));
   EXPECT_TRUE(IniReadBool(f, "A", "Word", true));
   EXPECT_TRUE(IniReadBool(f, "A", "On", false));
@@ -63,8 +63,9 @@ TEST(IniFile, ReadsFilesWrittenElsewhere) {
   std::string f = dir.File("qv003.ini");
   {
     AtomicFileWriter w(f);
-    w.Write(std::string("; comment\r\n[StartUp]\r\n  OpenOnStart = Project \r\nWizardOnStart=0\r\n"
-                        "[Output]\r\nBorderColor=\"255\"\r\n"));
+    w.Write(
+        std::string("; comment\r\n[StartUp]\r\n  OpenOnStart = Project \r\nWizardOnStart=0\r\n"
+                    "[Output]\r\nBorderColor=\"255\"\r\n"));
     w.Commit();
   }
   EXPECT_EQ(IniReadString(f, "startup", "openonstart", ""), "Project");
@@ -76,9 +77,9 @@ TEST(IniFile, WindowBoundsText) {
   EXPECT_EQ(FormatWindowBounds({146, 166, 567, 577}), "146,166,567,577");
   EXPECT_EQ(ParseWindowBounds("146,166,567,577"), (Rect{146, 166, 567, 577}));
   EXPECT_FALSE(ParseWindowBounds(""));
-  EXPECT_FALSE(ParseWindowBounds("10,20,5,40"));   // Right < Left changes nothing
-  EXPECT_FALSE(ParseWindowBounds("10,20,30"));     // fewer than four numbers
-  EXPECT_FALSE(ParseWindowBounds("10,,30,40"));    // an empty item stops the reading
+  EXPECT_FALSE(ParseWindowBounds("10,20,5,40"));  // Right < Left changes nothing
+  EXPECT_FALSE(ParseWindowBounds("10,20,30"));    // fewer than four numbers
+  EXPECT_FALSE(ParseWindowBounds("10,,30,40"));   // an empty item stops the reading
   EXPECT_EQ(ParseWindowBounds("1,2,3,4,junk"), (Rect{1, 2, 3, 4}));
   EXPECT_THROW(ParseWindowBounds("1,x,3,4"), EQuivara);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for tests that need files: a temporary folder removed at the end of the test.
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace qvtest {

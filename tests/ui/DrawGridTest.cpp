@@ -215,8 +215,7 @@ void DrawGridTest::MouseDragSelectsARange() {
 
   // The painted states follow: selected inside the range only.
   g.RepaintAll();
-  for (const DrawnCell& d : g.Drawn)
-    QCOMPARE(d.State.Selected, d.Col >= 2 && d.Col <= 4 && d.Row >= 3 && d.Row <= 4);
+  for (const DrawnCell& d : g.Drawn) QCOMPARE(d.State.Selected, d.Col >= 2 && d.Col <= 4 && d.Row >= 3 && d.Row <= 4);
 }
 
 void DrawGridTest::ShiftClickExtendsFromTheAnchor() {

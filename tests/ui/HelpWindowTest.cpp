@@ -1,6 +1,6 @@
 // The help pages and F1.
-#include <QTextBrowser>
 #include <QLineEdit>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include "mainwindow/HelpWindow.h"
@@ -15,7 +15,8 @@ class HelpWindowTest : public QObject {
 
   void PagesPerContext() {
     QCOMPARE(HelpContentsUrl(), QUrl("qrc:/help/index.html"));
-    for (int context : {1, 4, 11}) QCOMPARE(HelpTopicUrl(context), QUrl(QString("qrc:/help/topic%1.html").arg(context)));
+    for (int context : {1, 4, 11})
+      QCOMPARE(HelpTopicUrl(context), QUrl(QString("qrc:/help/topic%1.html").arg(context)));
     QCOMPARE(HelpTopicUrl(77), HelpContentsUrl());  // no page of its own
     ShowHelpTopic(4);
     QVERIFY(HelpWindow()->isVisible());

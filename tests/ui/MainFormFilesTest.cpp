@@ -5,10 +5,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "MainFormFixture.h"
 #include "controls/DrawGrid.h"
 #include "settings/IniFile.h"
 #include "settings/RecentFiles.h"
-#include "MainFormFixture.h"
 
 using namespace qv;
 using qvtest::TMainFormFixture;
@@ -68,8 +68,8 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string same = fx.MakeLibrary("same", 5, 4, 4, 6, 50);
-    std::string wide = fx.MakeLibrary("wide", 5, 4, 3, 6, 60);       // another proportion: test 1
-    std::string fine = fx.MakeLibrary("fine", 5, 4, 4, 8, 70);       // another grid: test 2
+    std::string wide = fx.MakeLibrary("wide", 5, 4, 3, 6, 60);  // another proportion: test 1
+    std::string fine = fx.MakeLibrary("fine", 5, 4, 4, 8, 70);  // another grid: test 2
     std::string project = fx.MakeProject("proj", lib, 3, 3);
     const std::string notLib = fx.Dir.File("proj_source.jpg");
     TForm1 form;

@@ -8,13 +8,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "ScriptedPrompts.h"
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
-#include "settings/AppSettings.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Prompts.h"
+#include "settings/AppSettings.h"
 #include "support/TestFiles.h"
-#include "ScriptedPrompts.h"
 
 namespace qvtest {
 

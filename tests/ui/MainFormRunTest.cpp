@@ -14,9 +14,9 @@
 #include <QtTest>
 #include <functional>
 
+#include "MainFormFixture.h"
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
-#include "MainFormFixture.h"
 
 using namespace qv;
 using qvtest::CellTiles;
@@ -199,10 +199,10 @@ class MainFormRunTest : public QObject {
       QVERIFY(MosaicRunning);
       QVERIFY(form.SpeedButton9->isEnabled());
       QVERIFY(form.Stopmosaicprocess1->isEnabled());
-      for (QToolButton* b : {form.SpeedButton1, form.SpeedButton2, form.SpeedButton3, form.SpeedButton4,
-                             form.SpeedButton5, form.SpeedButton6, form.SpeedButton7, form.SpeedButton8,
-                             form.SpeedButton10, form.SpeedButton11, form.SpeedButton12, form.SpeedButton13,
-                             form.SpeedButton14, form.SpeedButton15})
+      for (QToolButton* b :
+           {form.SpeedButton1, form.SpeedButton2, form.SpeedButton3, form.SpeedButton4, form.SpeedButton5,
+            form.SpeedButton6, form.SpeedButton7, form.SpeedButton8, form.SpeedButton10, form.SpeedButton11,
+            form.SpeedButton12, form.SpeedButton13, form.SpeedButton14, form.SpeedButton15})
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
       for (QAction* a : {form.Mosaicall1, form.Randommosaic1, form.Smartmosaic1, form.SaveQVP1, form.Openqvp1,
                          form.ZoomIn1, form.Savestatistic1})
@@ -211,8 +211,8 @@ class MainFormRunTest : public QObject {
       QVERIFY(form.Run1->menuAction()->isEnabled());
       for (QWidget* w : std::initializer_list<QWidget*>{
                form.RBSource1, form.RBTarget1, form.RBDelta1, form.RBEnhance1, form.LabelDistance, form.LabelRepeat,
-               form.SpinRadius2, form.SpinRepetition2, form.GroupBox1, form.CBFlipOriginal, form.CBFlipH,
-               form.CBFlipV, form.CBRota180, form.ChkFixAuto, form.ChkFixManual, form.ChkInvertSelection})
+               form.SpinRadius2, form.SpinRepetition2, form.GroupBox1, form.CBFlipOriginal, form.CBFlipH, form.CBFlipV,
+               form.CBRota180, form.ChkFixAuto, form.ChkFixManual, form.ChkInvertSelection})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
       // The progress bar sits at the bottom of the tool panel, as wide as it.
       auto* bar = form.Panel1->findChild<QProgressBar*>();
@@ -322,7 +322,7 @@ class MainFormRunTest : public QObject {
     form.OpenQVP(fx.Project);
     form.ShowStatus();
     form.SpinRadius2->SetValue(0);
-    form.SpinRepetition2->SetValue(1);  // 12 x 1 tiles pass the check...
+    form.SpinRepetition2->SetValue(1);    // 12 x 1 tiles pass the check...
     form.QVLib1.SetRecordStatus(3, 255);  // ... but two of them are deleted
     form.QVLib1.SetRecordStatus(7, 255);
     form.Mosaicall1->trigger();

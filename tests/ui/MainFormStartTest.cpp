@@ -13,13 +13,13 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "MainFormFixture.h"
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
-#include "settings/IniFile.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/SplashForm.h"
-#include "MainFormFixture.h"
+#include "settings/IniFile.h"
 
 using namespace qv;
 using qvtest::TMainFormFixture;
@@ -83,8 +83,8 @@ class MainFormStartTest : public QObject {
     QVERIFY(!form.SpeedButton9->isEnabled());
     QVERIFY(form.SpeedButton2->isEnabled() && form.SpeedButton4->isEnabled() && form.SpeedButton10->isEnabled());
     // Commands of windows the program does not have yet show nowhere.
-    for (QToolButton* b : {form.SpeedButton1, form.SpeedButton3, form.SpeedButton6, form.SpeedButton8,
-                           form.SpeedButton11})
+    for (QToolButton* b :
+         {form.SpeedButton1, form.SpeedButton3, form.SpeedButton6, form.SpeedButton8, form.SpeedButton11})
       QVERIFY(!b->isVisible());
     QVERIFY(!form.Edit1->menuAction()->isVisible());
     // The radio buttons, fields and boxes in their order down the panel.
@@ -111,12 +111,11 @@ class MainFormStartTest : public QObject {
       for (QAction* a : m->actions()) s << (a->isSeparator() ? "-" : a->text());
       return s;
     };
-    QCOMPARE(captions(form.File1), QStringList({"Open library...", "Open project...", "-", "Revert project",
-                                                 "Close project", "-", "Recent projects", "Recent libraries", "-",
-                                                 "Save project", "Save project as...", "-", "Save statistic...",
-                                                 "-", "Exit"}));
-    QCOMPARE(captions(form.Run1),
-             QStringList({"Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
+    QCOMPARE(captions(form.File1),
+             QStringList({"Open library...", "Open project...", "-", "Revert project", "Close project", "-",
+                          "Recent projects", "Recent libraries", "-", "Save project", "Save project as...", "-",
+                          "Save statistic...", "-", "Exit"}));
+    QCOMPARE(captions(form.Run1), QStringList({"Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
     QCOMPARE(captions(form.Help1), QStringList({"Help", "Visit Quivara online...", "About..."}));
     QCOMPARE(form.SaveQVP1->shortcut(), QKeySequence("Ctrl+S"));
     QCOMPARE(form.SaveQVPas1->shortcut(), QKeySequence("Ctrl+Shift+S"));

@@ -3,10 +3,10 @@
 #include <QProgressBar>
 #include <QtTest>
 
-#include "base/FileUtil.h"
-#include "settings/IniFile.h"
 #include "MainFormFixture.h"
 #include "UrlRecorder.h"
+#include "base/FileUtil.h"
+#include "settings/IniFile.h"
 
 using namespace qv;
 using qvtest::TMainFormFixture;

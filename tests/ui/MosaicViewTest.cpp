@@ -218,8 +218,8 @@ void MosaicViewTest::TheGridPaintsItsCellsThroughTheView() {
   QCOMPARE(shot.copy(8, 0, 8, 8), cell2);
   f.T.Mosaic.GoRecord(6);
   const QImage cell6 = qv::ToQImage(f.T.Mosaic.ThumbBitmap);
-  QCOMPARE(shot.pixel(16 + 4, 8 + 4), cell6.pixel(4, 4));                      // inside the marker
-  QCOMPARE(shot.pixel(16, 8), ~cell6.pixel(0, 0) | 0xff000000u);              // the marker
+  QCOMPARE(shot.pixel(16 + 4, 8 + 4), cell6.pixel(4, 4));         // inside the marker
+  QCOMPARE(shot.pixel(16, 8), ~cell6.pixel(0, 0) | 0xff000000u);  // the marker
   QCOMPARE(shot.pixel(100, 100), f.Grid.viewport()->palette().color(QPalette::Base).rgb());
 }
 

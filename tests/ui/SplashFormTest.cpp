@@ -5,11 +5,11 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-#include "settings/AppSettings.h"
+#include "UrlRecorder.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/SplashForm.h"
+#include "settings/AppSettings.h"
 #include "support/TestFiles.h"
-#include "UrlRecorder.h"
 
 using namespace qv;
 
