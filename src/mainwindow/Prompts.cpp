@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,6 +18,10 @@ void TPrompts::Error(const QString& text, const QString& caption) {
 void TPrompts::Info(const QString& text, const QString& caption) {
   Message({text, caption, TPromptIcon::Information, pbOK, pbOK});
 }
+
+QString TPrompts::SaveFileOfType(const TFileRequest& request, QString&) { return SaveFile(request); }
+
+int TPrompts::ExecDialog(QDialog& dialog) { return dialog.exec(); }
 
 namespace {
 TPrompts* g_prompts = nullptr;
@@ -98,6 +103,17 @@ QString TDefaultPrompts::SaveFile(const TFileRequest& r) {
   if (!r.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.DefaultSuffix);
   if (!r.FileName.isEmpty()) dialog.selectFile(r.FileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().first();
+}
+
+QString TDefaultPrompts::SaveFileOfType(const TFileRequest& r, QString& type) {
+  QFileDialog dialog(DialogParent(parent_), r.Title, r.Folder, r.Filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!type.isEmpty()) dialog.selectNameFilter(type);
+  if (!r.FileName.isEmpty()) dialog.selectFile(r.FileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  type = dialog.selectedNameFilter();
   return dialog.selectedFiles().first();
 }
 

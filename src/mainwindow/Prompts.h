@@ -8,11 +8,13 @@
 // form, several joined with ";;": "qvp (*.qvp);;qv2 (*.qv2)".
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 
+class QDialog;
 class QWidget;
 
 namespace qv {
@@ -47,8 +49,15 @@ class TPrompts {
   // The chosen file's full name, or an empty string when cancelled.
   virtual QString OpenFile(const TFileRequest& request) = 0;
   virtual QString SaveFile(const TFileRequest& request) = 0;
+  // A save dialog offering several types: filter holds them joined with ";;", type is the
+  // one preselected on entry and the one chosen on return. The default asks SaveFile and
+  // leaves the type as it was.
+  virtual QString SaveFileOfType(const TFileRequest& request, QString& type);
   virtual QString ChooseFolder(const QString& title, const QString& folder) = 0;
   virtual std::optional<QColor> ChooseColor(const QColor& initial) = 0;
+  // Shows one of the program's own modal dialogs (a question form) and returns its modal
+  // result. The default runs dialog.exec().
+  virtual int ExecDialog(QDialog& dialog);
 
   // Shorthands with an OK button.
   void Error(const QString& text, const QString& caption);
@@ -62,6 +71,7 @@ class TDefaultPrompts : public TPrompts {
   TPromptButton Message(const TMessageRequest& request) override;
   QString OpenFile(const TFileRequest& request) override;
   QString SaveFile(const TFileRequest& request) override;
+  QString SaveFileOfType(const TFileRequest& request, QString& type) override;
   QString ChooseFolder(const QString& title, const QString& folder) override;
   std::optional<QColor> ChooseColor(const QColor& initial) override;
 

@@ -3,6 +3,7 @@
 // request is recorded so the test can check the texts, captions, icons and filters.
 // A request without a queued answer is answered as cancelled and counted in Unanswered
 // (a message with only an OK button is simply acknowledged).
+#include <QDialog>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -18,12 +19,18 @@ class TScriptedPrompts : public qv::TPrompts {
   std::deque<QString> Files;              // open and save dialogs ("" cancels)
   std::deque<QString> Folders;
   std::deque<std::optional<QColor>> Colors;
+  // Save dialogs with types: the type chosen (an empty entry keeps the preselected one).
+  std::deque<QString> FileTypes;
+  // The program's own modal dialogs: each is handed the dialog, acts on it (sets fields,
+  // clicks buttons) and returns the modal result. None queued: the dialog is rejected.
+  std::deque<std::function<int(QDialog&)>> Dialogs;
   // When set, answers message boxes instead of the queue (a test may act inside the box).
   std::function<qv::TPromptButton(const qv::TMessageRequest&)> OnMessage;
 
   std::vector<qv::TMessageRequest> Messages;
   std::vector<qv::TFileRequest> OpenRequests;
   std::vector<qv::TFileRequest> SaveRequests;
+  std::vector<QString> DialogNames;  // objectName of every dialog shown
   int Unanswered = 0;
 
   qv::TPromptButton Message(const qv::TMessageRequest& r) override {
@@ -44,6 +51,24 @@ class TScriptedPrompts : public qv::TPrompts {
   QString SaveFile(const qv::TFileRequest& r) override {
     SaveRequests.push_back(r);
     return Next(Files);
+  }
+  QString SaveFileOfType(const qv::TFileRequest& r, QString& type) override {
+    SaveRequests.push_back(r);
+    if (!FileTypes.empty()) {
+      if (!FileTypes.front().isEmpty()) type = FileTypes.front();
+      FileTypes.pop_front();
+    }
+    return Next(Files);
+  }
+  int ExecDialog(QDialog& d) override {
+    DialogNames.push_back(d.objectName());
+    if (Dialogs.empty()) {
+      ++Unanswered;
+      return QDialog::Rejected;
+    }
+    auto act = std::move(Dialogs.front());
+    Dialogs.pop_front();
+    return act(d);
   }
   QString ChooseFolder(const QString&, const QString&) override { return Next(Folders); }
   std::optional<QColor> ChooseColor(const QColor&) override {
