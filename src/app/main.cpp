@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "library/LibraryCommands.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     qv::TForm1 form;
+    qv::InstallLibraryCommands(form);
     form.StartUpSetup();
     for (const QString& f : options.Files) form.OpenCommandLineFile(f);
     splash->hide();
