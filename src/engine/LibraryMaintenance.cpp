@@ -93,8 +93,9 @@ TKeptTable WithoutDeletedTiles(const TQVData& library) {
   for (int32_t tile = 1; tile <= n; ++tile)
     if (library.RecordStatus(tile) <= kMaxUseCount) k.NewNumber[size_t(tile)] = ++k.Kept;
   if (k.Kept == 0)
-    throw EQuivara("Every tile of the library is marked deleted.\rA library needs at least one tile: restore some "
-                   "of them first.");
+    throw EQuivara(
+        "Every tile of the library is marked deleted.\rA library needs at least one tile: restore some "
+        "of them first.");
   k.Text.Append(kTextTag, kTagSize);
   k.Data.Append(kDataTag, kTagSize);
   k.Thumb.Append(kThumbTag, kTagSize);
@@ -122,7 +123,8 @@ TKeptTable WithoutDeletedTiles(const TQVData& library) {
           info.ThumbOffset = at;
         }
       }
-      if (k.Data.Size() + slotSize > INT32_MAX || k.Text.Size() + kTileInfoFixedSize + int64_t(info.Name.size()) > INT32_MAX)
+      if (k.Data.Size() + slotSize > INT32_MAX ||
+          k.Text.Size() + kTileInfoFixedSize + int64_t(info.Name.size()) > INT32_MAX)
         throw EStreamError("Library too large for 32-bit section offsets");
       info.SlotOffset = static_cast<int32_t>(k.Data.Size());
       const int32_t textAt = static_cast<int32_t>(k.Text.Size());
@@ -286,7 +288,8 @@ bool CreateLibraryMosaic(TQVData& library, const std::string& fileName, int32_t 
     mosaic.RestoreCellFromPlan(c, plan);
     if (size_t(c) <= tiles.size()) {
       library.GoRecord(tiles[size_t(c - 1)]);
-      if (!mosaic.PlaceTile(c, library, true)) throw EQuivara("The tile could not be placed into cell " + std::to_string(c));
+      if (!mosaic.PlaceTile(c, library, true))
+        throw EQuivara("The tile could not be placed into cell " + std::to_string(c));
     }
     if (hooks.OnProgress) hooks.OnProgress(c, total);
     if (hooks.StopRequested && hooks.StopRequested()) return false;

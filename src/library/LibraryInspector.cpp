@@ -99,9 +99,7 @@ TLibrayMosaic::TLibrayMosaic(TForm1& mainForm, QWidget* parent)
   }
 }
 
-TLibrayMosaic::~TLibrayMosaic() {
-  SaveWindowBounds(SettingsPath, "LayOut", "LibraryInspector", this);
-}
+TLibrayMosaic::~TLibrayMosaic() { SaveWindowBounds(SettingsPath, "LayOut", "LibraryInspector", this); }
 
 void TLibrayMosaic::CreateControls() {
   auto* layout = new QVBoxLayout(this);
@@ -263,7 +261,8 @@ QGroupBox* TLibrayMosaic::CreateMosaicGroup() {
   SetSampleColor(sample_);
   Shape1->hide();
 
-  connect(order_, &QButtonGroup::idToggled, this, [this](int, bool) { Shape1->setVisible(orderButtons_[3]->isChecked()); });
+  connect(order_, &QButtonGroup::idToggled, this,
+          [this](int, bool) { Shape1->setVisible(orderButtons_[3]->isChecked()); });
   connect(Shape1, &QToolButton::clicked, this, [this] {
     if (auto c = Prompts().ChooseColor(sample_)) SetSampleColor(*c);
   });
@@ -411,14 +410,14 @@ QMenu* TLibrayMosaic::PopupFor(int tile) {
   SetHelpContext(popup_, kPopupHelpContext);
   lib_.GoRecord(tile);
   const bool named = !QString::fromStdString(lib_.Name).trimmed().isEmpty();
-  QAction* show = popup_->addAction(QIcon(QPixmap::fromImage(ThumbnailOf(tile))),
-                                    FromCore("Show file " + ExtractFileName(lib_.Name) + " (" +
-                                             std::to_string(lib_.PicWidth) + "/" + std::to_string(lib_.PicHeight) + ")"));
+  QAction* show =
+      popup_->addAction(QIcon(QPixmap::fromImage(ThumbnailOf(tile))),
+                        FromCore("Show file " + ExtractFileName(lib_.Name) + " (" + std::to_string(lib_.PicWidth) +
+                                 "/" + std::to_string(lib_.PicHeight) + ")"));
   show->setObjectName("ShowFile1");
   show->setEnabled(named);
   connect(show, &QAction::triggered, this, [this, tile] { ShowFile(tile); });
-  QAction* del =
-      popup_->addAction(lib_.PicDeleted() ? "Restore this tile (Del)" : "Mark deleted this tile (Del)");
+  QAction* del = popup_->addAction(lib_.PicDeleted() ? "Restore this tile (Del)" : "Mark deleted this tile (Del)");
   del->setObjectName("DeleteTile1");
   del->setEnabled(named);
   connect(del, &QAction::triggered, this, [this, tile] { ToggleDeleted(tile); });
@@ -528,8 +527,8 @@ bool TLibrayMosaic::FindTile(const std::string& fileName) {
     SelectTile(tile);
     DrawGrid1->scrollTo(rows_->index(tile - 1, 0), QAbstractItemView::PositionAtTop);
   } else if (stopped) {
-    Prompts().Message({"Search for file\r" + name + "\rwas stopped by user.", kApplicationTitle, TPromptIcon::Warning,
-                       pbOK, pbOK});
+    Prompts().Message(
+        {"Search for file\r" + name + "\rwas stopped by user.", kApplicationTitle, TPromptIcon::Warning, pbOK, pbOK});
   } else {
     SelectTile(1);
     DrawGrid1->scrollToTop();

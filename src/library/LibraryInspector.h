@@ -63,23 +63,19 @@ class TLibrayMosaic : public QDialog {
   void ShowFile(int tile);
 
   // ---- Commands ----
-  void CreateClick();            // "Create" of "Make Mosaic from Library"
-  void AddFlipsClick();          // "Add flips"
-  void RemoveFlipsClick();       // "Remove flips"
-  void ResampleClick();          // "Resample library..."
-  void AppendClick();            // "Append images from folder..."
-  void CleanDoubleClick();       // "Clean double Path+Name"
-  bool RemoveDeletedClick();     // "Remove deleted tiles"; false when the library was not written
+  void CreateClick();         // "Create" of "Make Mosaic from Library"
+  void AddFlipsClick();       // "Add flips"
+  void RemoveFlipsClick();    // "Remove flips"
+  void ResampleClick();       // "Resample library..."
+  void AppendClick();         // "Append images from folder..."
+  void CleanDoubleClick();    // "Clean double Path+Name"
+  bool RemoveDeletedClick();  // "Remove deleted tiles"; false when the library was not written
   bool PassRunning() const { return passRunning_; }
   void StopPass() { stopRequested_ = true; }
 
   // The colour of the colour-distance order (0xRRGGBB).
   QColor SampleColor() const { return sample_; }
   void SetSampleColor(const QColor& c);
-
-  // Which flips "Add flips" adds: asked with the main window's orientation captions; tests
-  // may answer in place of the question (h, v, r180; false cancels).
-  std::function<bool(bool& h, bool& v, bool& r180)> AskFlips;
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -8,8 +8,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QTableView>
 #include <QRadioButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "base/Errors.h"
@@ -35,9 +35,7 @@ bool HasFlip(const TQVData& t, int kind) {
   return t.FlipKinds[0] == kind || t.FlipKinds[1] == kind || t.FlipKinds[2] == kind;
 }
 
-void Warn(const QString& text) {
-  Prompts().Message({text, kApplicationTitle, TPromptIcon::Warning, pbOK, pbOK});
-}
+void Warn(const QString& text) { Prompts().Message({text, kApplicationTitle, TPromptIcon::Warning, pbOK, pbOK}); }
 
 }  // namespace
 
@@ -50,8 +48,7 @@ void TLibrayMosaic::ReportLibraryWriteFailure(const std::exception& e) {
 void TLibrayMosaic::CreateClick() {
   if (passRunning_ || !lib_.TableIsOpen()) return;
   const TTileOrder order = static_cast<TTileOrder>(std::max(order_->checkedId(), 0));
-  const std::vector<int32_t> tiles =
-      LibraryTileOrder(lib_, order, uint32_t(sample_.rgb() & 0xFFFFFF));
+  const std::vector<int32_t> tiles = LibraryTileOrder(lib_, order, uint32_t(sample_.rgb() & 0xFFFFFF));
   if (tiles.empty()) {
     Warn("Every tile of the library is marked deleted: there is nothing to show.");
     return;
@@ -111,6 +108,8 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
   std::vector<Box> boxes = {{new QCheckBox(main_.CBFlipH->text(), &d), kFlipHorizontal, &h},
                             {new QCheckBox(main_.CBFlipV->text(), &d), kFlipVertical, &v},
                             {new QCheckBox(main_.CBRota180->text(), &d), kFlipRotate180, &r180}};
+  const char* names[3] = {"CBFlipH", "CBFlipV", "CBRota180"};
+  for (int i = 0; i < 3; ++i) boxes[size_t(i)].widget->setObjectName(names[i]);
   for (Box& b : boxes) {
     const bool present = HasFlip(lib_, b.kind);
     b.widget->setChecked(present);
@@ -121,7 +120,7 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
   connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   layout->addWidget(buttons);
-  if (d.exec() != QDialog::Accepted) return false;
+  if (Prompts().ExecDialog(d) != QDialog::Accepted) return false;
   for (Box& b : boxes) *b.answer = b.widget->isChecked() && !HasFlip(lib_, b.kind);
   return true;
 }
@@ -129,8 +128,7 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
 void TLibrayMosaic::AddFlipsClick() {
   if (passRunning_ || !lib_.TableIsOpen()) return;
   bool h = false, v = false, r180 = false;
-  const bool asked = AskFlips ? AskFlips(h, v, r180) : AskFlipsDialog(h, v, r180);
-  if (!asked || !(h || v || r180)) return;
+  if (!AskFlipsDialog(h, v, r180) || !(h || v || r180)) return;
   int step = 0;
   TAddFlipsHooks hooks;
   hooks.OnStart = [&](int32_t progressMax) { BeginPass("Adding flipped tiles...", "Stop", progressMax); };
@@ -165,7 +163,7 @@ void TLibrayMosaic::ResampleClick() {
   if (passRunning_ || !lib_.TableIsOpen()) return;
   TLibResSetDlg settings(this);
   settings.SetStart(lib_.GridW, lib_.GridH, lib_.ColorSystem);
-  settings.exec();
+  Prompts().ExecDialog(settings);
   if (!settings.Confirmed()) return;
   const int32_t gw = settings.NewGridW(), gh = settings.NewGridH();
   const uint8_t cs = settings.NewColorSystem();
@@ -319,8 +317,9 @@ bool TLibrayMosaic::RemoveDeletedClick() {
   // The open project's cells follow the new tile numbers.
   if (main_.QVMosaic1.TableIsOpen() && main_.QVPlan1.LibraryFileName == name) RenumberMosaicTiles(main_.QVMosaic1, map);
   Refresh();
-  Prompts().Info(FromCore(std::to_string(before - lib_.UnflippedCount) + " deleted tiles were removed from the library."),
-                 kApplicationTitle);
+  Prompts().Info(
+      FromCore(std::to_string(before - lib_.UnflippedCount) + " deleted tiles were removed from the library."),
+      kApplicationTitle);
   return true;
 }
 

@@ -154,8 +154,8 @@ void TQ2NewBaseForm::CreateControls() {
   auto* thumbs = new QLabel("Thumbs:", this);
   auto* width = new QLabel("Width:", this);
   auto* quality = new QLabel("Quality:", this);
-  for (QWidget* w : std::initializer_list<QWidget*>{SpinEdit5, SpinEdit4, SpinEdit6, SpinEdit7, sampling, thumbs, width,
-                                                    quality})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{SpinEdit5, SpinEdit4, SpinEdit6, SpinEdit7, sampling, thumbs, width, quality})
     w->setEnabled(false);
   settings->addWidget(sampling, 4, 0);
   auto* samplingBox = new QHBoxLayout;
@@ -317,9 +317,9 @@ void TQ2NewBaseForm::SetRunning(bool running) {
   BitBtn1->setEnabled(!running);
   BitBtn2->setEnabled(!running);
   // The settings stay as they were read for the whole pass.
-  for (QWidget* w : std::initializer_list<QWidget*>{TxtNewQvb, TxtRoot, BitBtn3, BitBtn4, CheckBox1, SpinEdit1,
-                                                    SpinEdit2, SpinEdit3, RadioButtonSA, RadioButtonYCC,
-                                                    RadioButtonRGB})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{TxtNewQvb, TxtRoot, BitBtn3, BitBtn4, CheckBox1, SpinEdit1, SpinEdit2, SpinEdit3,
+                                       RadioButtonSA, RadioButtonYCC, RadioButtonRGB})
     w->setEnabled(!running);
   for (QCheckBox* b : typeBoxes_) b->setEnabled(!running);
   for (QRadioButton* b : cropButtons_) b->setEnabled(!running);

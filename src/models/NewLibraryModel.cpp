@@ -8,8 +8,8 @@
 namespace qv {
 namespace {
 
-const std::array<const char*, kPictureTypeCount> kPatterns = {
-    "*.BMP", "*.JPG*.JPEG", "*.GIF", "*.ICO", "*.TIF", "*.PCD", "*.PCX", "*.PSD", "*.RLE", "*.DIB"};
+const std::array<const char*, kPictureTypeCount> kPatterns = {"*.BMP", "*.JPG*.JPEG", "*.GIF", "*.ICO", "*.TIF",
+                                                              "*.PCD", "*.PCX",       "*.PSD", "*.RLE", "*.DIB"};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -206,11 +207,15 @@ class LibraryInspectorTest : public QObject {
     QCOMPARE(fx.Prompts.LastText(), QString("4 deleted tiles were removed from the library."));
     QCOMPARE(in.Rows(), 4);
 
-    in.Form.AskFlips = [](bool& h, bool& v, bool& r) {
-      h = r = true;
-      v = false;
-      return true;
-    };
+    // Asked with the main window's orientation captions.
+    fx.Prompts.Dialogs.push_back([](QDialog& d) {
+      auto* h = Child<QCheckBox>(&d, "CBFlipH");
+      auto* r = Child<QCheckBox>(&d, "CBRota180");
+      if (h->text() != "H Flip" || r->text() != "180") return int(QDialog::Rejected);
+      h->setChecked(true);
+      r->setChecked(true);
+      return int(QDialog::Accepted);
+    });
     Click(&in.Form, "BtnAddFlips");
     TQVData back;
     QVERIFY(back.Open(lib));
@@ -231,20 +236,21 @@ class LibraryInspectorTest : public QObject {
     TForm1 form;
     form.OpenLibraryByName(lib);
     TOpened in(form);
-    QTimer::singleShot(0, this, [] {
-      auto* d = qobject_cast<TLibResSetDlg*>(QApplication::activeModalWidget());
-      QVERIFY(d);
-      QCOMPARE(d->windowTitle(), QString("Library resample settings"));
-      QCOMPARE(Child<TVNSpinEdit>(d, "VNSpinEdit1")->Value(), 6);  // starts at the library's grid
-      Child<TVNSpinEdit>(d, "VNSpinEdit1")->SetValue(8);
-      Child<TVNSpinEdit>(d, "VNSpinEdit2")->SetValue(5);
-      Child<QRadioButton>(d, "RadioButton2")->setChecked(true);
-      Click(d, "BitBtn2");
+    int startGrid = 0;
+    fx.Prompts.Dialogs.push_back([&](QDialog& d) {
+      startGrid = Child<TVNSpinEdit>(&d, "VNSpinEdit1")->Value();  // starts at the library's grid
+      Child<TVNSpinEdit>(&d, "VNSpinEdit1")->SetValue(8);
+      Child<TVNSpinEdit>(&d, "VNSpinEdit2")->SetValue(5);
+      Child<QRadioButton>(&d, "RadioButton2")->setChecked(true);
+      Click(&d, "BitBtn2");
+      return d.result();
     });
     const std::string out = fx.Dir.File("lib8.qv2");
     fx.Prompts.Files.push_back(Q(out));
     fx.Prompts.Answers.push_back(pbYes);
     in.Form.ResampleClick();
+    QCOMPARE(startGrid, 6);
+    QCOMPARE(fx.Prompts.DialogNames.back(), QString("LibResSetDlg"));
     QCOMPARE(fx.Prompts.SaveRequests.back().FileName, Q(fx.Dir.Path() + "/lib_8x5rgb.qv2"));
     QCOMPARE(Q(form.QVLib1.BaseName()), Q(out));
     QCOMPARE(form.QVLib1.GridW, 8);
@@ -253,7 +259,10 @@ class LibraryInspectorTest : public QObject {
     QCOMPARE(in.Summary(), QString("4 rec. (RGB) 4/4 - 8/5"));
 
     // The open library's own file is refused as the target.
-    QTimer::singleShot(0, this, [] { Click(QApplication::activeModalWidget(), "BitBtn2"); });
+    fx.Prompts.Dialogs.push_back([](QDialog& d) {
+      Click(&d, "BitBtn2");
+      return d.result();
+    });
     fx.Prompts.Files.push_back(Q(out));
     in.Form.ResampleClick();
     QVERIFY(fx.Prompts.LastText().startsWith("The resampled library needs a file of its own"));

@@ -189,8 +189,8 @@ class NewLibraryDialogTest : public QObject {
     QCOMPARE(asked.Text, Q("Library \r" + fx.Dir.File("tall.qv2") +
                            "\rhas a different tile height/width ratio.\rIf you want to open it right now - you had "
                            "to close the current project.\rClose the current project?\r"));
-    QCOMPARE(fx.Prompts.LastText(),
-             Q("Library \r" + fx.Dir.File("tall.qv2") + "\rwas created.\rYou may open it after closing New Base window."));
+    QCOMPARE(fx.Prompts.LastText(), Q("Library \r" + fx.Dir.File("tall.qv2") +
+                                      "\rwas created.\rYou may open it after closing New Base window."));
 
     // OK closes the project and opens the new library.
     Fill(d, fx.Dir.File("tall2.qv2"), root);
