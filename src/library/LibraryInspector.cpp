@@ -370,7 +370,14 @@ void TLibrayMosaic::PaintRow(QPainter& p, const QRect& rect, int tile, bool sele
   if (tile < 1 || tile > lib_.UnflippedCount) return;
   const QImage thumb = ThumbnailOf(tile);
   lib_.GoRecord(tile);
-  p.fillRect(rect, selected ? palette().color(QPalette::AlternateBase) : palette().color(QPalette::Base));
+  QColor back = palette().color(QPalette::Base);
+  if (selected) {
+    QColor mark = palette().color(QPalette::Highlight);
+    mark.setAlpha(48);
+    p.fillRect(rect, back);
+    back = mark;
+  }
+  p.fillRect(rect, back);
   const int h = rect.height();
   const int w = ThumbWidthForRow(h, lib_.PropX, lib_.PropY);
   const QRect thumbRect(rect.left(), rect.top(), w, h);

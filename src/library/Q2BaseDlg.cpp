@@ -19,11 +19,11 @@
 #include "base/FileUtil.h"
 #include "controls/BitmapImage.h"
 #include "controls/SpinEdits.h"
+#include "engine/CompositionRun.h"
 #include "engine/Signature.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Prompts.h"
-#include "raster/ResampleFilters.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 
@@ -103,6 +103,7 @@ void TQ2NewBaseForm::CreateControls() {
   SpinEdit3 = Spin(this, "SpinEdit3", 0, 100, 0);
   SpinEdit2 = Spin(this, "SpinEdit2", kPropMin, kPropMax, 4);
   SpinEdit1 = Spin(this, "SpinEdit1", kPropMin, kPropMax, 4);
+  for (TVNSpinEdit* s : {SpinEdit3, SpinEdit2, SpinEdit1}) s->setMaximumWidth(64);
   settings->addWidget(new QLabel("Margin % :", this), 0, 0);
   settings->addWidget(SpinEdit3, 0, 1);
   settings->addWidget(new QLabel("Picture X/Y rate:", this), 1, 0);
@@ -110,6 +111,7 @@ void TQ2NewBaseForm::CreateControls() {
   rate->addWidget(SpinEdit2);
   rate->addWidget(new QLabel("/", this));
   rate->addWidget(SpinEdit1);
+  rate->addStretch();
   settings->addLayout(rate, 1, 1);
 
   auto* crop = new QButtonGroup(this);
@@ -398,8 +400,8 @@ void TQ2NewBaseForm::BitBtn1Click() {
   Image1->hide();
   SetRunning(false);
   ProgressBar1->setValue(ProgressBar1->maximum());
-  LabelProgress->setText(
-      FromCore(std::to_string(QVData1.AddedCount) + " pictures indexed" + (QVData1.StopRequested ? ", stopped" : "")));
+  LabelProgress->setText(FromCore(std::to_string(QVData1.AddedCount) + " pictures indexed in " +
+                                  FormatElapsed(clock_.elapsed()) + (QVData1.StopRequested ? ", stopped" : "")));
   QVData1.Close();
   if (!written) {
     Prompts().Error("Library file\r" + FromCore(f) + "\rcould not be written.", kApplicationTitle);

@@ -50,6 +50,12 @@ TEST(NewLibraryModelTest, ProportionAndCropMode) {
   EXPECT_EQ(CropModeOf(1, 2), 7);
 }
 
+TEST(NewLibraryModelTest, ProgressLineEstimatesTheTimeLeft) {
+  EXPECT_EQ(PassProgressText(0, 40, 0, "pictures"), "0 of 40 pictures, 0h:0m:0.0s elapsed");
+  EXPECT_EQ(PassProgressText(10, 40, 2000, "pictures"), "10 of 40 pictures, 0h:0m:2.0s elapsed, 0h:0m:6.0s left");
+  EXPECT_EQ(PassProgressText(40, 40, 8000, "pictures"), "40 of 40 pictures, 0h:0m:8.0s elapsed");
+}
+
 TEST(LibraryInspectorModelTest, ColumnsAndRowsCoverEveryTile) {
   EXPECT_EQ(InitialColumns(10), 3);
   EXPECT_EQ(CoveringSide(10, 3), 4);
