@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "base/Errors.h"
@@ -11,7 +12,9 @@
 #include "base/MemoryTuning.h"
 #include "cli/CliCommon.h"
 #include "engine/FolderScan.h"
+#include "engine/LibraryMaintenance.h"
 #include "engine/QVData.h"
+#include "models/LibraryInspectorModel.h"
 #include "raster/Resample.h"
 
 namespace qvcli {
@@ -288,6 +291,111 @@ int RunThumbs(const std::vector<std::string>& argv) {
   return 0;
 }
 
+// "library delete LIB N,M,..." / "--restore": deleted marks on tiles, written at once.
+int RunDelete(const std::vector<std::string>& argv) {
+  Args args(argv, {}, {"restore"});
+  const std::string& lib = args.Need(0, "library file name");
+  const std::string& list = args.Need(1, "tile numbers (N,M,...)");
+  TQVData t;
+  OpenLibrary(t, lib);
+  std::vector<int32_t> tiles;
+  size_t from = 0;
+  while (from <= list.size()) {
+    size_t comma = list.find(',', from);
+    if (comma == std::string::npos) comma = list.size();
+    const int n = ParseInt(list.substr(from, comma - from), "tile number");
+    if (n < 1 || n > t.UnflippedCount)
+      throw CliError("Tile " + std::to_string(n) + " is not in the library (1.." + std::to_string(t.UnflippedCount) +
+                     ")");
+    tiles.push_back(n);
+    from = comma + 1;
+  }
+  for (int32_t n : tiles) qv::SetTileDeleted(t, n, !args.Has("restore"));
+  t.Save();
+  std::printf("%s: %d of %d tiles marked deleted\n", lib.c_str(), qv::DeletedTileCount(t), t.UnflippedCount);
+  return 0;
+}
+
+// "library clean-doubles LIB": marks repeated file names deleted.
+int RunCleanDoubles(const std::vector<std::string>& argv) {
+  Args args(argv, {}, {});
+  const std::string& lib = args.Need(0, "library file name");
+  TQVData t;
+  OpenLibrary(t, lib);
+  const int32_t marked = qv::MarkRepeatedNames(t);
+  if (marked > 0) t.Save();
+  std::printf("%s: %d tiles with a repeated path and name marked deleted\n", lib.c_str(), marked);
+  return 0;
+}
+
+// "library remove-deleted LIB": rewrites the library without its deleted tiles.
+int RunRemoveDeleted(const std::vector<std::string>& argv) {
+  Args args(argv, {}, {});
+  const std::string& lib = args.Need(0, "library file name");
+  TQVData t;
+  OpenLibrary(t, lib);
+  const int32_t before = t.UnflippedCount;
+  try {
+    qv::SaveWithoutDeletedTiles(t, lib);
+  } catch (const qv::EStreamError&) {
+    throw;
+  } catch (const qv::EQuivara& e) {
+    throw CliError(e.what());
+  }
+  OpenLibrary(t, lib);
+  std::printf("%s: %d deleted tiles removed, %d tiles left\n", lib.c_str(), before - t.UnflippedCount,
+              t.UnflippedCount);
+  return 0;
+}
+
+// "library mosaic LIB OUT.qvp": a project whose cells hold the library's tiles.
+int RunMosaic(const std::vector<std::string>& argv) {
+  Args args(argv, {"cols", "order", "sample"}, {});
+  const std::string lib = AbsolutePath(args.Need(0, "library file name"));
+  const std::string& out = args.Need(1, "project file name (OUT.qvp)");
+  TQVData t;
+  OpenLibrary(t, lib);
+  const std::string order = args.Value("order", "asis");
+  qv::TTileOrder o;
+  if (order == "asis")
+    o = qv::TTileOrder::AsIs;
+  else if (order == "path")
+    o = qv::TTileOrder::ByPathAndName;
+  else if (order == "name")
+    o = qv::TTileOrder::ByFileName;
+  else if (order == "color")
+    o = qv::TTileOrder::ByColor;
+  else
+    throw CliError("--order must be asis, path, name or color");
+  uint32_t sample = 0x808080;
+  if (args.Has("sample")) {
+    const std::string v = args.Value("sample");
+    char* end = nullptr;
+    sample = uint32_t(std::strtoul(v.c_str(), &end, 16));
+    if (v.size() != 6 || !end || *end) throw CliError("--sample must be a colour RRGGBB in hex");
+  }
+  const std::vector<int32_t> tiles = qv::LibraryTileOrder(t, o, sample);
+  if (tiles.empty()) throw CliError("Every tile of the library is marked deleted");
+  const int32_t tileCount = static_cast<int32_t>(tiles.size());
+  const int32_t cols = args.Has("cols") ? args.Int("cols", 0) : qv::InitialColumns(tileCount);
+  if (cols < 1 || cols > 0xFFFF) throw CliError("--cols must be 1..65535");
+  const int32_t rows = qv::CoveringSide(tileCount, cols);
+  Progress progress("Placing", int64_t(cols) * rows);
+  qv::TLibraryMosaicHooks hooks;
+  hooks.OnProgress = [&](int32_t done, int32_t) { progress.Update(done); };
+  bool stopped = false;
+  StopOnInterrupt stop(t.StopRequested);
+  hooks.StopRequested = [&] { return stopped = t.StopRequested.load(); };
+  const bool written = qv::CreateLibraryMosaic(t, out, cols, rows, tiles, hooks);
+  progress.Finish();
+  if (!written) {
+    std::printf("Stopped: %s was not written\n", out.c_str());
+    return 130;
+  }
+  std::printf("%s: %d tiles in %d x %d cells\n", out.c_str(), tileCount, cols, rows);
+  return stopped ? 130 : 0;
+}
+
 RegisterCommand regCreate(
     {"library create",
      "library create OUT.qv2 --root DIR [--types JPG,BMP,GIF,ICO,TIF,PCD,PCX,PSD,RLE,DIB,PNG]\n"
@@ -307,6 +415,20 @@ RegisterCommand regResample({"library resample",
                              "library resample LIB.qv2 OUT.qv2 --grid WxH [--color ycc|rgb]   copy with another "
                              "signature grid",
                              RunResample});
+RegisterCommand regDelete({"library delete",
+                           "library delete LIB.qv2 N,M,... [--restore]   mark tiles deleted (or restore them)",
+                           RunDelete});
+RegisterCommand regCleanDoubles({"library clean-doubles",
+                                 "library clean-doubles LIB.qv2   mark deleted the tiles whose file name repeats",
+                                 RunCleanDoubles});
+RegisterCommand regRemoveDeleted({"library remove-deleted",
+                                  "library remove-deleted LIB.qv2   rewrite the library without its deleted tiles",
+                                  RunRemoveDeleted});
+RegisterCommand regMosaic(
+    {"library mosaic",
+     "library mosaic LIB.qv2 OUT.qvp [--cols N] [--order asis|path|name|color] [--sample RRGGBB]\n"
+     "      a project whose cells hold the library's tiles",
+     RunMosaic});
 RegisterCommand regThumbs({"library thumbs",
                            "library thumbs LIB.qv2 OUTDIR [--first N]   write thumbnails as JPEG files", RunThumbs});
 

@@ -96,4 +96,43 @@ TEST_F(CmdLibraryTest, FailuresSayWhyAndExitNonZero) {
   EXPECT_FALSE(qv::FileExists(lib_));
 }
 
+TEST_F(CmdLibraryTest, DeletedTilesRepeatedNamesAndTheLibraryAsAMosaic) {
+  ASSERT_EQ(Cli("library create " + lib_ + " --root " + pictures_).status, 0);
+  // The same folder once more: both names come twice.
+  RunResult r = Cli("library append " + lib_ + " " + pictures_);
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = Cli("library clean-doubles " + lib_);
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("2 tiles with a repeated path and name marked deleted"), std::string::npos) << r.output;
+  qv::TQVData t;
+  ASSERT_TRUE(t.Open(lib_));
+  EXPECT_EQ(t.RecordStatus(3), 255);
+  EXPECT_EQ(t.RecordStatus(4), 255);
+
+  r = Cli("library mosaic " + lib_ + " " + dir_.File("all.qvp") + " --order name");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("2 tiles in 1 x 2 cells"), std::string::npos) << r.output;
+  qv::TQVData plan, mosaic;
+  ASSERT_TRUE(plan.OpenProject(dir_.File("all.qvp"), mosaic));
+  EXPECT_EQ(mosaic.RecordName(1), pictures_ + "/a.jpg");
+  EXPECT_EQ(mosaic.RecordTileNo(2), 2);
+
+  r = Cli("library remove-deleted " + lib_);
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("2 deleted tiles removed, 2 tiles left"), std::string::npos) << r.output;
+  r = Cli("library delete " + lib_ + " 1,2");
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = Cli("library remove-deleted " + lib_);
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("Every tile of the library is marked deleted"), std::string::npos) << r.output;
+  ASSERT_TRUE(t.Open(lib_));
+  EXPECT_EQ(t.Count, 2);  // left as it was
+  EXPECT_NE(Cli("library delete " + lib_ + " 3").status, 0);
+  ASSERT_EQ(Cli("library delete " + lib_ + " 2 --restore").status, 0);
+  ASSERT_EQ(Cli("library remove-deleted " + lib_).status, 0);
+  ASSERT_TRUE(t.Open(lib_));
+  EXPECT_EQ(t.Count, 1);
+  EXPECT_EQ(t.RecordName(1), pictures_ + "/b.jpeg");
+}
+
 }  // namespace
