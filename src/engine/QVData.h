@@ -174,7 +174,6 @@ class TQVData {
   void SetBaseName(const std::string& fileName);
   bool PicDeleted() const { return StatusByte > kMaxUseCount; }
   std::string ColorSystemName() const;  // "YCC", "RGB", "Y" or "???"
-  bool ThumbsInMemory = false;          // kept for the forms; the thumbnails always live in a file
   bool ShowThumbs = false;              // loading a record decodes its thumbnail
   bool TableIsOpen() const { return !baseName_.empty(); }
 

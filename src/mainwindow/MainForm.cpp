@@ -40,8 +40,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   InstallHelpKey();
   setObjectName("Form1");
   QVLib1.ShowThumbs = true;
-  QVPlan1.ThumbsInMemory = true;
-  QVMosaic1.ThumbsInMemory = true;
 
   CreateToolPanel();
   CreateGrid();
