@@ -58,6 +58,14 @@ void FitRectOrCenter(int srcW, int srcH, int boxW, int boxH, Rect& result) {
   FitRectKeepAspect(Rect{0, 0, srcW, srcH}, box, result);
 }
 
+Rect GroupBoxImageArea(const Rect& groupBoxClient) {
+  return {groupBoxClient.Left + 1, groupBoxClient.Top + 10, groupBoxClient.Right - 1, groupBoxClient.Bottom - 1};
+}
+
+void FitImageInBoxBounds(int pictureW, int pictureH, const Rect& groupBoxClient, Rect& bounds) {
+  FitRectKeepAspect(Rect{0, 0, pictureW, pictureH}, GroupBoxImageArea(groupBoxClient), bounds);
+}
+
 void DifferenceImage(const Bitmap24& a, const Bitmap24& b, Bitmap24& out) {
   if (out.Width() != a.Width() || out.Height() != a.Height()) out.SetSize(a.Width(), a.Height());
   const int w = std::min(a.Width(), b.Width()), h = std::min(a.Height(), b.Height());

@@ -18,6 +18,14 @@ Rect FitRectKeepAspect(const Rect& src, const Rect& box);
 // As FitRectKeepAspect for a box at (0, 0), but a source that fits is only centred.
 void FitRectOrCenter(int srcW, int srcH, int boxW, int boxH, Rect& result);
 
+// Where a group box shows a picture (FitImageInBox of the windows): its client rectangle with
+// the top moved down 10 pixels, below the caption, and the other three sides in by 1 pixel.
+Rect GroupBoxImageArea(const Rect& groupBoxClient);
+// The bounds of an image control showing a picture of pictureW x pictureH in a group box: the
+// picture fitted into GroupBoxImageArea keeping its proportions. bounds is left as it was when
+// the picture has no area.
+void FitImageInBoxBounds(int pictureW, int pictureH, const Rect& groupBoxClient, Rect& bounds);
+
 // Grey difference: every channel of out = (|dB| + |dG| + |dR|) div 3. out takes a's size.
 void DifferenceImage(const Bitmap24& a, const Bitmap24& b, Bitmap24& out);
 

@@ -36,6 +36,25 @@ TEST(RasterUtils, FitRectOrCenterOnlyCentresWhatFits) {
   EXPECT_EQ(r, (Rect{0, 25, 200, 75}));
 }
 
+TEST(RasterUtils, FitImageInBoxKeepsCaptionAndFrameFree) {
+  // A 300 x 200 group box offers (1, 10, 299, 199): 298 x 189 below the caption.
+  EXPECT_EQ(GroupBoxImageArea({0, 0, 300, 200}), (Rect{1, 10, 299, 199}));
+  Rect r;
+  // 4:3 is wider than the area's 298:189, so it fills the height: 252 x 189, centred.
+  FitImageInBoxBounds(400, 300, {0, 0, 300, 200}, r);
+  EXPECT_EQ(r, (Rect{24, 10, 276, 199}));
+  // A tall picture: 63 wide, margin Round(117.5) = 118 (ties go to the even neighbour).
+  FitImageInBoxBounds(100, 300, {0, 0, 300, 200}, r);
+  EXPECT_EQ(r, (Rect{119, 10, 182, 199}));
+  // A flat picture fills the width: height Round(74.5) = 74, top margin Round(57.5) = 58.
+  FitImageInBoxBounds(400, 100, {0, 0, 300, 200}, r);
+  EXPECT_EQ(r, (Rect{1, 68, 299, 142}));
+  // A picture without area leaves the bounds as they were.
+  Rect kept{3, 4, 5, 6};
+  FitImageInBoxBounds(0, 50, {0, 0, 300, 200}, kept);
+  EXPECT_EQ(kept, (Rect{3, 4, 5, 6}));
+}
+
 TEST(RasterUtils, DifferenceImageIsGreyMeanOfChannelDifferences) {
   Bitmap24 a(2, 1), b(2, 1), out;
   a.Pixel(0, 0)[0] = 10;
