@@ -399,7 +399,9 @@ void TQ2NewBaseForm::BitBtn1Click() {
   QVData1.OnProcessMessages = nullptr;
   Image1->hide();
   SetRunning(false);
-  ProgressBar1->setValue(ProgressBar1->maximum());
+  // A stopped build shows how far it came.
+  ProgressBar1->setValue(QVData1.StopRequested ? int(std::min<int64_t>(filesSeen_, ProgressBar1->maximum()))
+                                               : ProgressBar1->maximum());
   LabelProgress->setText(FromCore(std::to_string(QVData1.AddedCount) + " pictures indexed in " +
                                   FormatElapsed(clock_.elapsed()) + (QVData1.StopRequested ? ", stopped" : "")));
   QVData1.Close();

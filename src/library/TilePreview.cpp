@@ -99,7 +99,7 @@ void ShowTilePreview(const TQVData& library, QWidget* parent) {
     RestoreWindowBounds(SettingsPath, "LayOut", "TilePreview", &dialog);
   } catch (const std::exception&) {
   }
-  dialog.exec();
+  Prompts().ExecDialog(dialog);
   SaveWindowBounds(SettingsPath, "LayOut", "TilePreview", &dialog);
 }
 

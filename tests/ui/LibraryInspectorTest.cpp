@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -80,6 +81,13 @@ class LibraryInspectorTest : public QObject {
     QVERIFY(Child<QToolButton>(&in.Form, "Shape1")->isHidden());
     Child<QRadioButton>(&in.Form, "RadioButtonColor")->setChecked(true);
     QVERIFY(!Child<QToolButton>(&in.Form, "Shape1")->isHidden());
+    // A row resized by the user sets every row's height, at least three lines of text.
+    QHeaderView* rowHeads = Child<QTableView>(&in.Form, "DrawGrid1")->verticalHeader();
+    rowHeads->resizeSection(4, 90);
+    QCOMPARE(rowHeads->sectionSize(0), 90);
+    QCOMPARE(rowHeads->sectionSize(9), 90);
+    rowHeads->resizeSection(2, 5);
+    QCOMPARE(rowHeads->sectionSize(7), 3 * QFontMetrics(in.Form.font()).height() + 6);
     // The window paints every kind of row (deleted, selected) without trouble.
     SetTileDeleted(form.QVLib1, 2, true);
     in.Form.SelectTile(2);
@@ -149,6 +157,30 @@ class LibraryInspectorTest : public QObject {
     QCOMPARE(back.Count, 3);
     QCOMPARE(back.RecordName(2), form.QVLib1.RecordName(2));
     QVERIFY(!form.QVLib1.Modified);
+  }
+
+  void ShowFileFramesThePictureOrShowsTheThumbnail() {
+    TMainFormFixture fx;
+    const std::string lib = fx.MakeLibrary("lib", 3);
+    TForm1 form;
+    form.OpenLibraryByName(lib);
+    TOpened in(form);
+    QString caption, label;
+    auto look = [&](QDialog& d) {
+      caption = d.windowTitle();
+      label = Child<QLabel>(&d, "Label1")->text();
+      return int(QDialog::Accepted);
+    };
+    fx.Prompts.Dialogs.push_back(look);
+    in.Form.PopupFor(2)->actions()[0]->trigger();
+    QCOMPARE(fx.Prompts.DialogNames.back(), QString("TilePrev"));
+    QCOMPARE(caption, QString("p1.jpg (24x18)"));
+    QCOMPARE(label, Q(fx.Dir.File("lib_pictures/p1.jpg")));
+    std::filesystem::remove(fx.Dir.File("lib_pictures/p1.jpg"));
+    fx.Prompts.Dialogs.push_back(look);
+    in.Form.ShowFile(2);
+    QCOMPARE(caption, QString("File not found, it's a stored thumbnial (42x42)"));
+    QCOMPARE(label, Q(fx.Dir.File("lib_pictures/p1.jpg") + " (not found!)"));
   }
 
   void NoDiscardsTheMarks() {
