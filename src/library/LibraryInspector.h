@@ -101,6 +101,8 @@ class TLibrayMosaic : public QDialog {
   // Reopens the library from its file, dropping changes that were not written.
   void DiscardChanges();
   void ReportLibraryWriteFailure(const std::exception& e);
+  // False, with a message, when the library file is read-only: it is then never replaced.
+  bool LibraryFileWritable();
 
  public:
   // Painting of one row (the grid's delegate calls it).

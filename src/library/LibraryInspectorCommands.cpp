@@ -19,6 +19,7 @@
 #include "engine/LibraryMaintenance.h"
 #include "engine/QVData.h"
 #include "library/LibResSetDlg.h"
+#include "library/LibraryFiles.h"
 #include "library/LibraryInspector.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
@@ -38,6 +39,13 @@ bool HasFlip(const TQVData& t, int kind) {
 void Warn(const QString& text) { Prompts().Message({text, kApplicationTitle, TPromptIcon::Warning, pbOK, pbOK}); }
 
 }  // namespace
+
+bool TLibrayMosaic::LibraryFileWritable() {
+  if (!FileIsReadOnly(FromCore(lib_.BaseName()))) return true;
+  Prompts().Error(FromCore("Library file\r" + lib_.BaseName() + "\ris read-only: it was left as it was."),
+                  kApplicationTitle);
+  return false;
+}
 
 void TLibrayMosaic::ReportLibraryWriteFailure(const std::exception& e) {
   Prompts().Error(FromCore(std::string(e.what()) + "\rThe library file was left as it was."), kApplicationTitle);
@@ -68,7 +76,10 @@ void TLibrayMosaic::CreateClick() {
   const std::string file = ChangeFileExt(ToCore(QFileInfo(picked).absoluteFilePath()), ".qvp");
 
   // The project opens its library from the file: changes not yet written go there first.
-  if (lib_.Modified) lib_.Save();
+  if (lib_.Modified) {
+    if (!LibraryFileWritable()) return;
+    lib_.Save();
+  }
   BeginPass("Making the mosaic...", "Stop", cols * rows);
   TLibraryMosaicHooks hooks;
   hooks.OnProgress = [this](int32_t done, int32_t) {
@@ -128,7 +139,7 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
 void TLibrayMosaic::AddFlipsClick() {
   if (passRunning_ || !lib_.TableIsOpen()) return;
   bool h = false, v = false, r180 = false;
-  if (!AskFlipsDialog(h, v, r180) || !(h || v || r180)) return;
+  if (!LibraryFileWritable() || !AskFlipsDialog(h, v, r180) || !(h || v || r180)) return;
   int step = 0;
   TAddFlipsHooks hooks;
   hooks.OnStart = [&](int32_t progressMax) { BeginPass("Adding flipped tiles...", "Stop", progressMax); };
@@ -147,7 +158,7 @@ void TLibrayMosaic::AddFlipsClick() {
 }
 
 void TLibrayMosaic::RemoveFlipsClick() {
-  if (passRunning_ || !lib_.TableIsOpen() || lib_.Count == lib_.UnflippedCount) return;
+  if (passRunning_ || !lib_.TableIsOpen() || lib_.Count == lib_.UnflippedCount || !LibraryFileWritable()) return;
   lib_.RemoveFlippedCopies();
   try {
     lib_.Save();
@@ -220,7 +231,7 @@ void TLibrayMosaic::ResampleClick() {
 // ---- Appending ----
 
 void TLibrayMosaic::AppendClick() {
-  if (passRunning_ || !lib_.TableIsOpen()) return;
+  if (passRunning_ || !lib_.TableIsOpen() || !LibraryFileWritable()) return;
   QString start = FromCore(IniReadString(SettingsPath, "LastPath", "LibraryRoot", ""));
   QString folder = Prompts().ChooseFolder("Choose folder to append", start);
   if (folder.isEmpty()) return;
@@ -298,7 +309,7 @@ void TLibrayMosaic::CleanDoubleClick() {
 }
 
 bool TLibrayMosaic::RemoveDeletedClick() {
-  if (passRunning_ || !lib_.TableIsOpen()) return false;
+  if (passRunning_ || !lib_.TableIsOpen() || !LibraryFileWritable()) return false;
   const int32_t before = lib_.UnflippedCount;
   const std::string name = lib_.BaseName();
   std::vector<int32_t> map;

@@ -21,6 +21,7 @@
 #include "controls/SpinEdits.h"
 #include "engine/CompositionRun.h"
 #include "engine/Signature.h"
+#include "library/LibraryFiles.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Prompts.h"
@@ -342,6 +343,11 @@ void TQ2NewBaseForm::BitBtn1Click() {
   if (!DirectoryExists(folder) || !FolderIsWritable(folder)) {
     Prompts().Error("Library file\r" + FromCore(f) + "\rcannot be written: its folder does not exist or is read-only.",
                     kApplicationTitle);
+    return;
+  }
+
+  if (FileIsReadOnly(FromCore(f))) {
+    Prompts().Error("Library file\r" + FromCore(f) + "\ris read-only: it was left as it was.", kApplicationTitle);
     return;
   }
 

@@ -220,6 +220,24 @@ class LibraryInspectorTest : public QObject {
     QVERIFY(in.Form.close());
   }
 
+  void AReadOnlyLibraryIsNeverReplaced() {
+    TMainFormFixture fx;
+    const std::string lib = fx.MakeLibrary("lib", 3);
+    TForm1 form;
+    form.OpenLibraryByName(lib);
+    TOpened in(form);
+    const std::string before = qvtest::FileBytes(lib);
+    std::filesystem::permissions(lib, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    in.Form.ToggleDeleted(2);
+    QVERIFY(!in.Form.RemoveDeletedClick());
+    QCOMPARE(fx.Prompts.LastText(), Q("Library file\r" + lib + "\ris read-only: it was left as it was."));
+    Click(&in.Form, "BtnAddFlips");
+    QVERIFY(fx.Prompts.DialogNames.empty());  // refused before asking which flips
+    QCOMPARE(qvtest::FileBytes(lib), before);
+    fx.Prompts.Answers.push_back(pbNo);
+    QVERIFY(in.Form.close());
+  }
+
   void AppendCleanDoublesAndFlips() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 4);

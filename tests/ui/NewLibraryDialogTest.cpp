@@ -113,8 +113,17 @@ class NewLibraryDialogTest : public QObject {
     QVERIFY(fx.Prompts.LastText().startsWith("No picture of the ticked types"));
     QVERIFY(!std::filesystem::exists(fx.Dir.File("x.qv2")));
 
-    // No type ticked: the engine's message, and the dialog ready again.
+    // An existing library made read-only is never replaced.
     MakePictures(fx, "pics", 2);
+    qvtest::WriteFile(fx.Dir.File("kept.qv2"), "old");
+    std::filesystem::permissions(fx.Dir.File("kept.qv2"), std::filesystem::perms::owner_read);
+    Fill(d, fx.Dir.File("kept.qv2"), fx.Dir.File("pics"));
+    scan();
+    QCOMPARE(fx.Prompts.LastText(),
+             Q("Library file\r" + fx.Dir.File("kept.qv2") + "\ris read-only: it was left as it was."));
+    QCOMPARE(qvtest::FileBytes(fx.Dir.File("kept.qv2")), std::string("old"));
+
+    // No type ticked: the engine's message, and the dialog ready again.
     Fill(d, fx.Dir.File("x"), fx.Dir.File("pics"));
     Child<QCheckBox>(&d, "chkJPG")->setChecked(false);
     scan();
