@@ -280,6 +280,20 @@ std::string TQ2NewBaseForm::TargetFileName() const {
   return LibraryFileNameFor(ToCore(QFileInfo(typed).absoluteFilePath()));
 }
 
+void TQ2NewBaseForm::SetChoices(const TNewLibraryChoices& c) {
+  TxtNewQvb->setText(FromCore(c.FileName));
+  TxtRoot->setText(FromCore(c.RootFolder));
+  for (int i = 0; i < kPictureTypeCount; ++i) typeBoxes_[i]->setChecked(c.Types[size_t(i)]);
+  SpinEdit3->SetValue(c.MarginPercent);
+  CheckBox1->setChecked(c.IncludeSubfolders);
+  if (c.CropMode == kCropStretch)
+    RadioButtonSA->setChecked(true);
+  else if (c.CropMode >= 0 && c.CropMode < 9)
+    cropButtons_[c.CropMode]->setChecked(true);
+  SpinEdit2->SetValue(ClampProportion(c.PropX));
+  SpinEdit1->SetValue(ClampProportion(c.PropY));
+}
+
 int TQ2NewBaseForm::CropMode() const {
   if (RadioButtonSA->isChecked()) return kCropStretch;
   for (int i = 0; i < 9; ++i)

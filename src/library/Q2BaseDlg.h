@@ -25,6 +25,18 @@ namespace qv {
 class TForm1;
 class TVNSpinEdit;
 
+// What the wizard chooses for a new library before it presses "Scan images" itself.
+struct TNewLibraryChoices {
+  std::string FileName;
+  std::string RootFolder;
+  TPictureTypeTicks Types{};  // in the order of PictureTypeExtensions
+  int MarginPercent = 0;
+  bool IncludeSubfolders = true;
+  int CropMode = 4;  // 0..8 the crop block, 9 "Stretch"
+  int PropX = 4;
+  int PropY = 4;
+};
+
 class TQ2NewBaseForm : public QDialog {
   Q_OBJECT
  public:
@@ -38,6 +50,8 @@ class TQ2NewBaseForm : public QDialog {
   // "Scan images": builds the library named in TxtNewQvb from TxtRoot (the wizard calls it
   // directly after filling the fields).
   void BitBtn1Click();
+  // Fills the controls as the wizard does.
+  void SetChoices(const TNewLibraryChoices& c);
   // "Stop": asks the running build to end after its picture.
   void cmndStopClick();
   bool Running() const { return running_; }

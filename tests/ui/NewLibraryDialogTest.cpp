@@ -187,8 +187,15 @@ class NewLibraryDialogTest : public QObject {
     TForm1 form;
     form.OpenQVP(project);
     TQ2NewBaseForm d(&form);
-    Fill(d, fx.Dir.File("tall.qv2"), root);
-    Child<TVNSpinEdit>(&d, "SpinEdit2")->SetValue(3);
+    // Filled as the wizard fills it: 3 : 4 tiles.
+    TNewLibraryChoices c;
+    c.FileName = fx.Dir.File("tall.qv2");
+    c.RootFolder = root;
+    c.Types[1] = true;
+    c.PropX = 3;
+    c.CropMode = 9;
+    d.SetChoices(c);
+    QVERIFY(Child<QRadioButton>(&d, "RadioButtonSA")->isChecked());
     fx.Prompts.Answers.push_back(pbCancel);
     d.BitBtn1Click();
     QVERIFY(std::filesystem::exists(fx.Dir.File("tall.qv2")));
