@@ -15,7 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <cstdio>
 
+#include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "controls/BitmapImage.h"
 #include "controls/SpinEdits.h"
@@ -403,16 +405,25 @@ void TQ2NewBaseForm::BitBtn1Click() {
   QVData1.OnProcessMessages = [] { QCoreApplication::processEvents(); };
   QVData1.OnCreateBaseProgress = [this](TQVData&) { QVData1CreateBaseProgress(); };
   clock_.start();
+  // The build writes a file of its own beside the target, which takes the target's place
+  // only when it holds a picture: a build that could add none (pictures that cannot be
+  // read, a stop before the first) never replaces a library of that name.
+  const std::string building = f + ".building";
   bool written = false;
   try {
-    written = QVData1.CreateLibrary(f);
+    written = QVData1.CreateLibrary(building);
   } catch (const std::exception& e) {
     // No type ticked, or the work files could not be made: the message, and the dialog
     // ready for another try.
     Image1->hide();
     SetRunning(false);
     QVData1.Close();
-    ShowException(e);
+    std::remove(building.c_str());
+    // The message names the file the user asked for.
+    std::string text = e.what();
+    for (size_t at = text.find(building); at != std::string::npos; at = text.find(building, at + f.size()))
+      text.replace(at, building.size(), f);
+    ShowException(EQuivara(text));
     return;
   }
   QVData1.OnCreateBaseProgress = nullptr;
@@ -425,7 +436,14 @@ void TQ2NewBaseForm::BitBtn1Click() {
   LabelProgress->setText(FromCore(std::to_string(QVData1.AddedCount) + " pictures indexed in " +
                                   FormatElapsed(clock_.elapsed()) + (QVData1.StopRequested ? ", stopped" : "")));
   QVData1.Close();
-  if (!written) {
+  if (written && QVData1.AddedCount == 0) {
+    std::remove(building.c_str());
+    Prompts().Error("No picture could be added, so the library\r" + FromCore(f) + "\rwas not written.",
+                    kApplicationTitle);
+    return;
+  }
+  if (!written || std::rename(building.c_str(), f.c_str()) != 0) {
+    std::remove(building.c_str());
     Prompts().Error("Library file\r" + FromCore(f) + "\rcould not be written.", kApplicationTitle);
     return;
   }

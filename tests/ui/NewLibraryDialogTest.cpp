@@ -123,11 +123,26 @@ class NewLibraryDialogTest : public QObject {
              Q("Library file\r" + fx.Dir.File("kept.qv2") + "\ris read-only: it was left as it was."));
     QCOMPARE(qvtest::FileBytes(fx.Dir.File("kept.qv2")), std::string("old"));
 
+    // Pictures that cannot be read are skipped; with none left, an existing library of that
+    // name stays as it was.
+    const std::string broken = fx.Dir.File("broken");
+    std::filesystem::create_directories(broken);
+    qvtest::WriteFile(broken + "/a.jpg", "not a picture");
+    qvtest::WriteFile(broken + "/b.jpg", std::string(5000, '\xff'));
+    qvtest::WriteFile(fx.Dir.File("old.qv2"), "old library");
+    Fill(d, fx.Dir.File("old.qv2"), broken);
+    scan();
+    QCOMPARE(fx.Prompts.LastText(),
+             Q("No picture could be added, so the library\r" + fx.Dir.File("old.qv2") + "\rwas not written."));
+    QCOMPARE(qvtest::FileBytes(fx.Dir.File("old.qv2")), std::string("old library"));
+    QVERIFY(!std::filesystem::exists(fx.Dir.File("old.qv2.building")));
+
     // No type ticked: the engine's message, and the dialog ready again.
     Fill(d, fx.Dir.File("x"), fx.Dir.File("pics"));
     Child<QCheckBox>(&d, "chkJPG")->setChecked(false);
     scan();
-    QVERIFY(fx.Prompts.LastText().startsWith(Q("Not ready to create " + fx.Dir.File("x.qv2"))));
+    QCOMPARE(fx.Prompts.LastText(),
+             Q("Not ready to create " + fx.Dir.File("x.qv2") + "\r\n Check some of picture file extantions"));
     QVERIFY(Child<QPushButton>(&d, "BitBtn1")->isEnabled());
     QVERIFY(Child<QPushButton>(&d, "BitBtn2")->isEnabled());
     QVERIFY(!std::filesystem::exists(fx.Dir.File("x.qv2")));
