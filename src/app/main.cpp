@@ -20,6 +20,7 @@
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/SplashForm.h"
+#include "outputui/SaveMosaic.h"
 #include "settings/AppSettings.h"
 
 namespace {
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
   {
     qv::TForm1 form;
     qv::InstallLibraryCommands(form);
+    qv::InstallSaveMosaic(form);
     form.StartUpSetup();
     for (const QString& f : options.Files) form.OpenCommandLineFile(f);
     splash->hide();

@@ -142,7 +142,7 @@ void TForm1::CreateToolPanel() {
   SpeedButton6 = MakeSpeedButton("SpeedButton6", "Save mosaic image", "savemosaic", kButtonSize);
   SpeedButton9 = MakeSpeedButton("SpeedButton9", "Stop", "stop", kButtonSize);
   SpeedButton10 = MakeSpeedButton("SpeedButton10", "Exit", "exit", kButtonSize);
-  for (QToolButton* later : {SpeedButton11, SpeedButton1, SpeedButton3, SpeedButton8, SpeedButton6}) later->hide();
+  for (QToolButton* later : {SpeedButton11, SpeedButton1, SpeedButton3, SpeedButton8}) later->hide();
   SpeedButton12 = MakeSpeedButton("SpeedButton12", "Fast View", "fastview", kSmallButtonSize);
   SpeedButton13 = MakeSpeedButton("SpeedButton13", "Zoom Out", "zoomout", kSmallButtonSize);
   SpeedButton14 = MakeSpeedButton("SpeedButton14", "Zoom In", "zoomin", kSmallButtonSize);

@@ -117,6 +117,7 @@ class TForm1 : public QMainWindow {
   QAction* Closeproject1 = nullptr;
   QAction* SaveQVP1 = nullptr;
   QAction* SaveQVPas1 = nullptr;
+  QAction* Mosaiclayoutsetup1 = nullptr;  // "Save mosaic..."
   QAction* Savestatistic1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Mosaicall1 = nullptr;
@@ -225,6 +226,12 @@ class TForm1 : public QMainWindow {
   void QVMosaic1Progress();
   // The four "Use tiles: " boxes, indexed by flip kind.
   TOrientationSet Orientations() const;
+
+  // ---- Output ----
+  // "Save mosaic..." (menu, button "Save mosaic image"): runs SaveMosaicCommand, which the
+  // output windows install (InstallSaveMosaic); needs an open plan.
+  std::function<void()> SaveMosaicCommand;
+  void Mosaiclayoutsetup1Click();
 
   // ---- Statistic (MainFormStatistic.cpp) ----
   void Savestatistic1Click();

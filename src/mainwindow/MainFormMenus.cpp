@@ -52,6 +52,7 @@ void TForm1::CreateMenus() {
   click(SpeedButton2, &TForm1::Openlibrary1Click);
   click(SpeedButton4, &TForm1::Openqvp1Click);
   click(SpeedButton5, &TForm1::SaveQVP1Click);
+  click(SpeedButton6, &TForm1::Mosaiclayoutsetup1Click);
   click(SpeedButton7, &TForm1::SpeedButton7Click);
   click(SpeedButton9, &TForm1::SpeedButton9Click);
   connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::close);
@@ -86,7 +87,8 @@ void TForm1::CreateFileMenu() {
   SaveQVPas1 = MakeAction(File1, "SaveQVPas1", "Save project as...", "saveprojectas", &TForm1::SaveQVPas1Click);
   SaveQVPas1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   File1->addSeparator();
-  // "Save mosaic..." (with the button "Save mosaic image") goes here.
+  Mosaiclayoutsetup1 =
+      MakeAction(File1, "Mosaiclayoutsetup1", "Save mosaic...", "savemosaic", &TForm1::Mosaiclayoutsetup1Click);
   Savestatistic1 = MakeAction(File1, "Savestatistic1", "Save statistic...", "statistic", &TForm1::Savestatistic1Click);
   File1->addSeparator();
   Exit1 = MakeAction(File1, "Exit1", "Exit", "exit", nullptr);
@@ -169,6 +171,7 @@ void TForm1::File1Click() {
   Closeproject1->setEnabled(QVPlan1.TableIsOpen());
   SaveQVP1->setEnabled(QVMosaic1.Modified);
   SaveQVPas1->setEnabled(QVMosaic1.TableIsOpen());
+  Mosaiclayoutsetup1->setEnabled(QVPlan1.TableIsOpen());
   Savestatistic1->setEnabled(QVPlan1.TableIsOpen());
   Exit1->setEnabled(true);
   Recentprojects1->menuAction()->setEnabled(!Recentprojects1->isEmpty());
@@ -202,6 +205,10 @@ void TForm1::UpdateMenus() {
   Edit1Click();
   Run1Click();
   View1Click();
+}
+
+void TForm1::Mosaiclayoutsetup1Click() {
+  if (QVPlan1.TableIsOpen() && !MosaicRunning && SaveMosaicCommand) SaveMosaicCommand();
 }
 
 void TForm1::SetRenderShortcut(int renderType) {

@@ -83,9 +83,10 @@ class MainFormStartTest : public QObject {
     QVERIFY(!form.SpeedButton9->isEnabled());
     QVERIFY(form.SpeedButton2->isEnabled() && form.SpeedButton4->isEnabled() && form.SpeedButton10->isEnabled());
     // Commands of windows the program does not have yet show nowhere.
-    for (QToolButton* b :
-         {form.SpeedButton1, form.SpeedButton3, form.SpeedButton6, form.SpeedButton8, form.SpeedButton11})
+    for (QToolButton* b : {form.SpeedButton1, form.SpeedButton3, form.SpeedButton8, form.SpeedButton11})
       QVERIFY(!b->isVisible());
+    QVERIFY(form.SpeedButton6->isVisible());
+    QVERIFY(!form.SpeedButton6->isEnabled());  // "Save mosaic image" needs a mosaic
     QVERIFY(!form.Edit1->menuAction()->isVisible());
     // The radio buttons, fields and boxes in their order down the panel.
     QVERIFY(form.RBDelta1->y() < form.RBSource1->y());
@@ -114,7 +115,7 @@ class MainFormStartTest : public QObject {
     QCOMPARE(captions(form.File1),
              QStringList({"Open library...", "Open project...", "-", "Revert project", "Close project", "-",
                           "Recent projects", "Recent libraries", "-", "Save project", "Save project as...", "-",
-                          "Save statistic...", "-", "Exit"}));
+                          "Save mosaic...", "Save statistic...", "-", "Exit"}));
     QCOMPARE(captions(form.Run1), QStringList({"Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
     QCOMPARE(captions(form.Help1), QStringList({"Help", "Visit Quivara online...", "About..."}));
     QCOMPARE(form.SaveQVP1->shortcut(), QKeySequence("Ctrl+S"));
