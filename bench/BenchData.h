@@ -15,6 +15,7 @@
 
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
+#include "engine/TileSearch.h"
 #include "raster/Resample.h"
 
 namespace qvbench {
@@ -117,27 +118,35 @@ class BenchFiles {
   std::map<std::string, std::string> projects_;
 };
 
-// Search options by number, for benchmark arguments.
-inline qv::TTileSearchOptions SearchOptionsFor(int64_t mode, std::string& label) {
+// A way to search, by number, for benchmark arguments: the options and the scan kernels
+// (nullptr: the best the processor has).
+struct SearchMode {
+  qv::TTileSearchOptions Options;
+  const qv::TileSearchKernels* Kernels = nullptr;
+};
+
+inline SearchMode SearchModeFor(int64_t mode, std::string& label) {
+  const qv::TileSearchKernels* portable = &qv::TileSearchKernelChoice().Portable();
+  const qv::TileSearchKernels* avx2 = qv::Avx2TileSearchKernels();
   switch (mode) {
     case 0:
       label = "plain scan";
-      return {false, false, false, false};
+      return {{false, false, false}, portable};
     case 1:
       label = "packed, portable, no cut-off";
-      return {true, false, false, false};
+      return {{true, false, false}, portable};
     case 2:
       label = "packed, portable, cut-off and bound";
-      return {true, true, false, true};
+      return {{true, true, true}, portable};
     case 3:
       label = "packed, AVX2, no cut-off";
-      return {true, false, true, false};
+      return {{true, false, false}, avx2};
     case 4:
       label = "packed, AVX2, cut-off";
-      return {true, true, true, false};
+      return {{true, true, false}, avx2};
     default:
       label = "packed, AVX2, cut-off and bound";
-      return {true, true, true, true};
+      return {{true, true, true}, avx2};
   }
 }
 

@@ -17,7 +17,8 @@ void Compose(benchmark::State& state) {
   std::string label;
   const std::string libFile = qvbench::BenchFiles::Get().Library(tiles);
   const std::string project = qvbench::BenchFiles::Get().Project(tiles, 100, 100);
-  const qv::TTileSearchOptions options = qvbench::SearchOptionsFor(state.range(1), label);
+  const qvbench::SearchMode mode = qvbench::SearchModeFor(state.range(1), label);
+  const qv::KernelChoice<qv::TileSearchKernels>::Override use(qv::TileSearchKernelChoice(), mode.Kernels);
   state.SetLabel(label);
   double seconds = 0;
   uint64_t evaluations = 0, candidates = 0, cells = 0;
@@ -25,7 +26,7 @@ void Compose(benchmark::State& state) {
     qv::TQVData lib, plan, mosaic;
     lib.Open(libFile);
     lib.ShowThumbs = true;
-    lib.SearchOptions = options;
+    lib.SearchOptions = mode.Options;
     plan.OpenProject(project, mosaic);
     qv::TCompositionSettings s;
     s.Mode = qv::kVisitSmart;

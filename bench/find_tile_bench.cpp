@@ -17,7 +17,9 @@ void FindTile(benchmark::State& state) {
   qv::TQVData lib, plan, mosaic;
   lib.Open(qvbench::BenchFiles::Get().Library(tiles));
   plan.OpenProject(qvbench::BenchFiles::Get().Project(tiles, 100, 100), mosaic);
-  lib.SearchOptions = qvbench::SearchOptionsFor(state.range(1), label);
+  const qvbench::SearchMode mode = qvbench::SearchModeFor(state.range(1), label);
+  const qv::KernelChoice<qv::TileSearchKernels>::Override use(qv::TileSearchKernelChoice(), mode.Kernels);
+  lib.SearchOptions = mode.Options;
   state.SetLabel(label);
   const int32_t cols = plan.Cols, rows = plan.Rows;
 

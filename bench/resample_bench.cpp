@@ -23,13 +23,12 @@ qv::Bitmap24 Photo(int w, int h) {
 
 template <qv::Bitmap24 (*Fn)(const qv::Bitmap24&, int, int, int, float)>
 void Run(benchmark::State& state, int sw, int sh, int dw, int dh, int kernelSet) {
-  const qv::ResampleKernels* sets[] = {nullptr, &qv::PortableResampleKernels()};
-  qv::SetResampleKernelsForTesting(sets[kernelSet]);
+  auto& choice = qv::ResampleKernelChoice();
+  const qv::KernelChoice<qv::ResampleKernels>::Override use(choice, kernelSet ? &choice.Portable() : nullptr);
   const qv::Bitmap24 src = Photo(sw, sh);
   for (auto _ : state) benchmark::DoNotOptimize(Fn(src, dw, dh, qv::kFilterMitchell, 0));
   state.counters["MP/s"] = benchmark::Counter(double(sw) * sh * state.iterations() / 1e6, benchmark::Counter::kIsRate);
-  state.SetLabel(qv::ActiveResampleKernels().name);
-  qv::SetResampleKernelsForTesting(nullptr);
+  state.SetLabel(choice.Active().name);
 }
 
 void PhotoToThumb(benchmark::State& s) { Run<qv::Resample>(s, 2000, 1500, 42, 42, 0); }

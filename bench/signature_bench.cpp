@@ -13,7 +13,9 @@ namespace {
 constexpr int kSigSize = 108;
 constexpr int kRecords = 10000;
 
-void Scan(benchmark::State& state, qv::SignatureDistanceFn fn) {
+using DistanceFn = uint64_t (*)(const uint8_t* a, const uint8_t* b, int n);
+
+void Scan(benchmark::State& state, DistanceFn fn) {
   if (!fn) {
     state.SkipWithError("processor lacks these instructions");
     return;
@@ -33,9 +35,11 @@ void Scan(benchmark::State& state, qv::SignatureDistanceFn fn) {
   state.counters["evals/s"] = benchmark::Counter(double(kRecords) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
-void Portable(benchmark::State& s) { Scan(s, qv::SignatureDistancePortable); }
-void Sse2(benchmark::State& s) { Scan(s, qv::SignatureDistanceSse2); }
-void Avx2(benchmark::State& s) { Scan(s, qv::SignatureDistanceAvx2Kernel()); }
+DistanceFn Of(const qv::SignatureDistanceKernels* k) { return k ? k->distance : nullptr; }
+
+void Portable(benchmark::State& s) { Scan(s, qv::SignatureDistanceKernelChoice().Portable().distance); }
+void Sse2(benchmark::State& s) { Scan(s, Of(qv::Sse2SignatureDistanceKernels())); }
+void Avx2(benchmark::State& s) { Scan(s, Of(qv::Avx2SignatureDistanceKernels())); }
 void Dispatched(benchmark::State& s) { Scan(s, qv::SignatureDistanceInt); }
 
 BENCHMARK(Portable)->Unit(benchmark::kMicrosecond);

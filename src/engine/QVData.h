@@ -66,11 +66,11 @@ struct TPictureValues {
 };
 
 // How FindTileForCell scans a library. Every setting gives the same choice; the defaults are
-// the fastest. Packed = false is the plain record-by-record scan of the data section.
+// the fastest. Packed = false is the plain record-by-record scan of the data section. The
+// packed scan runs the kernels TileSearchKernelChoice() chose.
 struct TTileSearchOptions {
   bool Packed = true;  // scan a packed, aligned copy of the signatures
   bool CutOff = true;  // leave a record once its partial distance reaches the best so far
-  bool Vector = true;  // the AVX2 kernel when the processor has it
   // Pass over a record without reading its signature when the colour sums of its four
   // quadrants alone put it at or beyond the best so far (the sum of squares over n cells is
   // at least the square of the sums' difference divided by n).

@@ -92,8 +92,7 @@ int32_t TQVData::FindTileForCell(const TQVData& plan, std::vector<int32_t>& used
     if (!searchPack_) searchPack_ = std::make_shared<TSignaturePack>();
     TSignaturePack& pack = *searchPack_;
     if (!pack.IsCurrentFor(*this)) pack.Build(*this);
-    static const TScanKernel avx2 = ScanPackAvx2Kernel();
-    const TScanKernel kernel = SearchOptions.Vector && avx2 ? avx2 : ScanPackPortable;
+    const auto scan = TileSearchKernelChoice().Active().scan;
     TScanRequest req;
     req.Target = pack.PadTarget(target.data());
     req.Signatures = pack.Signatures();
@@ -114,7 +113,7 @@ int32_t TQVData::FindTileForCell(const TQVData& plan, std::vector<int32_t>& used
       req.Last = req.First + n0;
       for (int32_t i = req.First;; ++i) {
         uint64_t d = 0;
-        i = kernel(req, i, best, &d, counters);
+        i = scan(req, i, best, &d, counters);
         if (i >= req.Last) break;
         if (square.Holds(i - req.First + 1)) continue;
         best = d;

@@ -8,7 +8,9 @@
 
 namespace qv {
 
-uint64_t SignatureDistancePortable(const uint8_t* a, const uint8_t* b, int n) {
+namespace {
+
+uint64_t DistancePortable(const uint8_t* a, const uint8_t* b, int n) {
   uint64_t sum = 0;
   for (int i = 0; i < n; ++i) {
     const int d = int(a[i]) - int(b[i]);
@@ -22,7 +24,7 @@ uint64_t SignatureDistancePortable(const uint8_t* a, const uint8_t* b, int n) {
 // Bytes widened to 16 bits, subtracted, and squared and paired by one multiply-add. Each
 // 32-bit lane gains at most 4 × 255² per 16 bytes, so lanes are emptied into 64 bits every
 // 4096 bytes, long before they could overflow.
-uint64_t SignatureDistanceSse2(const uint8_t* a, const uint8_t* b, int n) {
+uint64_t DistanceSse2(const uint8_t* a, const uint8_t* b, int n) {
   const __m128i zero = _mm_setzero_si128();
   uint64_t total = 0;
   int i = 0;
@@ -49,21 +51,33 @@ uint64_t SignatureDistanceSse2(const uint8_t* a, const uint8_t* b, int n) {
     total += uint64_t(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
     i += 8;
   }
-  return total + SignatureDistancePortable(a + i, b + i, n - i);
+  return total + DistancePortable(a + i, b + i, n - i);
 }
 
-#else
-
-uint64_t SignatureDistanceSse2(const uint8_t* a, const uint8_t* b, int n) { return SignatureDistancePortable(a, b, n); }
+const SignatureDistanceKernels kSse2{"sse2", DistanceSse2};
 
 #endif
 
+const SignatureDistanceKernels kPortable{"portable", DistancePortable};
+
+}  // namespace
+
+const SignatureDistanceKernels* Sse2SignatureDistanceKernels() {
+#if defined(__SSE2__)
+  return &kSse2;
+#else
+  return nullptr;
+#endif
+}
+
+KernelChoice<SignatureDistanceKernels>& SignatureDistanceKernelChoice() {
+  static KernelChoice<SignatureDistanceKernels> choice(kPortable,
+                                                       {Avx2SignatureDistanceKernels, Sse2SignatureDistanceKernels});
+  return choice;
+}
+
 uint64_t SignatureDistanceInt(const uint8_t* a, const uint8_t* b, int n) {
-  static const SignatureDistanceFn best = [] {
-    SignatureDistanceFn avx2 = SignatureDistanceAvx2Kernel();
-    return avx2 ? avx2 : SignatureDistanceSse2;
-  }();
-  return best(a, b, n);
+  return SignatureDistanceKernelChoice().Active().distance(a, b, n);
 }
 
 }  // namespace qv

@@ -47,16 +47,20 @@ __attribute__((target("avx2"))) uint64_t DistanceAvx2(const uint8_t* a, const ui
   return total;
 }
 
+const SignatureDistanceKernels kAvx2{"avx2", DistanceAvx2};
+
 }  // namespace
 
-SignatureDistanceFn SignatureDistanceAvx2Kernel() { return __builtin_cpu_supports("avx2") ? DistanceAvx2 : nullptr; }
+const SignatureDistanceKernels* Avx2SignatureDistanceKernels() {
+  return __builtin_cpu_supports("avx2") ? &kAvx2 : nullptr;
+}
 
 }  // namespace qv
 
 #else
 
 namespace qv {
-SignatureDistanceFn SignatureDistanceAvx2Kernel() { return nullptr; }
+const SignatureDistanceKernels* Avx2SignatureDistanceKernels() { return nullptr; }
 }  // namespace qv
 
 #endif

@@ -100,11 +100,12 @@ int64_t QuadBound(const TScanRequest& r, int32_t i) {
   return x;
 }
 
+namespace {
+
 // The kernel that defines the result of the vector kernels: the bound, then the sum of
 // squared differences in 32-byte steps, compared with best after every step but the last
 // when cutting off.
-int32_t ScanPackPortable(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance,
-                         TScanCounters& counters) {
+int32_t ScanPortable(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance, TScanCounters& counters) {
   const int32_t steps = r.Stride / 32;
   const int64_t limit = BoundLimit(best, r.QuadCells);
   for (int32_t i = from; i < r.Last; ++i) {
@@ -130,6 +131,15 @@ int32_t ScanPackPortable(const TScanRequest& r, int32_t from, uint64_t best, uin
     }
   }
   return r.Last;
+}
+
+const TileSearchKernels kPortable{"portable", ScanPortable};
+
+}  // namespace
+
+KernelChoice<TileSearchKernels>& TileSearchKernelChoice() {
+  static KernelChoice<TileSearchKernels> choice(kPortable, {Avx2TileSearchKernels});
+  return choice;
 }
 
 }  // namespace qv

@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/KernelChoice.h"
+
 namespace qv {
 
 class TQVData;
@@ -100,13 +102,17 @@ struct TScanCounters {
 // Returns the first record index i in [from, Last) whose status is at most MaxStatus and
 // whose distance to the target is strictly below best (the distance in *distance), or Last.
 // With CutOff a record is left as soon as its partial sum reaches best.
-using TScanKernel = int32_t (*)(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance,
-                                TScanCounters& counters);
+// The portable scan defines the result: the vector ones must return the same record and
+// distance (their counters may differ where they cut off at other points).
+struct TileSearchKernels {
+  const char* name;
+  int32_t (*scan)(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance, TScanCounters& counters);
+};
 
-int32_t ScanPackPortable(const TScanRequest& r, int32_t from, uint64_t best, uint64_t* distance,
-                         TScanCounters& counters);
-// nullptr when the processor lacks AVX2.
-TScanKernel ScanPackAvx2Kernel();
+// The portable set, the AVX2 set when the processor has it, and the one in use.
+KernelChoice<TileSearchKernels>& TileSearchKernelChoice();
+// The AVX2 scan, or nullptr when the processor lacks AVX2 (a probe of the choice).
+const TileSearchKernels* Avx2TileSearchKernels();
 
 // The largest bound sum that still lets a record come below best: (best - 1) x cells, capped
 // to what 32 bits hold. A record whose sum of squared quadrant-sum differences exceeds it is

@@ -1,5 +1,5 @@
 // The AVX2 scan of a signature pack, compiled for AVX2 and used only when the processor has
-// it. It gives what ScanPackPortable gives.
+// it. It gives what the portable scan gives.
 //
 // Records go in groups of eight: their status bytes and their bounds are tested together,
 // and only the records that pass both have their signatures read.
@@ -159,16 +159,18 @@ int32_t ScanAvx2Any(const TScanRequest& r, int32_t from, uint64_t best, uint64_t
   }
 }
 
+const TileSearchKernels kAvx2{"avx2", ScanAvx2Any};
+
 }  // namespace
 
-TScanKernel ScanPackAvx2Kernel() { return __builtin_cpu_supports("avx2") ? ScanAvx2Any : nullptr; }
+const TileSearchKernels* Avx2TileSearchKernels() { return __builtin_cpu_supports("avx2") ? &kAvx2 : nullptr; }
 
 }  // namespace qv
 
 #else
 
 namespace qv {
-TScanKernel ScanPackAvx2Kernel() { return nullptr; }
+const TileSearchKernels* Avx2TileSearchKernels() { return nullptr; }
 }  // namespace qv
 
 #endif

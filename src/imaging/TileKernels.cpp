@@ -1,7 +1,6 @@
 #include "imaging/TileKernels.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "imaging/RasterUtils.h"
 
@@ -43,8 +42,6 @@ void SwapRedBluePortable(const uint8_t* in, int count, uint8_t* out) {
 
 const TileKernels kPortable{"portable", ColumnSumsPortable, SharpenRowPortable, FinishRowPortable, SwapRedBluePortable};
 
-std::atomic<const TileKernels*> gOverride{nullptr};
-
 }  // namespace
 
 FinishParams MakeFinishParams(const int d[3], int alpha) {
@@ -57,17 +54,9 @@ FinishParams MakeFinishParams(const int d[3], int alpha) {
   return p;
 }
 
-const TileKernels& PortableTileKernels() { return kPortable; }
-
-const TileKernels& ActiveTileKernels() {
-  if (const TileKernels* k = gOverride.load(std::memory_order_relaxed)) return *k;
-  static const TileKernels* const best = [] {
-    const TileKernels* avx2 = Avx2TileKernels();
-    return avx2 ? avx2 : &kPortable;
-  }();
-  return *best;
+KernelChoice<TileKernels>& TileKernelChoice() {
+  static KernelChoice<TileKernels> choice(kPortable, {Avx2TileKernels});
+  return choice;
 }
-
-void SetTileKernelsForTesting(const TileKernels* kernels) { gOverride.store(kernels, std::memory_order_relaxed); }
 
 }  // namespace qv

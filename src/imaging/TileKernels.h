@@ -5,6 +5,8 @@
 // processor offers) must give the same bytes.
 #include <cstdint>
 
+#include "base/KernelChoice.h"
+
 namespace qv {
 
 // The per-cell constants of FinishRow, for pixels stored as bytes blue, green, red.
@@ -36,13 +38,9 @@ struct TileKernels {
   void (*swapRedBlue)(const uint8_t* in, int count, uint8_t* out);
 };
 
-const TileKernels& PortableTileKernels();
-// The AVX2 versions, or nullptr when the processor lacks AVX2.
+// The portable set, the AVX2 set when the processor has it, and the one in use.
+KernelChoice<TileKernels>& TileKernelChoice();
+// The AVX2 versions, or nullptr when the processor lacks AVX2 (a probe of the choice).
 const TileKernels* Avx2TileKernels();
-// The best the processor offers (or what SetTileKernelsForTesting chose).
-const TileKernels& ActiveTileKernels();
-// Makes the composition use the given kernels (tests compare every set with the reference);
-// nullptr returns to the best.
-void SetTileKernelsForTesting(const TileKernels* kernels);
 
 }  // namespace qv

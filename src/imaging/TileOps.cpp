@@ -87,7 +87,7 @@ namespace {
 void SharpenFast(Bitmap32& bmp) {
   const int w = bmp.Width(), h = bmp.Height();
   if (w < 3 || h < 3) return;
-  const TileKernels& k = ActiveTileKernels();
+  const TileKernels& k = TileKernelChoice().Active();
   const int n = w * 4;
   // The unfiltered row above, the column sums of the three rows and the filtered row, per
   // thread; the filtered row goes into place once the next row no longer needs the original.
@@ -334,7 +334,7 @@ void FinishCell(const ScaledTile& tile, const Bitmap24& sourceCell, const Compos
   }
   const Bitmap24* overlay = p.Alpha > 0 ? CellOverlay(sourceCell, p, w, h) : nullptr;
   const FinishParams fp = MakeFinishParams(bgr, p.Alpha);
-  const TileKernels& k = ActiveTileKernels();
+  const TileKernels& k = TileKernelChoice().Active();
   for (int y = 0; y < h; ++y) k.finishRow(cell.Row(y), overlay ? overlay->Row(y) : nullptr, w * 3, fp, out.Row(y));
 }
 

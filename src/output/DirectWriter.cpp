@@ -131,7 +131,7 @@ void CellRunWriter::Add(const Bitmap24& pic, int top, int left) {
     bottom_ = y1;
     left_ = right_ = x0;
   }
-  const TileKernels& k = ActiveTileKernels();
+  const TileKernels& k = TileKernelChoice().Active();
   for (int y = y0; y < y1; ++y) {
     const uint8_t* src = pic.Pixel(x0 - left, y - top);
     uint8_t* dst = buffer_.data() + size_t(y - y0) * pitch_ + size_t(x0 - left_) * 3;

@@ -116,7 +116,7 @@ void ResamplePixels(const PixelsIn& src, int dstWidth, int dstHeight, int filter
   }
   const DenseLists& columns = *columnLists;
   const DenseLists& rows = *rowLists;
-  const ResampleKernels& kernels = ActiveResampleKernels();
+  const ResampleKernels& kernels = ResampleKernelChoice().Active();
 
   // Work buffers kept per thread: a run resamples tile after tile of the same shapes. Their
   // contents from an earlier call never reach a result (padding is read only where the

@@ -1,7 +1,5 @@
 #include "raster/ResampleKernels.h"
 
-#include <atomic>
-
 #include "raster/ResampleFilters.h"
 
 namespace qv {
@@ -63,23 +61,11 @@ void NormaliseByPortable(const int32_t* acc, int32_t weightSum, int len, uint8_t
 const ResampleKernels kPortable{"portable",        DeinterleavePortable, DotRowPortable, AccumulateRowsPortable,
                                 NormalisePortable, NormaliseByPortable};
 
-std::atomic<const ResampleKernels*> gOverride{nullptr};
-
 }  // namespace
 
-const ResampleKernels& PortableResampleKernels() { return kPortable; }
-
-const ResampleKernels& ActiveResampleKernels() {
-  if (const ResampleKernels* k = gOverride.load(std::memory_order_relaxed)) return *k;
-  static const ResampleKernels* const best = [] {
-    const ResampleKernels* avx2 = Avx2ResampleKernels();
-    return avx2 ? avx2 : &kPortable;
-  }();
-  return *best;
-}
-
-void SetResampleKernelsForTesting(const ResampleKernels* kernels) {
-  gOverride.store(kernels, std::memory_order_relaxed);
+KernelChoice<ResampleKernels>& ResampleKernelChoice() {
+  static KernelChoice<ResampleKernels> choice(kPortable, {Avx2ResampleKernels});
+  return choice;
 }
 
 }  // namespace qv

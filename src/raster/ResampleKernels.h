@@ -3,6 +3,8 @@
 // vector versions (chosen at run time by what the processor offers) must give the same.
 #include <cstdint>
 
+#include "base/KernelChoice.h"
+
 namespace qv {
 
 // Weight lists are padded with zeros to a multiple of this many entries, and every channel
@@ -33,13 +35,9 @@ struct ResampleKernels {
   void (*normaliseBy)(const int32_t* acc, int32_t weightSum, int len, uint8_t* out);
 };
 
-const ResampleKernels& PortableResampleKernels();
-// The AVX2 versions, or nullptr when the processor lacks AVX2.
+// The portable set, the AVX2 set when the processor has it, and the one in use.
+KernelChoice<ResampleKernels>& ResampleKernelChoice();
+// The AVX2 versions, or nullptr when the processor lacks AVX2 (a probe of the choice).
 const ResampleKernels* Avx2ResampleKernels();
-// The kernels the fast resampler uses: the best the processor offers.
-const ResampleKernels& ActiveResampleKernels();
-// Makes the fast resampler use the given kernels (tests compare every set against the
-// reference); nullptr returns to the best.
-void SetResampleKernelsForTesting(const ResampleKernels* kernels);
 
 }  // namespace qv

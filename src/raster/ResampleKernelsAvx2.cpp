@@ -72,7 +72,7 @@ QV_AVX2 void DeinterleaveAvx2(const uint8_t* in, int count, int channels, int16_
   } else if (channels == 4) {
     Deinterleave4(in, count, planes);
   } else {
-    PortableResampleKernels().deinterleave(in, count, channels, planes);
+    ResampleKernelChoice().Portable().deinterleave(in, count, channels, planes);
   }
 }
 
@@ -117,7 +117,7 @@ QV_AVX2 void DotRowAvx2(const WeightRun* runs, int count, const int16_t* const* 
   } else if (channels == 4) {
     DotRowN<4>(runs, count, planes, acc);
   } else {
-    PortableResampleKernels().dotRow(runs, count, planes, channels, acc);
+    ResampleKernelChoice().Portable().dotRow(runs, count, planes, channels, acc);
   }
 }
 

@@ -11,6 +11,7 @@
 #include "base/Errors.h"
 #include "engine/MatchingTestSupport.h"
 #include "engine/QVData.h"
+#include "engine/SignatureDistance.h"
 #include "engine/TileSearch.h"
 #include "support/TestFiles.h"
 #include "support/TestPictures.h"
@@ -381,13 +382,21 @@ TEST(TileSearchTest, PackedScansChooseWhatThePlainScanChooses) {
              {TOrientationSet{true, false, false, false}, TOrientationSet{true, false, false, true},
               TOrientationSet{false, false, false, true}}) {
           const uint32_t seed = rng();
-          const SearchTrace plain =
-              RunSearches(file, plan, {false, false, false, false}, cols, rows, repeat, distance, o, seed);
-          for (int variant = 0; variant < 8; ++variant) {
-            const qv::TTileSearchOptions options{true, (variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
-            SCOPED_TRACE("library " + std::to_string(lib) + " repeat " + std::to_string(repeat) + " distance " +
-                         std::to_string(distance) + " variant " + std::to_string(variant));
-            EXPECT_TRUE(RunSearches(file, plan, options, cols, rows, repeat, distance, o, seed) == plain);
+          SearchTrace plain;
+          {
+            auto& distances = qv::SignatureDistanceKernelChoice();
+            const qv::KernelChoice<qv::SignatureDistanceKernels>::Override portable(distances, &distances.Portable());
+            plain = RunSearches(file, plan, {false, false, false}, cols, rows, repeat, distance, o, seed);
+          }
+          auto& scans = qv::TileSearchKernelChoice();
+          for (const qv::TileSearchKernels* kernels : scans.Available()) {
+            const qv::KernelChoice<qv::TileSearchKernels>::Override use(scans, kernels);
+            for (int variant = 0; variant < 4; ++variant) {
+              const qv::TTileSearchOptions options{true, (variant & 1) != 0, (variant & 2) != 0};
+              SCOPED_TRACE("library " + std::to_string(lib) + " repeat " + std::to_string(repeat) + " distance " +
+                           std::to_string(distance) + " " + kernels->name + " variant " + std::to_string(variant));
+              EXPECT_TRUE(RunSearches(file, plan, options, cols, rows, repeat, distance, o, seed) == plain);
+            }
           }
         }
       }

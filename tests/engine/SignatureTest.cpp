@@ -92,8 +92,8 @@ TEST(Signature, DistanceOfWorkedCases) {
 }
 
 TEST(Signature, FastDistanceEqualsPortable) {
-  std::vector<SignatureDistanceFn> kernels{SignatureDistanceSse2};
-  if (SignatureDistanceFn avx2 = SignatureDistanceAvx2Kernel()) kernels.push_back(avx2);
+  const auto& choice = SignatureDistanceKernelChoice();
+  const auto portable = choice.Portable().distance;
   std::mt19937 rng(8);
   std::vector<uint8_t> a(20000), b(20000);
   for (auto& v : a) v = uint8_t(rng());
@@ -101,14 +101,14 @@ TEST(Signature, FastDistanceEqualsPortable) {
   std::vector<int> lengths{0,  1,  3,  7,  8,   15,  16,  17,   31,   32,   33,
                            48, 63, 64, 95, 108, 300, 432, 4095, 4097, 8193, 20000};
   for (int n = 0; n < 200; ++n) lengths.push_back(int(rng() % 2000));
-  for (SignatureDistanceFn fn : kernels)
+  for (const SignatureDistanceKernels* k : choice.Available())
     for (int n : lengths)
       for (int offset : {0, 1, 5}) {
         if (n + offset > 20000) continue;
-        ASSERT_EQ(fn(a.data() + offset, b.data(), n), SignatureDistancePortable(a.data() + offset, b.data(), n))
-            << n << " " << offset;
+        ASSERT_EQ(k->distance(a.data() + offset, b.data(), n), portable(a.data() + offset, b.data(), n))
+            << k->name << " " << n << " " << offset;
       }
-  EXPECT_EQ(SignatureDistanceInt(a.data(), b.data(), 108), SignatureDistancePortable(a.data(), b.data(), 108));
+  EXPECT_EQ(SignatureDistanceInt(a.data(), b.data(), 108), portable(a.data(), b.data(), 108));
 }
 
 TEST(Signature, DetailPairsCellsInStorageOrder) {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "imaging/TileOps.h"
+#include "support/KernelSets.h"
 #include "support/TestPictures.h"
 
 namespace {
@@ -25,17 +26,7 @@ Bitmap32 Random32(int w, int h, std::mt19937& rng, bool smooth = false) {
   return b;
 }
 
-class TileKernelSets : public ::testing::TestWithParam<int> {
- protected:
-  void SetUp() override {
-    const TileKernels* sets[] = {&PortableTileKernels(), Avx2TileKernels()};
-    kernels_ = sets[GetParam()];
-    if (!kernels_) GTEST_SKIP() << "processor lacks these instructions";
-    SetTileKernelsForTesting(kernels_);
-  }
-  void TearDown() override { SetTileKernelsForTesting(nullptr); }
-  const TileKernels* kernels_ = nullptr;
-};
+class TileKernelSets : public qvtest::KernelSetTest<TileKernels, TileKernelChoice> {};
 
 TEST_P(TileKernelSets, SharpenEqualsThePlainConvolution) {
   std::mt19937 rng(99 + GetParam());
@@ -144,7 +135,7 @@ TEST_P(TileKernelSets, ScaledTileAndFinishEqualComposeCell) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, TileKernelSets, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(All, TileKernelSets, ::testing::Range(0, 2));  // portable, AVX2
 
 TEST(TileOps, ChannelRmsOfBitmap24EqualsItsBitmap32) {
   std::mt19937 rng(8);

@@ -10,6 +10,7 @@
 #include "raster/ResampleCore.h"
 #include "raster/ResampleFilters.h"
 #include "raster/ResampleKernels.h"
+#include "support/KernelSets.h"
 #include "support/TestPictures.h"
 
 namespace qv {
@@ -200,17 +201,7 @@ TEST(Resample, SizeLimits) {
 }
 
 // The fast resampler and every set of vector kernels against the reference.
-class ResampleKernelSets : public ::testing::TestWithParam<int> {
- protected:
-  void SetUp() override {
-    const ResampleKernels* sets[] = {&PortableResampleKernels(), Avx2ResampleKernels()};
-    kernels_ = sets[GetParam()];
-    if (!kernels_) GTEST_SKIP() << "processor lacks these instructions";
-    SetResampleKernelsForTesting(kernels_);
-  }
-  void TearDown() override { SetResampleKernelsForTesting(nullptr); }
-  const ResampleKernels* kernels_ = nullptr;
-};
+class ResampleKernelSets : public qvtest::KernelSetTest<ResampleKernels, ResampleKernelChoice> {};
 
 TEST_P(ResampleKernelSets, FastEqualsReference) {
   std::mt19937 rng(1234 + GetParam());
@@ -252,7 +243,7 @@ TEST_P(ResampleKernelSets, WindowEqualsPartOfTheWhole) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, ResampleKernelSets, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(Kernels, ResampleKernelSets, ::testing::Range(0, 2));  // portable, AVX2
 
 }  // namespace
 }  // namespace qv
