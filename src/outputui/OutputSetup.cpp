@@ -16,15 +16,13 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "controls/BitmapImage.h"
+#include "controls/FitImageInBox.h"
 #include "controls/SpinEdits.h"
-#include "imaging/RasterUtils.h"
 #include "imaging/StretchDraw.h"
 #include "imaging/TileOps.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/WindowBounds.h"
-#include "raster/Resample.h"
 #include "settings/AppSettings.h"
 
 namespace qv {
@@ -168,7 +166,10 @@ void TOutputSetup::BuildControls() {
     tGrid->addWidget(c, row++, 0, 1, 2);
 
   // ---- Layout preview and read-outs ----
-  GroupLayout = new QGroupBox("Layout", this);
+  // The box's caption stands above it: the picture is fitted 10 pixels below the box's top,
+  // where a caption drawn inside the frame would be covered.
+  LabelLayout = MakeLabel("LabelLayout", "Layout", this);
+  GroupLayout = new QGroupBox(this);
   GroupLayout->setObjectName("GroupLayout");
   GroupLayout->setFixedSize(kLayoutBoxWidth, 232);
   ImageLayout = new QLabel(GroupLayout);
@@ -225,6 +226,7 @@ void TOutputSetup::BuildControls() {
   middle->addWidget(tiles);
   middle->addStretch(1);
   auto* right = new QVBoxLayout;
+  right->addWidget(LabelLayout);
   right->addWidget(GroupLayout);
   right->addWidget(figures);
   right->addStretch(1);
@@ -475,20 +477,7 @@ void TOutputSetup::RefreshPreview() {
 
 // The layout picture fitted into the "Layout" box, keeping its proportions: resampled to the
 // shown size when it carries grid lines (so that they stay visible), stretched otherwise.
-void TOutputSetup::ShowLayout() {
-  const QRect client = GroupLayout->contentsRect();
-  const Rect area{client.left() + 1, client.top(), client.right(), client.bottom()};
-  const Rect r = FitRectKeepAspect(Rect{0, 0, layout_.Width(), layout_.Height()}, area);
-  ImageLayout->setGeometry(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
-  if (settings_.Grid && r.Right > r.Left && r.Bottom > r.Top) {
-    ImageLayout->setScaledContents(false);
-    ImageLayout->setPixmap(
-        QPixmap::fromImage(ToQImage(Resample(layout_, r.Right - r.Left, r.Bottom - r.Top, kFilterMitchell))));
-  } else {
-    ImageLayout->setScaledContents(true);
-    ImageLayout->setPixmap(QPixmap::fromImage(ToQImage(layout_)));
-  }
-}
+void TOutputSetup::ShowLayout() { FitImageInBox(ImageLayout, GroupLayout, layout_, settings_.Grid); }
 
 QString TOutputSetup::StatusText() const { return StatusPanel0->text(); }
 

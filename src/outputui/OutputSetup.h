@@ -155,7 +155,8 @@ class TOutputSetup : public QDialog {
   QCheckBox* ChkDirectToDisk;
   QCheckBox* ChkFastJpeg;
   QCheckBox* ChkOpenAfterSave;
-  QGroupBox* GroupLayout;  // "Layout"
+  QLabel* LabelLayout;     // "Layout", the caption of GroupLayout
+  QGroupBox* GroupLayout;  // the layout preview's box
   QLabel* ImageLayout;
   QLabel* LabelTileSize;
   QLabel* LabelTileInch;
