@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -25,6 +26,7 @@
 #include "base/FileUtil.h"
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
+#include "imaging/TiffWriter.h"
 #include "models/OutputLayout.h"
 #include "outputui/OutputSetup.h"
 #include "outputui/ResizeWarning.h"
@@ -341,6 +343,33 @@ class SaveMosaicTest : public QObject {
     QCOMPARE(d->StatusText(), QString("Procedure cancelled by user"));
     QVERIFY(!FileExists(bmp));
     QCOMPARE(fx.Prompts.DialogNames.size(), size_t(1));
+  }
+
+  void TheWindowKeepsWorkingWhileAWriterRuns() {
+    TSaveFixture fx(8, 6);
+    auto d = PrepareOutputSetup(fx.Form);
+    d->Settings().OutputWidth = 6000;
+    d->Settings().OutputHeight = 4500;
+    d->Settings().DirectToDisk = true;
+    d->Settings().OpenAfterSave = false;
+    fx.AnswerDialog(TResizeWarning::kUseStoredThumbs);
+    // A timer of the window's thread keeps firing during the run and sees it busy.
+    int ticks = 0, busyTicks = 0, progressSeen = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      ++ticks;
+      if (d->Running() && d->findChild<QPushButton*>("BtnStop")->isEnabled()) ++busyTicks;
+      if (auto* bar = d->findChild<QProgressBar*>("ProgressBar1"); !bar->isHidden() && bar->value() > 0) ++progressSeen;
+    });
+    watch.start(1);
+    const std::string tif = fx.Dir.File("big.tif");
+    fx.SaveAs(*d, tif, kTypeTiff);
+    watch.stop();
+    QVERIFY(busyTicks > 0);
+    QVERIFY(progressSeen > 0);
+    QCOMPARE(qint64(fs::file_size(tif)), qint64(TiffFileSize(6000, 4500)));
+    QVERIFY(!d->Running());
+    QVERIFY(d->findChild<QProgressBar*>("ProgressBar1")->isHidden());
   }
 
   void AFailedWriteNamesTheFileAndKeepsTheOldOne() {
