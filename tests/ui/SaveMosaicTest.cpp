@@ -132,6 +132,27 @@ class SaveMosaicTest : public QObject {
     QCOMPARE(d->StatusText(), QString::fromStdString("Saved to " + txt));
   }
 
+  void StopDuringThePreviewOpensNothing() {
+    TSaveFixture fx(6, 5);
+    fx.Form.DrawGrid1->SetSelection(TGridRect{0, 2, 5, 2});  // one row: that row only
+    const bool shown = fx.Form.QVMosaic1.ShowThumbs;
+    bool busy = false;
+    QTimer::singleShot(0, [&] {
+      busy = MosaicRunning && fx.Form.SpeedButton9->isEnabled();
+      fx.Form.SpeedButton9->click();  // "Stop"
+    });
+    QVERIFY(!PrepareOutputSetup(fx.Form));
+    QVERIFY(busy);
+    QVERIFY(!MosaicRunning);
+    QCOMPARE(fx.Form.QVMosaic1.ShowThumbs, shown);
+    QVERIFY(fx.Form.SpeedButton6->isEnabled());
+    auto d = PrepareOutputSetup(fx.Form);  // the next one runs to the end
+    QVERIFY(d);
+    QCOMPARE(d->Grid().Cols, 6);
+    QCOMPARE(d->Grid().Rows, 1);
+    QCOMPARE(d->Settings().OutputHeight, 4);
+  }
+
   void OpensWithTheGridsProportionsAndTheEnhanceValues() {
     TSaveFixture fx(40, 3, 6);
     fx.Form.RBEnhance1->setChecked(true);
