@@ -81,6 +81,11 @@ void TOutputSetup::SaveAs(const QString& name, int type) {
   const std::string fileName = ToCore(name);
   const std::string ext = UpperCaseAscii(ExtractFileExt(fileName));
 
+  // JPEG and TIFF files carry the resolution; 0 dpi would make them claim an impossible one.
+  if ((ext == ".JPG" || (ext == ".TIF" && type == kTypeTiff)) && settings_.Resolution < 1) {
+    Prompts().Error("Set a resolution of at least 1 dpi to save a JPEG or TIFF picture.", AppTitle);
+    return;
+  }
   if (ext == ".JPG") {
     const int q = Tjpegoptions::AskJpegQuality(this);
     if (q < 0) return;

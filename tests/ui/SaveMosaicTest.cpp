@@ -409,6 +409,15 @@ class SaveMosaicTest : public QObject {
     QVERIFY(!d->findChild<QPushButton*>("BtnStop")->isEnabled());
     QVERIFY(d->findChild<QPushButton*>("BtnClose")->isEnabled());
 
+    // 0 dpi cannot go into a JPEG or TIFF file: refused with a message, nothing asked.
+    d->Settings().Resolution = 0;
+    fx.Prompts.Messages.clear();
+    fx.SaveAs(*d, fx.Dir.File("zero.jpg"), kTypeJpeg);
+    QCOMPARE(fx.Prompts.LastText(), QString("Set a resolution of at least 1 dpi to save a JPEG or TIFF picture."));
+    QVERIFY(fx.Prompts.DialogNames.empty());
+    QVERIFY(!FileExists(fx.Dir.File("zero.jpg")));
+    d->Settings().Resolution = 150;
+
     // Too large for the format: refused before writing, the limit named, the old file kept.
     const std::string tif = fx.Dir.File("old.tif");
     { std::ofstream(tif) << "previous"; }
