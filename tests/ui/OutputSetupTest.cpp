@@ -9,7 +9,10 @@
 
 #include "ScriptedPrompts.h"
 #include "controls/SpinEdits.h"
+#include "output/RenderSettings.h"
 #include "outputui/OutputSetup.h"
+#include "outputui/ResizeWarning.h"
+#include "outputui/TileNotFoundDlg.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 #include "support/TestFiles.h"
@@ -135,6 +138,43 @@ class OutputSetupTest : public QObject {
     // Blend 100: only the source preview is left.
     d->findChild<TVNSpinEdit*>("SpinBlend")->setValue(100);
     QCOMPARE(px(left + 2, y), QColor(0, 200, 0));
+  }
+
+  void TheTwoQuestionsOfASave() {
+    // Tile not found: the file's name, "Auto" as default, "Auto replace with source" hidden
+    // when the writer does not offer it (and never answered then); closed counts as Cancel.
+    bool hidden = false, autoDefault = false;
+    QString shown;
+    prompts_.Dialogs.push_back([&](QDialog& q) {
+      hidden = q.findChild<QPushButton*>("BitBtn5")->isHidden();
+      autoDefault = q.findChild<QPushButton*>("BitBtn3")->isDefault();
+      shown = q.findChild<QLabel*>("Label1")->text();
+      return 6;
+    });
+    QCOMPARE(TTileNotFoundDlg::AskTileNotFound("/pics/gone.jpg", false), int(kAnswerAuto));
+    QVERIFY(hidden);
+    QVERIFY(autoDefault);
+    QCOMPARE(shown, QString("/pics/gone.jpg"));
+    prompts_.Dialogs.push_back([](QDialog& q) {
+      q.findChild<QPushButton*>("BitBtn5")->click();
+      return q.result();
+    });
+    QCOMPARE(TTileNotFoundDlg::AskTileNotFound("/pics/gone.jpg", true), int(kAnswerAutoSource));
+    QCOMPARE(TTileNotFoundDlg::AskTileNotFound("/pics/gone.jpg", true), int(kAnswerCancel));  // closed
+
+    // Resample warning: the stored picture at its size and stretched to the output cell.
+    Bitmap24 thumb = Solid(42, 31, 10, 20, 30);
+    QSize small, large;
+    prompts_.Dialogs.push_back([&](QDialog& q) {
+      small = q.findChild<QLabel*>("Image1")->pixmap().size();
+      large = q.findChild<QLabel*>("Image2")->pixmap().size();
+      q.findChild<QPushButton*>("BitBtn2")->click();
+      return q.result();
+    });
+    QCOMPARE(TResizeWarning::AskResize(thumb, 98, 73), TResizeWarning::kUseStoredThumbs);
+    QCOMPARE(small, QSize(42, 31));
+    QCOMPARE(large, QSize(98, 73));
+    QCOMPARE(TResizeWarning::AskResize(thumb, 98, 73), TResizeWarning::kCancel);  // closed
   }
 
   void SettingsAreKeptInSectionOutput() {
