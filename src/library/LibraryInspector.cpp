@@ -30,10 +30,10 @@
 #include "controls/SpinEdits.h"
 #include "engine/LibraryMaintenance.h"
 #include "engine/QVData.h"
-#include "library/TilePreview.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Prompts.h"
+#include "mainwindow/TilePrev.h"
 #include "mainwindow/WindowBounds.h"
 #include "models/LibraryInspectorModel.h"
 #include "settings/AppSettings.h"
@@ -449,7 +449,7 @@ void TLibrayMosaic::ToggleDeleted(int tile) {
 void TLibrayMosaic::ShowFile(int tile) {
   if (tile < 1 || tile > lib_.UnflippedCount) return;
   lib_.GoRecord(tile);
-  ShowTilePreview(lib_, this);
+  TTilePrev::ShowTile(lib_, this);
 }
 
 bool TLibrayMosaic::eventFilter(QObject* watched, QEvent* e) {
