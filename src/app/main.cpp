@@ -22,6 +22,7 @@
 #include "mainwindow/SplashForm.h"
 #include "outputui/SaveMosaic.h"
 #include "settings/AppSettings.h"
+#include "source/SourceCommands.h"
 
 namespace {
 
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     qv::TForm1 form;
     qv::InstallLibraryCommands(form);
     qv::InstallSaveMosaic(form);
+    qv::InstallSourceCommands(form);
     form.StartUpSetup();
     for (const QString& f : options.Files) form.OpenCommandLineFile(f);
     splash->hide();

@@ -37,6 +37,7 @@ namespace qv {
 
 class TDrawGrid;
 class TMosaicView;
+class TSourcePictureWindow;
 class TSplashForm;
 class TVNCharSpinEdit;
 class TVNSpinEdit;
@@ -209,6 +210,14 @@ class TForm1 : public QMainWindow {
   void RecentMenuClick(const std::string& fileName);
   // The menu of a recent list.
   QMenu* RecentMenu(TRecentKind kind) const;
+
+  // ---- Source pictures ----
+  // The source image setup window, installed with its commands by the source layer; null
+  // until then.
+  TSourcePictureWindow* SourceWindow = nullptr;
+  // Opens a picture in the source image setup window; raises "Please open library first!",
+  // "File: ... not found." or "Wrong format. File: ... can't be open.".
+  void OpenPictureByName(const std::string& fileName);
 
   // ---- Composition (MainFormRun.cpp) ----
   void RenderMosaic(int mode);

@@ -8,6 +8,7 @@
 #include "base/FileUtil.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
+#include "mainwindow/SourcePictureWindow.h"
 #include "settings/AppSettings.h"
 
 namespace qv {
@@ -63,7 +64,7 @@ void TForm1::OpenQVP(const std::string& fileName) {
     }
   }
   MosaicView1->ProjectOpened();
-  // The source picture goes into the source image setup window here, once that window exists.
+  if (SourceWindow) SourceWindow->ProjectOpened();
   RememberLastPath(SettingsPath, kLastPathProject, fileName);
   InsertRecentFile(fileName);
   SetButtonsOnOff();
@@ -262,10 +263,23 @@ void TForm1::RecentMenuClick(const std::string& fileName) {
       }
       break;
     case TRecentKind::Image:
-      // Source pictures open in the source image setup window (OpenPictureByName), whose
-      // recent menu joins the File menu together with it.
+      OpenPictureByName(fileName);
       break;
   }
+}
+
+// ---- Source pictures ----
+
+void TForm1::OpenPictureByName(const std::string& fileName) {
+  if (!QVLib1.TableIsOpen()) throw EQuivara("Please open library first!");
+  if (!FileExists(fileName)) throw EQuivara("File: " + fileName + " not found.");
+  if (!SourceWindow) return;
+  try {
+    SourceWindow->OpenPicture(fileName);
+  } catch (const EPictureError&) {
+    throw EPictureError("Wrong format. File: " + fileName + " can't be open.");
+  }
+  ShowStatus();
 }
 
 }  // namespace qv

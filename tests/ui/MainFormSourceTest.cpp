@@ -1,0 +1,121 @@
+// The main window's source picture commands: from a picture to a new open project through
+// the source image setup window, the recent source images, and the refusals.
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "MainFormFixture.h"
+#include "codecs/BmpCodec.h"
+#include "controls/DrawGrid.h"
+#include "settings/IniFile.h"
+#include "source/EnCropImage.h"
+#include "source/SourceCommands.h"
+#include "source/SrcSetup.h"
+
+using namespace qv;
+using qvtest::TMainFormFixture;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Presses a button of the source image setup window when it is shown.
+void PressInSetupWhenShown(TMainFormFixture& fx, const char* button) {
+  fx.Prompts.Dialogs.push_back([button](QDialog& d) {
+    if (d.objectName() != "SrcSetup1") return int(QDialog::Rejected);
+    d.findChild<QPushButton*>(button)->click();
+    return d.result();
+  });
+}
+
+}  // namespace
+
+class MainFormSourceTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void FromAPictureToAnOpenProject() {
+    TMainFormFixture fx;
+    const std::string lib = fx.MakeLibrary("flowers", 6);
+    const std::string picture = fx.Dir.File("sunset.bmp");
+    SaveBmpFile(picture, qvtest::DrawTestPicture(240, 160, 4));
+    TForm1 form;
+    InstallSourceCommands(form);
+    QVERIFY(!form.SpeedButton3->isEnabled());  // "Open image" needs a library
+    emit form.File1->aboutToShow();
+    QVERIFY(!form.findChild<QAction*>("Opensource1")->isEnabled());
+    QVERIFY(form.OpenLibraryByName(lib));
+    form.SetButtonsOnOff();
+    QVERIFY(form.SpeedButton3->isEnabled());
+    QStringList items;
+    for (QAction* a : form.File1->actions()) items << (a->isSeparator() ? "-" : a->text());
+    QCOMPARE(items.mid(0, 3), QStringList({"Open library...", "Open project...", "Open source image..."}));
+    QVERIFY(items.contains("Recent source images"));
+
+    const std::string project = fx.Dir.File("sunset-flowers-30x30.qvp");
+    fx.Prompts.Files = {Q(picture), Q(project)};
+    PressInSetupWhenShown(fx, "BtnApply");
+    form.SpeedButton3->click();
+    QCOMPARE(fx.Prompts.Unanswered, 0);
+    QVERIFY(fx.Prompts.OpenRequests[0].Filter.contains("JPEG Image File (*.jpg *.jpeg)"));
+    QCOMPARE(fx.Prompts.SaveRequests[0].FileName, QString("sunset-flowers-30x30.qvp"));
+    QVERIFY(form.QVPlan1.TableIsOpen());
+    QCOMPARE(form.QVPlan1.BaseName(), project);
+    QCOMPARE(form.DrawGrid1->ColCount(), 30);
+    QCOMPARE(form.windowTitle(), QString("Quivara 3 - (30x30) - sunset-flowers-30x30.qvp"));
+    QVERIFY(!form.QVMosaic1.Modified);  // saved
+    QCOMPARE(form.QVPlan1.SourceRect, (Rect{40, 0, 200, 160}));
+    // Every cell shows its part of the picture.
+    for (int32_t n : {1, 450, 900}) {
+      form.QVPlan1.GoRecord(n);
+      form.QVMosaic1.GoRecord(n);
+      QVERIFY(form.QVMosaic1.Signature == form.QVPlan1.Signature);
+    }
+    QCOMPARE(form.Recentsourceimages1->actions().size(), 1);
+    QCOMPARE(form.Recentsourceimages1->actions()[0]->data().toString(), Q(picture));
+    QCOMPARE(IniReadString(fx.Settings(), "LastPath", "Source", ""), fx.Dir.Path() + "/");
+
+    // The recent picture opens the window again with the picture; Cancel changes nothing.
+    PressInSetupWhenShown(fx, "BtnCancel");
+    form.RecentMenuClick(picture);
+    QCOMPARE(form.QVPlan1.BaseName(), project);
+    QCOMPARE(form.findChild<TSrcSetup*>("SrcSetup1")->CropImage()->PictureFileName(), picture);
+  }
+
+  void ReopenedProjectBringsItsSourcePicture() {
+    TMainFormFixture fx;
+    const std::string lib = fx.MakeLibrary("lib", 4);
+    const std::string project = fx.MakeProject("proj", lib, 5, 4);
+    TForm1 form;
+    TSrcSetup* setup = InstallSourceCommands(form);
+    form.OpenQVP(project);
+    QCOMPARE(setup->CropImage()->PictureFileName(), form.QVPlan1.SourceFileName);
+    QCOMPARE(setup->XTiles(), 5);
+    QCOMPARE(setup->YTiles(), 4);
+    QCOMPARE(setup->StatusText(), Q(form.QVPlan1.SourceFileName));
+  }
+
+  void RefusalsAndWrongPictures() {
+    TMainFormFixture fx;
+    TForm1 form;
+    TSrcSetup* setup = InstallSourceCommands(form);
+    form.findChild<QAction*>("Sourceimage1")->trigger();
+    QCOMPARE(fx.Prompts.LastText(), QString("Please open library first!"));
+    QVERIFY(form.findChild<QAction*>("Sourceimage1")->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_I));
+    QVERIFY(form.OpenLibraryByName(fx.MakeLibrary("lib", 4)));
+    const std::string bad = fx.Dir.File("bad.png");
+    qvtest::WriteFile(bad, "not a picture");
+    form.Guarded([&] { form.RecentMenuClick(bad); });
+    QCOMPARE(fx.Prompts.LastText(), Q("Wrong format. File: " + bad + " can't be open."));
+    QVERIFY(!setup->isVisible());
+    QVERIFY(!setup->CropImage()->HasPicture());
+    const std::string gone = fx.Dir.File("gone.jpg");
+    form.Guarded([&] { form.OpenPictureByName(gone); });
+    QCOMPARE(fx.Prompts.LastText(), Q("File: " + gone + " not found."));
+  }
+};
+
+QTEST_MAIN(MainFormSourceTest)
+#include "MainFormSourceTest.moc"
