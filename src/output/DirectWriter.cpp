@@ -207,6 +207,7 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
   const int64_t W64 = st.PictureWidth(), H64 = st.PictureHeight();
   CheckOutputSize(ChangeFileExt(fileName, format == DiskFormat::Tiff ? ".tif" : ".bmp"), W64, H64);
   const int W = int(W64), H = int(H64);
+  ClearStopRequest(cb);
 
   AtomicFileWriter out(fileName);
   std::FILE* f = out.Handle();
@@ -218,7 +219,8 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
   const int err = ::posix_fallocate(::fileno(f), 0, static_cast<off_t>(length));
   if (err == ENOSPC) throw EStreamError("Not enough disk space for " + fileName);
 
-  auto stopped = [&cb] { return cb.StopRequested && cb.StopRequested->load(); };
+  bool halted = false;  // the run ended early ("Cancel" stops it also without a stop flag)
+  auto stopped = [&] { return halted || (cb.StopRequested && cb.StopRequested->load()); };
   auto band = [&](int width, const Rect& r) {
     if (width > 0 && !stopped()) {
       FillFileRect(f, format, W, H, st.BorderColor, r);
@@ -230,19 +232,26 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
   band(st.BorderLeft, Rect{0, 0, st.BorderLeft, H});
   band(st.BorderRight, Rect{st.BorderLeft + st.OutputWidth, 0, W, H});
 
-  RenderResult run;
   if (!stopped()) {
     CellRunWriter cells(f, format, W, H);
-    run = RenderCells(
-        source, st, area, cb,
-        [&](const RenderedCell& cell) {
-          if (cell.Drawn) cells.Add(cell.Picture, cell.Y, cell.X);
-        },
-        policy);
+    halted = RenderCells(
+                 source, st, area, cb,
+                 [&](const RenderedCell& cell) {
+                   if (cell.Drawn) cells.Add(cell.Picture, cell.Y, cell.X);
+                 },
+                 policy)
+                 .Stopped;
     cells.Flush();
   }
+  if (stopped()) {  // a part-written picture never takes the file's name: out removes it
+    WriteOutcome result;
+    result.Stopped = true;
+    result.Message = kCancelledText;
+    ReportStatus(cb, result.Message);
+    return result;
+  }
 
-  if (st.GridWidth > 0 && !stopped() && area.Cols > 0 && area.Rows > 0) {
+  if (st.GridWidth > 0 && area.Cols > 0 && area.Rows > 0) {
     ReportStatus(cb, "Grid...");
     const int g = st.GridWidth;
     std::vector<int> xs;
@@ -256,7 +265,6 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
 
   out.Commit();
   WriteOutcome result;
-  result.Stopped = run.Stopped || stopped();
   result.Message = "Saved to " + fileName;
   ReportStatus(cb, result.Message);
   return result;

@@ -69,12 +69,13 @@ void WriteVerticalGridLines(std::FILE* file, DiskFormat format, int width, int h
                             int areaHeight, int areaTop, const std::vector<int>& xs);
 
 // The whole run (the dialog's and the wizard's writer alike; the wizard passes no borders,
-// no grid and DetailedBlend off). The file is written under a temporary name in its folder
-// and renamed when the run ends, also after a stop (the file then holds the cells written
-// so far, the rest black); after an error the temporary file is removed and the error
-// raised. Throws EOutputTooLarge before anything is written when the format cannot hold
-// the picture, EStreamError for a file that cannot be created, a full disk or a failed
-// write. The message is "Saved to " + file name, also after a stop.
+// no grid and DetailedBlend off). The stop request is cleared at the start. The file is
+// written under a temporary name in its folder and takes its name only when the run is
+// complete; after a stop (or "Cancel") the temporary file is removed, an earlier file of
+// that name stays as it was and the message is "Procedure cancelled by user"; after an
+// error the temporary file is removed and the error raised. Throws EOutputTooLarge before
+// anything is written when the format cannot hold the picture, EStreamError for a file that
+// cannot be created, a full disk or a failed write. The message is "Saved to " + file name.
 WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const RenderSource& source,
                       const RenderSettings& settings, const RenderArea& area, const RenderCallbacks& callbacks,
                       const MissingTilePolicy& policy = MissingTilePolicy());

@@ -5,6 +5,7 @@
 
 #include "base/FileUtil.h"
 #include "codecs/JpegCodec.h"
+#include "output/HtmlText.h"
 
 namespace qv {
 
@@ -31,10 +32,10 @@ std::string PageHead() {
 
 WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, const RenderSettings& settings,
                       const RenderArea& area, const RenderCallbacks& cb) {
+  ClearStopRequest(cb);
   const std::string page = ChangeFileExt(fileName, ".html");
-  std::string folder = ExtractFileDir(page);
-  if (folder.empty()) folder = ".";
-  const std::string tmb = folder + "/tmb/", big = folder + "/big/";
+  const std::filesystem::path folder = ExtractFileDir(page).empty() ? "." : ExtractFileDir(page);
+  const std::filesystem::path tmb = folder / "tmb", big = folder / "big";
 
   AtomicFileWriter out(page);
   out.Write(PageHead());
@@ -56,14 +57,16 @@ WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, c
     }
     const std::string small = CellFileName(cell.Row, cell.Col, cell.TileName, ".jpg");
     const std::string bare = ExtractFileName(cell.TileName);
-    out.Write("<td><a href=\"big/" + bare + "\" target=\"_blank\"><img border=\"0\" src=\"tmb/" + small + "\"></a>");
+    // Names go into the links percent-encoded, so that every link leads to the file it names.
+    out.Write("<td><a href=\"" + HtmlEscape("big/" + UrlPathSegment(bare)) +
+              "\" target=\"_blank\"><img border=\"0\" src=\"" + HtmlEscape("tmb/" + UrlPathSegment(small)) + "\"></a>");
     try {
-      SaveJpegFile(tmb + small, cell.Picture, 90);
+      SaveJpegFile((tmb / small).string(), cell.Picture, 90);
     } catch (const std::exception&) {
       // the page still refers to it
     }
     if (!bare.empty() && copied.insert(cell.TileName).second && FileExists(cell.TileName))
-      std::filesystem::copy_file(cell.TileName, big + bare, std::filesystem::copy_options::overwrite_existing, ec);
+      std::filesystem::copy_file(cell.TileName, big / bare, std::filesystem::copy_options::overwrite_existing, ec);
     out.Write("</td>");
     if (cell.AreaCol == area.Cols - 1) {
       out.Write(std::string("</tr>") + kCrLf);

@@ -211,12 +211,8 @@ WriteOutcome SaveJpegPoster(const std::string& fileName, const RenderSource& sou
       [&](const RenderedCell& cell) {
         while (current + 1 < edges.size() && cell.Y >= edges[current + 1]) finishBand();
         if (current + 1 == edges.size()) return;  // a cell without rows below the last band
-        if (cell.Drawn) {
-          band.Draw(cell.Picture, cell.X, cell.Y - edges[current]);
-        } else {  // a cell without a picture shows the border colour, as in a whole poster
-          const Rect rc = CellRectInArea(st, area, cell.AreaCol, cell.AreaRow);
-          fill(mosaicLeft + rc.Left, mosaicLeft + rc.Right);
-        }
+        // A cell answered with "Cancel" has no picture; the run ends after it.
+        if (cell.Drawn) band.Draw(cell.Picture, cell.X, cell.Y - edges[current]);
       },
       options.Policy);
   if (run.Stopped) return Finished(cb, true, kCancelledText);
@@ -233,9 +229,13 @@ WriteOutcome SaveJpegPoster(const std::string& fileName, const RenderSource& sou
 
 WriteOutcome SavePoster(const std::string& fileName, const RenderSource& source, const RenderSettings& st,
                         const RenderArea& area, const RenderCallbacks& cb, const PosterOptions& options) {
+  const std::string ext = UpperCaseAscii(ExtractFileExt(fileName));
+  if (ext != ".JPG" && ext != ".TIF" && ext != ".BMP")
+    throw EQuivara("Nothing was written: the picture file name must end in .jpg, .tif or .bmp, not \"" +
+                   ExtractFileName(fileName) + "\"");
   CheckOutputSize(fileName, st.PictureWidth(), st.PictureHeight());
-  if (UpperCaseAscii(ExtractFileExt(fileName)) == ".JPG")
-    return SaveJpegPoster(fileName, source, st, area, cb, options);
+  ClearStopRequest(cb);
+  if (ext == ".JPG") return SaveJpegPoster(fileName, source, st, area, cb, options);
   Bitmap24 poster = MakePosterPicture(st);
   RenderResult run = RenderCells(
       source, st, area, cb,

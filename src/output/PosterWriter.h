@@ -18,9 +18,10 @@ struct PosterOptions {
 
 // Renders the area into a poster picture and saves it. The extension decides the format
 // (".jpg" baseline JPEG at JpegQuality, ".tif" the program's TIFF at Resolution, ".bmp" a
-// 24-bit BMP; any other extension writes nothing). Status texts "Grid...", "Saving...",
+// 24-bit BMP). The stop request is cleared at the start. Status texts "Grid...", "Saving...",
 // then "Saved to file " + name, or "Procedure cancelled by user" (nothing saved) after a
-// stop. Throws EOutputTooLarge before rendering when the format cannot hold the picture,
+// stop. Throws EQuivara ("Nothing was written: ...") before rendering for any other
+// extension, EOutputTooLarge before rendering when the format cannot hold the picture,
 // EQuivara when the picture does not fit in memory, EStreamError when the file cannot be
 // written (an existing file of that name is then left as it was).
 //

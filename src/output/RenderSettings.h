@@ -99,7 +99,8 @@ struct RenderCallbacks {
   std::function<void(int64_t done, int64_t total)> OnProgress;  // after each cell
   std::function<void()> ProcessMessages;                        // after each cell
   std::function<void(const std::string& text)> OnStatus;        // "Grid...", "Saving...", outcomes
-  // Polled after each cell; the run ends when it is set. "Cancel" sets it.
+  // Polled after each cell; the run ends when it is set. "Cancel" sets it and ends the run
+  // after its cell also when no flag is given.
   std::atomic<bool>* StopRequested = nullptr;
   // Worker threads composing cells: 0 = one per core, 1 = everything on the calling thread.
   // The output is the same either way.

@@ -115,8 +115,8 @@ class RenderRun {
       }
     } drain{pending_, cancel_};
 
-    for (int32_t r = 0; r < area_.Rows && !result_.Stopped; ++r) {
-      for (int32_t c = 0; c < area_.Cols && !result_.Stopped; ++c) {
+    for (int32_t r = 0; r < area_.Rows && !result_.Stopped && !cancelled_; ++r) {
+      for (int32_t c = 0; c < area_.Cols && !result_.Stopped && !cancelled_; ++c) {
         auto job = Prepare(c, r);
         if (!job) break;  // stopped while waiting to ask
         CellJob* j = job.get();
@@ -138,7 +138,9 @@ class RenderRun {
   }
 
  private:
-  bool StopSet() const { return cb_.StopRequested && cb_.StopRequested->load(); }
+  // The stop request, or a "Cancel" answered in this run (which stops it also when the
+  // caller passed no stop flag).
+  bool StopSet() const { return cancelled_ || (cb_.StopRequested && cb_.StopRequested->load()); }
 
   // How many cells are composed ahead of the writer: two rows of cells, so that the workers
   // go on while the writer takes its time over a finished band (an encoder, a disk write),
@@ -269,6 +271,7 @@ class RenderRun {
         default:
           j.kind = CellKind::Nothing;
           cell.Drawn = false;
+          cancelled_ = true;
           if (cb_.StopRequested) cb_.StopRequested->store(true);
           break;
       }
@@ -375,7 +378,8 @@ class RenderRun {
   const MissingTilePolicy policy_;
   bool useOriginals_;
   const bool sourceExists_;
-  int remembered_ = 0;  // "Auto" or "Auto replace with source" once answered
+  int remembered_ = 0;      // "Auto" or "Auto replace with source" once answered
+  bool cancelled_ = false;  // "Cancel" answered: the run ends after this cell
   std::unique_ptr<Bitmap32> source_;
   bool sourceTried_ = false;
   JpegSize sourceSize_;

@@ -11,6 +11,7 @@ std::string SequenceFileName(const std::string& fileName, int32_t row, int32_t c
 
 WriteOutcome SaveSequence(const std::string& fileName, const RenderSource& source, const RenderSettings& settings,
                           const RenderArea& area, const RenderCallbacks& cb) {
+  ClearStopRequest(cb);
   RenderSettings st = settings;
   st.BorderLeft = st.BorderTop = st.BorderRight = st.BorderBottom = 0;
   st.GridWidth = 0;

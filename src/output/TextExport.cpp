@@ -16,6 +16,7 @@ std::string TextListLine(int32_t row, int32_t col, const std::string& tileName) 
 WriteOutcome SaveText(const std::string& fileName, const RenderSource& source, const RenderArea& area,
                       const RenderCallbacks& cb) {
   if (!source.Mosaic) throw EQuivara("No mosaic to list");
+  ClearStopRequest(cb);
   const std::string name = ChangeFileExt(fileName, ".txt");
   TQVData& mosaic = *source.Mosaic;
   const bool oldShow = mosaic.ShowThumbs;

@@ -11,9 +11,9 @@ namespace qv {
 // One line without its line end.
 std::string TextListLine(int32_t row, int32_t col, const std::string& tileName);
 
-// Writes ChangeFileExt(fileName, ".txt") (through a temporary file renamed at the end). No
-// picture is decoded. After a stop the file keeps the lines written so far; the message is
-// "Saved to " + file name either way.
+// Writes ChangeFileExt(fileName, ".txt") (through a temporary file renamed at the end); the
+// stop request is cleared at the start. No picture is decoded. After a stop the file keeps
+// the lines written so far; the message is "Saved to " + file name either way.
 WriteOutcome SaveText(const std::string& fileName, const RenderSource& source, const RenderArea& area,
                       const RenderCallbacks& callbacks);
 

@@ -13,6 +13,12 @@ struct WriteOutcome {
   std::string Message;  // what the window shows when the run ends
 };
 
+// Every writer starts with the stop request cleared, so that a request left over from an
+// earlier pass cannot end this run before its first cell.
+inline void ClearStopRequest(const RenderCallbacks& cb) {
+  if (cb.StopRequested) cb.StopRequested->store(false);
+}
+
 // Tells the status callback, if there is one.
 inline void ReportStatus(const RenderCallbacks& cb, const std::string& text) {
   if (cb.OnStatus) cb.OnStatus(text);

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
+#include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 
 #include "base/FileUtil.h"
 #include "codecs/JpegCodec.h"
 #include "output/HtmlExport.h"
+#include "output/HtmlText.h"
 #include "output/RenderTestSupport.h"
 #include "output/SequenceExport.h"
 #include "output/StatisticReport.h"
@@ -67,6 +71,127 @@ TEST(HtmlExport, PageTextAndEveryReferencedFile) {
   EXPECT_EQ(pictures, 4);
   EXPECT_EQ(ReadWholeFile(m.Dir.File("big/a.jpg")), ReadWholeFile(tiles.File("a.jpg")));
   EXPECT_TRUE(DirectoryExists(m.Dir.File("big")));
+}
+
+// The attribute values of every tag of an HTML page, as a browser reads them: quoted or bare
+// values, character references decoded.
+std::vector<std::map<std::string, std::string>> PageTags(const std::string& page) {
+  auto decode = [](const std::string& v) {
+    static const std::map<std::string, std::string> named{
+        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}};
+    std::string out;
+    for (size_t i = 0; i < v.size(); ++i) {
+      const size_t semi = v.find(';', i);
+      if (v[i] == '&' && semi != std::string::npos) {
+        const std::string ref = v.substr(i + 1, semi - i - 1);
+        if (named.count(ref)) {
+          out += named.at(ref);
+          i = semi;
+          continue;
+        }
+        if (ref.size() > 1 && ref[0] == '#') {
+          out += char(std::stoi(ref.substr(1)));
+          i = semi;
+          continue;
+        }
+      }
+      out += v[i];
+    }
+    return out;
+  };
+  std::vector<std::map<std::string, std::string>> tags;
+  size_t i = 0;
+  while ((i = page.find('<', i)) != std::string::npos) {
+    ++i;
+    std::map<std::string, std::string> attrs;
+    size_t j = i;
+    while (j < page.size() && !std::isspace(static_cast<unsigned char>(page[j])) && page[j] != '>') ++j;
+    attrs[""] = page.substr(i, j - i);  // the tag name
+    while (j < page.size() && page[j] != '>') {
+      if (std::isspace(static_cast<unsigned char>(page[j]))) {
+        ++j;
+        continue;
+      }
+      size_t k = j;
+      while (k < page.size() && page[k] != '=' && page[k] != '>' && !std::isspace(static_cast<unsigned char>(page[k])))
+        ++k;
+      const std::string name = page.substr(j, k - j);
+      std::string value;
+      if (k < page.size() && page[k] == '=') {
+        ++k;
+        if (page[k] == '"' || page[k] == '\'') {
+          const size_t close = page.find(page[k], k + 1);
+          value = page.substr(k + 1, close - k - 1);
+          k = close + 1;
+        } else {
+          const size_t s = k;
+          while (k < page.size() && page[k] != '>' && !std::isspace(static_cast<unsigned char>(page[k]))) ++k;
+          value = page.substr(s, k - s);
+        }
+      }
+      attrs[name] = decode(value);
+      j = k;
+    }
+    tags.push_back(attrs);
+    i = j;
+  }
+  return tags;
+}
+
+// The file a relative link of a page in folder leads to: the path part of the URL (before
+// any query or fragment), percent-decoded.
+std::string LinkedFile(const std::string& folder, const std::string& url) {
+  const std::string path = url.substr(0, url.find_first_of("?#"));
+  std::string file;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '%' && i + 2 < path.size()) {
+      file += char(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      file += path[i];
+    }
+  }
+  return folder + "/" + file;
+}
+
+TEST(HtmlExport, EveryLinkLeadsToTheFileItNamesWhateverItsName) {
+  const std::vector<std::string> names{"say \"cheese\".png", "<b>&amp;.jpg",  "shot #2.png",
+                                       "why?.jpg",           "100% sure.png", "caf\xc3\xa9 au lait.jpg"};
+  qvtest::TempDir tiles;
+  auto cells = qvtest::ColouredCells(6);
+  for (size_t i = 0; i < names.size(); ++i) {
+    cells[i].Name = tiles.File(names[i]);
+    std::ofstream(cells[i].Name, std::ios::binary) << "tile " << i;
+  }
+  TestMosaic m(3, 2, cells);
+  RenderSettings st;
+  st.OutputWidth = 90;
+  st.OutputHeight = 40;
+  SaveHTML(m.Dir.File("gallery.html"), m.Source(), st, WholeGrid(3, 2), {});
+  const std::string page = ReadWholeFile(m.Dir.File("gallery.html"));
+  std::set<std::string> bigs, smalls;
+  int cellsLinked = 0;
+  for (const auto& tag : PageTags(page)) {
+    if (tag.at("") == "a") {
+      ASSERT_TRUE(tag.count("href")) << page;
+      const std::string file = LinkedFile(m.Dir.Path(), tag.at("href"));
+      ASSERT_TRUE(FileExists(file)) << tag.at("href");
+      bigs.insert(ReadWholeFile(file));
+      ++cellsLinked;
+    } else if (tag.at("") == "img") {
+      const std::string file = LinkedFile(m.Dir.Path(), tag.at("src"));
+      ASSERT_TRUE(FileExists(file)) << tag.at("src");
+      EXPECT_EQ(ReadJpegSize(file).Width, 30);
+      smalls.insert(file);
+    }
+  }
+  EXPECT_EQ(cellsLinked, 6);
+  EXPECT_EQ(smalls.size(), 6u);
+  // Each link leads to the copy of its own tile.
+  EXPECT_EQ(bigs, (std::set<std::string>{"tile 0", "tile 1", "tile 2", "tile 3", "tile 4", "tile 5"}));
+
+  EXPECT_EQ(HtmlEscape("<a href=\"x\">&'"), "&lt;a href=&quot;x&quot;&gt;&amp;&#39;");
+  EXPECT_EQ(UrlPathSegment("a b#c?d%e/f.jpg"), "a%20b%23c%3Fd%25e%2Ff.jpg");
 }
 
 TEST(HtmlExport, StoppedPageIsWellFormed) {

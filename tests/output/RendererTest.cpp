@@ -214,6 +214,20 @@ TEST(Renderer, TileNotFoundAnswers) {
   EXPECT_TRUE(cells[0].Drawn);
   EXPECT_FALSE(cells[1].Drawn);
 
+  // ... also when the caller passed no stop flag.
+  RenderCallbacks noFlag;
+  noFlag.Threads = 2;
+  int asked = 0;
+  noFlag.AskTileNotFound = [&asked](const std::string&, bool) { return ++asked == 1 ? kAnswerReplace : kAnswerCancel; };
+  st.UseOriginals = true;
+  RenderResult unflagged;
+  cells = Render(m, st, WholeGrid(3, 2), noFlag, {}, &unflagged);
+  st.UseOriginals = false;
+  EXPECT_TRUE(unflagged.Stopped);
+  EXPECT_EQ(asked, 2);
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_FALSE(cells[1].Drawn);
+
   // "Auto replace with source" without a source file counts as "Auto".
   MissingRun noSource;
   noSource.answers = {kAnswerAutoSource};

@@ -3,8 +3,10 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <regex>
+#include <set>
 
 #include "base/ByteIO.h"
 #include "base/Errors.h"
@@ -16,6 +18,7 @@
 #include "output/DirectWriter.h"
 #include "output/PosterWriter.h"
 #include "output/RenderTestSupport.h"
+#include "output/SequenceExport.h"
 #include "support/TestPictures.h"
 
 namespace {
@@ -188,39 +191,118 @@ TEST(DirectWriter, OuterVerticalGridLinesAtTheEdges) {
   }
 }
 
-TEST(DirectWriter, StopLeavesAFullLengthFileWithLaterRowsBlack) {
+// Files in the folder, temporary ones included.
+std::set<std::string> FolderFiles(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
+TEST(Writers, AStoppedPictureWriterReportsNoSuccessAndLeavesNoPicture) {
   TestMosaic m(3, 3, qvtest::ColouredCells(9));
   RenderSettings st;
   st.OutputWidth = 90;
   st.OutputHeight = 90;
   st.GridWidth = 2;
-  std::atomic<bool> stop{false};
+  const std::string earlier = "an earlier picture";
+  for (const char* name : {"stopped.tif", "stopped.bmp", "stopped.jpg"}) {
+    const std::string file = m.Dir.File(name);
+    std::ofstream(file, std::ios::binary) << earlier;
+    const std::set<std::string> before = FolderFiles(m.Dir.Path());
+    for (bool direct : {true, false}) {
+      if (direct && std::string(name).ends_with(".jpg")) continue;
+      std::atomic<bool> stop{false};
+      RenderCallbacks cb;
+      cb.StopRequested = &stop;
+      cb.OnProgress = [&](int64_t done, int64_t) {
+        if (done == 3) stop = true;
+      };
+      const DiskFormat format = std::string(name).ends_with(".bmp") ? DiskFormat::Bmp : DiskFormat::Tiff;
+      WriteOutcome out = direct ? SaveTiff(file, format, m.Source(), st, WholeGrid(3, 3), cb)
+                                : SavePoster(file, m.Source(), st, WholeGrid(3, 3), cb);
+      EXPECT_TRUE(out.Stopped) << name << direct;
+      EXPECT_EQ(out.Message, "Procedure cancelled by user") << name << direct;
+      // The earlier file is as it was and no temporary file is left behind.
+      EXPECT_EQ(ReadWholeFile(file), earlier) << name << direct;
+      EXPECT_EQ(FolderFiles(m.Dir.Path()), before) << name << direct;
+    }
+  }
+
+  // "Cancel" for a missing tile stops a writer the same way when no stop flag is given.
+  st.UseOriginals = true;
+  RenderCallbacks cancel;
+  cancel.AskTileNotFound = [](const std::string&, bool) { return kAnswerCancel; };
+  WriteOutcome out = SaveTiff(m.Dir.File("cancel.bmp"), DiskFormat::Bmp, m.Source(), st, WholeGrid(3, 3), cancel);
+  EXPECT_TRUE(out.Stopped);
+  out = SavePoster(m.Dir.File("cancel.jpg"), m.Source(), st, WholeGrid(3, 3), cancel);
+  EXPECT_TRUE(out.Stopped);
+  EXPECT_EQ(out.Message, "Procedure cancelled by user");
+  EXPECT_FALSE(FileExists(m.Dir.File("cancel.bmp")));
+  EXPECT_FALSE(FileExists(m.Dir.File("cancel.jpg")));
+}
+
+TEST(Writers, AStopRequestLeftOverFromAnEarlierPassIsClearedAtTheStart) {
+  TestMosaic m(3, 2, qvtest::ColouredCells(6));
+  RenderSettings st = Bordered();
+  st.OutputWidth = 90;
+  st.OutputHeight = 40;
+  for (const char* name : {"left.tif", "left.bmp", "left.jpg"}) {
+    const DiskFormat format = std::string(name).ends_with(".bmp") ? DiskFormat::Bmp : DiskFormat::Tiff;
+    for (bool direct : {true, false}) {
+      if (direct && std::string(name).ends_with(".jpg")) continue;
+      auto save = [&](const std::string& file, const RenderCallbacks& cb) {
+        return direct ? SaveTiff(file, format, m.Source(), st, WholeGrid(3, 2), cb)
+                      : SavePoster(file, m.Source(), st, WholeGrid(3, 2), cb);
+      };
+      save(m.Dir.File(std::string("ref-") + name), {});
+      std::atomic<bool> stop{true};
+      RenderCallbacks cb;
+      cb.StopRequested = &stop;
+      WriteOutcome out = save(m.Dir.File(name), cb);
+      EXPECT_FALSE(out.Stopped) << name << direct;
+      EXPECT_FALSE(stop.load());
+      EXPECT_EQ(ReadWholeFile(m.Dir.File(name)), ReadWholeFile(m.Dir.File(std::string("ref-") + name)))
+          << name << direct;
+    }
+  }
+  std::atomic<bool> stop{true};
   RenderCallbacks cb;
   cb.StopRequested = &stop;
-  cb.OnProgress = [&](int64_t done, int64_t) {
-    if (done == 3) stop = true;
-  };
-  const std::string file = m.Dir.File("stopped.tif");
-  WriteOutcome out = SaveTiff(file, DiskFormat::Tiff, m.Source(), st, WholeGrid(3, 3), cb);
-  EXPECT_TRUE(out.Stopped);
-  EXPECT_EQ(out.Message, "Saved to " + file);
-  const std::string b = ReadWholeFile(file);
-  ASSERT_EQ(int64_t(b.size()), TiffFileSize(90, 90));
-  int lit = 0;
-  for (int y = 30; y < 90; ++y)
-    for (int x = 0; x < 90; ++x) lit += TiffPixel(b, 90, x, y)[0] + TiffPixel(b, 90, x, y)[1];
-  EXPECT_EQ(lit, 0);  // no cells and, after a stop, no grid
-  EXPECT_GT(TiffPixel(b, 90, 5, 5)[1], 0);
+  WriteOutcome out = SaveSequence(m.Dir.File("seq.bmp"), m.Source(), st, WholeGrid(3, 2), cb);
+  EXPECT_FALSE(out.Stopped);
+  EXPECT_EQ(FolderFiles(m.Dir.Path()).count("seq-002-003-tile0.bmp"), 1u);
+}
+
+TEST(PosterWriter, AnUnknownExtensionWritesNothingAndSaysSo) {
+  TestMosaic m(2, 2, qvtest::ColouredCells(4));
+  RenderSettings st;
+  st.OutputWidth = 40;
+  st.OutputHeight = 30;
+  int cells = 0;
+  std::vector<std::string> status;
+  RenderCallbacks cb;
+  cb.OnProgress = [&](int64_t, int64_t) { ++cells; };
+  cb.OnStatus = [&](const std::string& text) { status.push_back(text); };
+  try {
+    SavePoster(m.Dir.File("mosaic.png"), m.Source(), st, WholeGrid(2, 2), cb);
+    ADD_FAILURE() << "no error for .png";
+  } catch (const EQuivara& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Nothing was written: the picture file name must end in .jpg, .tif or .bmp, not \"mosaic.png\"");
+  }
+  EXPECT_EQ(cells, 0);
+  EXPECT_TRUE(status.empty());
+  EXPECT_FALSE(FileExists(m.Dir.File("mosaic.png")));
 }
 
 // The JPEG poster, encoded band by band, gives the bytes of the whole picture encoded at
-// once: borders, grid lines across the bands, rows of cells without height, a cell answered
-// with "Cancel" (border colour), with and without the stamped resolution.
+// once: borders, grid lines across the bands, rows of cells without height, cells whose
+// tile files are missing, with and without the stamped resolution.
 TEST(PosterWriter, JpegBandByBandEqualsTheWholePicture) {
   TestMosaic m(4, 3, qvtest::ColouredCells(12));
   struct Case {
     int width, height, borderTop, borderBottom, grid;
-    bool stamp, cancel;
+    bool stamp, missing;
   };
   const Case cases[] = {{1000, 800, 20, 40, 5, true, false},
                         {333, 250, 0, 0, 1, false, true},
@@ -236,10 +318,10 @@ TEST(PosterWriter, JpegBandByBandEqualsTheWholePicture) {
     st.GridColor = MakeColorRef(250, 0, 100);
     st.JpegQuality = 90;
     RenderCallbacks cb;
-    if (c.cancel) {  // no stop flag: the run goes on past the cancelled cell
+    if (c.missing) {  // every tile file is missing: replaced by the stored pictures
       st.UseOriginals = true;
       cb.AskTileNotFound = [](const std::string& file, bool) {
-        return file == "/nowhere/tile2.jpg" ? kAnswerCancel : kAnswerReplace;
+        return file == "/nowhere/tile2.jpg" ? kAnswerAuto : kAnswerReplace;
       };
     }
     PosterOptions options;
