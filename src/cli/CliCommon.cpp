@@ -3,7 +3,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
@@ -112,17 +114,24 @@ Progress::~Progress() { Finish(); }
 void Progress::Update(int64_t done, const std::string& note) {
   if (finished_) return;
   double frac = total_ > 0 ? double(done) / double(total_) : 1.0;
-  if (frac > 1) frac = 1;
+  frac = std::clamp(frac, 0.0, 1.0);
   if (tty_) {
-    int filled = static_cast<int>(frac * 30);
-    std::string bar(filled, '#');
+    // Redrawn in place, at most every 50 ms unless the percentage or the note changes.
+    const int percent = int(frac * 100);
+    const auto now = std::chrono::steady_clock::now();
+    if (percent == lastPercent_ && note == lastNote_ && now - lastDraw_ < std::chrono::milliseconds(50)) return;
+    lastPercent_ = percent;
+    lastNote_ = note;
+    lastDraw_ = now;
+    std::string bar(size_t(frac * 30), '#');
     bar.resize(30, '.');
-    std::fprintf(stderr, "\r%s [%s] %3d%% %" PRId64 "/%" PRId64 " %s\033[K", label_.c_str(), bar.c_str(),
-                 int(frac * 100), done, total_, note.c_str());
+    std::fprintf(stderr, "\r%s [%s] %3d%% %" PRId64 "/%" PRId64 " %s\033[K", label_.c_str(), bar.c_str(), percent, done,
+                 total_, note.c_str());
     std::fflush(stderr);
-    lastWidthDrawn_ = 1;
+    drawn_ = true;
   } else {
-    int tenth = static_cast<int>(frac * 10);
+    // A log gets a line at every tenth of the pass, whatever its length.
+    const int tenth = int(frac * 10);
     if (tenth != lastTenth_) {
       lastTenth_ = tenth;
       std::fprintf(stderr, "%s: %d%% (%" PRId64 "/%" PRId64 ")%s%s\n", label_.c_str(), tenth * 10, done, total_,
@@ -134,7 +143,7 @@ void Progress::Update(int64_t done, const std::string& note) {
 void Progress::Finish() {
   if (finished_) return;
   finished_ = true;
-  if (tty_ && lastWidthDrawn_ > 0) std::fprintf(stderr, "\n");
+  if (tty_ && drawn_) std::fprintf(stderr, "\n");
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of quivara-cli: argument parsing, progress display, errors.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -49,7 +50,9 @@ int ParseInt(const std::string& text, const std::string& what);  // CliError whe
 // files they name, so they still work when opened from another folder.
 std::string AbsolutePath(const std::string& path);
 
-// A progress bar on a terminal (redrawn in place), plain lines every 10 % otherwise.
+// Progress of a long pass on standard error: on a terminal one line redrawn in place ("\r")
+// with a bar; otherwise (a log, a pipe) a plain line at every tenth of the pass, so a pass
+// of any length writes at most eleven lines.
 class Progress {
  public:
   Progress(std::string label, int64_t total);
@@ -62,7 +65,10 @@ class Progress {
   std::string label_;
   int64_t total_;
   int lastTenth_ = -1;
-  int lastWidthDrawn_ = -1;
+  int lastPercent_ = -1;
+  std::string lastNote_;
+  std::chrono::steady_clock::time_point lastDraw_;
+  bool drawn_ = false;
   bool tty_;
   bool finished_ = false;
 };
