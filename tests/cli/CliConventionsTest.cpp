@@ -23,7 +23,7 @@ size_t Count(const std::string& text, const std::string& what) {
 }
 
 // The command names the general help lists ("compose", "library create", ...): the leading
-// lower-case words of each usage line under "Commands:".
+// lower-case words (hyphens allowed) of each usage line under "Commands:".
 std::vector<std::string> ListedCommands(const std::string& help) {
   std::vector<std::string> names;
   std::istringstream in(help.substr(help.find("Commands:")));
@@ -33,7 +33,8 @@ std::vector<std::string> ListedCommands(const std::string& help) {
     if (line.size() < 3 || line.compare(0, 2, "  ") != 0 || line[2] == ' ') continue;  // continuation lines
     std::istringstream words(line);
     std::string word, name;
-    while (words >> word && std::all_of(word.begin(), word.end(), [](char c) { return std::islower(c); }))
+    while (words >> word && std::islower(static_cast<unsigned char>(word[0])) &&
+           std::all_of(word.begin(), word.end(), [](char c) { return std::islower(c) || c == '-'; }))
       name += (name.empty() ? "" : " ") + word;
     names.push_back(name);
   }
