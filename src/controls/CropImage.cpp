@@ -94,6 +94,12 @@ void TCropImage::SetPicture(TPicturePtr picture, const std::string& fileName, QI
   update();
 }
 
+void TCropImage::SetDisplayImage(QImage display) {
+  if (!HasPicture() || display.isNull()) return;
+  display_ = std::move(display);
+  update();
+}
+
 const Bitmap24& TCropImage::Picture() const { return picture_ ? *picture_ : EmptyPicture(); }
 
 void TCropImage::SetCropRect(const Rect& r) {

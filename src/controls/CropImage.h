@@ -65,6 +65,9 @@ class TCropImage : public QWidget {
   void SetPicture(TPicturePtr picture, const std::string& fileName = {}, QImage display = {});
   // What the view shows of a picture: the picture, or a reduced copy of a large one.
   static QImage DisplayImage(const Bitmap24& picture);
+  // Shows another image in the picture's place (a quick preview of a change to a large
+  // picture); the picture itself stays. The next SetPicture replaces it.
+  void SetDisplayImage(QImage display);
   // The picture shown, at full size; an empty bitmap when there is none.
   const Bitmap24& Picture() const;
   TPicturePtr SharedPicture() const { return picture_; }

@@ -12,7 +12,9 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "controls/BitmapImage.h"
 #include "imaging/PictureCorrection.h"
+#include "imaging/PictureScaling.h"
 
 namespace qv {
 
@@ -159,6 +161,7 @@ void TPicToolForm::DrawPreview() {
     // The newest values are computed once the running preview is done.
     queued_ = true;
     queuedValues_ = c;
+    newerWanted_ = true;
     return;
   }
   StartPreview(c);
@@ -168,29 +171,51 @@ void TPicToolForm::StartPreview(const TCorrection& c) {
   if (worker_.joinable()) worker_.join();
   running_ = true;
   queued_ = false;
+  newerWanted_ = false;
   TPicturePtr original = original_;
   worker_ = std::thread([this, original, c] {
     std::shared_ptr<Bitmap24> picture;
     QImage display;
     if (!c.Neutral()) {
+      const bool large =
+          original->Width() > TCropImage::kDisplayMaxSide || original->Height() > TCropImage::kDisplayMaxSide;
+      if (large) {
+        if (!reduced_) reduced_ = std::make_shared<Bitmap24>(ReduceToFit(*original, TCropImage::kDisplayMaxSide));
+        QImage quick = ToQImage(CorrectedPicture(*reduced_, c));
+        if (discard_) return;
+        QMetaObject::invokeMethod(
+            this, [this, quick] { QuickPreview(quick); }, Qt::QueuedConnection);
+        if (newerWanted_) {
+          // Newer values wait: their pass replaces this one's full-size work.
+          QMetaObject::invokeMethod(
+              this, [this] { PreviewDone(nullptr, QImage(), false); }, Qt::QueuedConnection);
+          return;
+        }
+      }
       picture = std::make_shared<Bitmap24>(CorrectedPicture(*original, c));
       if (discard_) return;
       display = TCropImage::DisplayImage(*picture);
     }
     if (discard_) return;
     QMetaObject::invokeMethod(
-        this, [this, picture, display, c] { PreviewDone(picture, display, c); }, Qt::QueuedConnection);
+        this, [this, picture, display] { PreviewDone(picture, display, true); }, Qt::QueuedConnection);
   });
 }
 
-void TPicToolForm::PreviewDone(std::shared_ptr<Bitmap24> picture, QImage display, TCorrection) {
+void TPicToolForm::QuickPreview(QImage display) {
+  if (!discard_) view_.SetDisplayImage(std::move(display));
+}
+
+void TPicToolForm::PreviewDone(std::shared_ptr<Bitmap24> picture, QImage display, bool complete) {
   if (discard_) return;
   running_ = false;
-  // Neutral values give the original back, not a copy of it.
-  if (picture)
-    view_.SetPicture(std::move(picture), fileName_, std::move(display));
-  else
-    view_.SetPicture(original_, fileName_);
+  if (complete) {
+    // Neutral values give the original back, not a copy of it.
+    if (picture)
+      view_.SetPicture(std::move(picture), fileName_, std::move(display));
+    else
+      view_.SetPicture(original_, fileName_);
+  }
   if (queued_) StartPreview(queuedValues_);
 }
 

@@ -5,8 +5,10 @@
 // preview, "Cancel" puts the untouched picture back.
 //
 // A preview of the full picture is computed on a worker thread: the window and its sliders
-// stay responsive however large the picture is. While one preview is computed, further
-// changes are gathered and the newest of them is computed next.
+// stay responsive however large the picture is. A picture larger than the view shows is
+// first corrected on the reduced copy the view shows, so the effect appears at once, then at
+// full size. While one preview is computed, further changes are gathered and the newest of
+// them is computed next (a full-size pass that newer values overtake is dropped).
 #include <QDialog>
 #include <atomic>
 #include <memory>
@@ -61,7 +63,8 @@ class TPicToolForm : public QDialog {
   void SliderMoved();
   void UpdateSharpCaptions();
   void StartPreview(const TCorrection& c);
-  void PreviewDone(std::shared_ptr<Bitmap24> picture, QImage display, TCorrection c);
+  void PreviewDone(std::shared_ptr<Bitmap24> picture, QImage display, bool complete);
+  void QuickPreview(QImage display);
   void ResetAll();
 
   TCropImage& view_;
@@ -89,6 +92,9 @@ class TPicToolForm : public QDialog {
   bool queued_ = false;
   TCorrection queuedValues_;
   std::atomic<bool> discard_{false};
+  std::atomic<bool> newerWanted_{false};  // values changed while the worker runs
+  // The reduced copy of a large original (made by the first worker that needs it).
+  std::shared_ptr<const Bitmap24> reduced_;
 };
 
 }  // namespace qv

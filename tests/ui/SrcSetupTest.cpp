@@ -315,15 +315,17 @@ void SrcSetupTest::CorrectionCancelRestoresTheExactOriginal() {
 
 void SrcSetupTest::CorrectionPreviewComesFromTheWorkerAndOkKeepsIt() {
   TSetup s(4, 4);
-  Bitmap24 grey(40, 30);
+  // Wider than the view shows at full size: previews come first from the reduced copy.
+  Bitmap24 grey(2100, 30);
   grey.Fill(64, 64, 64);
   s.Take(grey, "g.bmp");
   qv::TPicToolForm form(*s.View());
   form.show();
-  form.findChild<QSlider*>("TrackBarContrast")->setValue(255);  // 64 becomes 1
+  for (int c : {40, 90, 160, 255}) form.findChild<QSlider*>("TrackBarContrast")->setValue(c);  // 64 becomes 1
   QTest::mouseClick(form.findChild<QPushButton*>("BtnOK"), Qt::LeftButton);
+  QCOMPARE(s.View()->Picture().Width(), 2100);
   QCOMPARE(int(s.View()->Picture().Pixel(10, 10)[0]), 1);
-  QCOMPARE(int(s.View()->Picture().Pixel(39, 29)[2]), 1);
+  QCOMPARE(int(s.View()->Picture().Pixel(2099, 29)[2]), 1);
   // "Reset All" with auto preview gives the original picture back.
   qv::TPicToolForm again(*s.View());
   again.findChild<QSlider*>("TrackBarSaturation")->setValue(0);
