@@ -1,5 +1,6 @@
 // "compose PROJECT.qvp": fills the cells of a project with library tiles, by the rules of
-// the main window's "Mosaic all", "Random mosaic" and "Smart mosaic", and saves it.
+// the main window's "Mosaic all", "Random mosaic" and "Smart mosaic", and saves it. The mode
+// "optimal" is a smart run followed by the optimising pass.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -7,8 +8,10 @@
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "cli/CliCommon.h"
+#include "cli/CliComposition.h"
 #include "cli/CliProject.h"
 #include "engine/CompositionRun.h"
+#include "engine/OptimizeComposition.h"
 #include "engine/QVData.h"
 
 namespace qvcli {
@@ -16,72 +19,15 @@ namespace {
 
 using qv::TQVData;
 
-// A message of the program with its "\r" line breaks as a terminal shows them.
-std::string TerminalText(std::string text) {
-  std::replace(text.begin(), text.end(), '\r', '\n');
-  return text;
-}
-
 int ModeFromArg(const std::string& v) {
   if (v == "top") return qv::kVisitTopToBottom;
   if (v == "random") return qv::kVisitRandom;
-  if (v == "smart") return qv::kVisitSmart;
-  throw CliError("--mode must be top, random or smart");
-}
-
-qv::TOrientationSet OrientationsFromArgs(const Args& args) {
-  if (!args.Has("use")) return {true, false, false, false};
-  qv::TOrientationSet o{false, false, false, false};
-  for (const auto& k : args.List("use")) {
-    if (k == "original")
-      o[0] = true;
-    else if (k == "h")
-      o[qv::kFlipHorizontal] = true;
-    else if (k == "v")
-      o[qv::kFlipVertical] = true;
-    else if (k == "r")
-      o[qv::kFlipRotate180] = true;
-    else
-      throw CliError("--use takes original, h (horizontal mirror), v (vertical mirror), r (rotated 180)");
-  }
-  return o;
-}
-
-// --select C1,R1,C2,R2: columns and rows from 1, both corners inside the grid.
-qv::TCellRect SelectionFromArgs(const Args& args, int32_t cols, int32_t rows) {
-  if (!args.Has("select")) return {};
-  std::vector<int> v = args.IntList("select", 4);
-  for (int i = 0; i < 4; ++i)
-    if (v[size_t(i)] < 1 || v[size_t(i)] > (i % 2 == 0 ? cols : rows))
-      throw CliError("--select corners must lie in the grid: columns 1.." + std::to_string(cols) + ", rows 1.." +
-                     std::to_string(rows));
-  return {std::min(v[0], v[2]) - 1, std::min(v[1], v[3]) - 1, std::max(v[0], v[2]) - 1, std::max(v[1], v[3]) - 1};
-}
-
-// Makes sure the library holds the flipped copies the run may use; drops the orientations
-// that could not be added.
-void CompleteFlips(TQVData& lib, qv::TOrientationSet& o) {
-  std::unique_ptr<Progress> progress;
-  int64_t steps = 0;
-  qv::TAddFlipsHooks hooks;
-  hooks.OnStart = [&](int32_t max) { progress = std::make_unique<Progress>(qv::kAddingFlipsText, max); };
-  hooks.OnStep = [&] { progress->Update(++steps); };
-  hooks.OnFinish = [&] { progress.reset(); };
-  std::string warning;
-  lib.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
-  const qv::TOrientationSet missing =
-      qv::AddFlips(lib, o[qv::kFlipHorizontal], o[qv::kFlipVertical], o[qv::kFlipRotate180], hooks);
-  if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
-  static const char* names[4] = {"", "horizontal mirror", "rotated 180", "vertical mirror"};
-  for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical; ++kind)
-    if (missing[size_t(kind)]) {
-      o[size_t(kind)] = false;
-      std::fprintf(stderr, "The library has no %s copies; they are not used.\n", names[kind]);
-    }
+  if (v == "smart" || v == "optimal") return qv::kVisitSmart;
+  throw CliError("--mode must be top, random, smart or optimal");
 }
 
 int RunCompose(const std::vector<std::string>& argv) {
-  Args args(argv, {"mode", "distance", "repeat", "use", "select", "seed", "library"},
+  Args args(argv, {"mode", "distance", "repeat", "use", "select", "seed", "library", "seconds"},
             {"fix-auto", "no-fix-custom", "invert"});
   const std::string file = args.Need(0, "project file name");
   TQVData plan, mosaic, lib;
@@ -95,6 +41,9 @@ int RunCompose(const std::vector<std::string>& argv) {
 
   qv::TCompositionSettings s;
   s.Mode = ModeFromArg(args.Value("mode", "smart"));
+  const bool optimal = args.Value("mode") == "optimal";
+  const int seconds = args.Int("seconds", 10);
+  if (seconds < 0) throw CliError("--seconds must be 0 (no limit) or more");
   s.Distance = args.Int("distance", 6);
   s.Repeat = args.Int("repeat", 0);
   if (s.Distance < 0 || s.Repeat < 0) throw CliError("--distance and --repeat must be 0 or more");
@@ -132,20 +81,26 @@ int RunCompose(const std::vector<std::string>& argv) {
     default:
       break;
   }
-  mosaic.CompactSections();
-  plan.SaveProject(file, mosaic, lib);
-  const double seconds = double(r.ElapsedMs) / 1000;
+  const double runSeconds = double(r.ElapsedMs) / 1000;
   std::printf("%s: %d of %d cells filled (%d kept), %d tiles used, in %s (%s, %.0f cells/s)%s\n", file.c_str(),
               r.Placed, r.Total, r.Kept, r.NewTiles, qv::FormatElapsed(r.ElapsedMs).c_str(),
-              FormatSeconds(seconds).c_str(), seconds > 0 ? r.Placed / seconds : 0.0,
+              FormatSeconds(runSeconds).c_str(), runSeconds > 0 ? r.Placed / runSeconds : 0.0,
               r.Outcome == qv::TCompositionOutcome::Stopped ? ", stopped" : "");
-  return r.Outcome == qv::TCompositionOutcome::Stopped ? 130 : 0;
+  bool stopped = r.Outcome == qv::TCompositionOutcome::Stopped;
+  if (optimal && !stopped) {
+    const uint64_t seed = args.Has("seed") ? static_cast<uint32_t>(args.Int("seed", 0)) : 1;
+    stopped = RunOptimizePass(lib, plan, mosaic, s, seconds, seed, 32, file).Outcome == qv::TOptimizeOutcome::Stopped;
+  }
+  mosaic.CompactSections();
+  plan.SaveProject(file, mosaic, lib);
+  return stopped ? 130 : 0;
 }
 
 RegisterCommand regCompose({"compose",
-                            "compose PROJECT.qvp [--mode top|random|smart] [--distance D] [--repeat R]\n"
+                            "compose PROJECT.qvp [--mode top|random|smart|optimal] [--distance D] [--repeat R]\n"
                             "      [--use original,h,v,r] [--fix-auto] [--no-fix-custom] [--select C1,R1,C2,R2]\n"
-                            "      [--invert] [--seed N] [--library LIB.qv2]   fill the cells with library tiles",
+                            "      [--invert] [--seed N] [--seconds S] [--library LIB.qv2]   fill the cells with\n"
+                            "      library tiles",
                             RunCompose});
 
 }  // namespace

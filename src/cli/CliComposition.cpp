@@ -1,0 +1,116 @@
+#include "cli/CliComposition.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "cli/CliCommon.h"
+#include "engine/CompositionRun.h"
+#include "engine/OptimizeComposition.h"
+#include "engine/QVData.h"
+
+namespace qvcli {
+
+std::string TerminalText(std::string text) {
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  return text;
+}
+
+qv::TOrientationSet OrientationsFromArgs(const Args& args) {
+  if (!args.Has("use")) return {true, false, false, false};
+  qv::TOrientationSet o{false, false, false, false};
+  for (const auto& k : args.List("use")) {
+    if (k == "original")
+      o[0] = true;
+    else if (k == "h")
+      o[qv::kFlipHorizontal] = true;
+    else if (k == "v")
+      o[qv::kFlipVertical] = true;
+    else if (k == "r")
+      o[qv::kFlipRotate180] = true;
+    else
+      throw CliError("--use takes original, h (horizontal mirror), v (vertical mirror), r (rotated 180)");
+  }
+  return o;
+}
+
+qv::TCellRect SelectionFromArgs(const Args& args, int32_t cols, int32_t rows) {
+  if (!args.Has("select")) return {};
+  std::vector<int> v = args.IntList("select", 4);
+  for (int i = 0; i < 4; ++i)
+    if (v[size_t(i)] < 1 || v[size_t(i)] > (i % 2 == 0 ? cols : rows))
+      throw CliError("--select corners must lie in the grid: columns 1.." + std::to_string(cols) + ", rows 1.." +
+                     std::to_string(rows));
+  return {std::min(v[0], v[2]) - 1, std::min(v[1], v[3]) - 1, std::max(v[0], v[2]) - 1, std::max(v[1], v[3]) - 1};
+}
+
+void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o) {
+  std::unique_ptr<Progress> progress;
+  int64_t steps = 0;
+  qv::TAddFlipsHooks hooks;
+  hooks.OnStart = [&](int32_t max) { progress = std::make_unique<Progress>(qv::kAddingFlipsText, max); };
+  hooks.OnStep = [&] { progress->Update(++steps); };
+  hooks.OnFinish = [&] { progress.reset(); };
+  std::string warning;
+  lib.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
+  const qv::TOrientationSet missing =
+      qv::AddFlips(lib, o[qv::kFlipHorizontal], o[qv::kFlipVertical], o[qv::kFlipRotate180], hooks);
+  if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
+  static const char* names[4] = {"", "horizontal mirror", "rotated 180", "vertical mirror"};
+  for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical; ++kind)
+    if (missing[size_t(kind)]) {
+      o[size_t(kind)] = false;
+      std::fprintf(stderr, "The library has no %s copies; they are not used.\n", names[kind]);
+    }
+}
+
+qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQVData& mosaic,
+                                    const qv::TCompositionSettings& rules, double seconds, uint64_t seed,
+                                    int32_t candidates, const std::string& file) {
+  std::fflush(stdout);  // what was printed before comes before the progress lines
+  qv::TOptimizeSettings s;
+  s.Rules = rules;
+  s.Seed = seed;
+  s.Candidates = candidates;
+  s.TimeLimitMs = static_cast<int64_t>(std::llround(seconds * 1000));
+  qv::TOptimizeHooks hooks;
+  hooks.StopRequested = [&] { return lib.StopRequested.load(); };
+  uint64_t start = 0;
+  bool started = false;
+  hooks.OnProgress = [&](const qv::TOptimizeProgress& p) {
+    if (!started) {
+      started = true;
+      start = p.TotalDistance;
+    }
+    std::fprintf(stderr, "Optimising: sweep %d, %lld moves, total distance %llu (%.2f %% below the start)\n", p.Sweep,
+                 static_cast<long long>(p.Moves), static_cast<unsigned long long>(p.TotalDistance),
+                 start > 0 ? 100.0 * double(start - p.TotalDistance) / double(start) : 0.0);
+  };
+  const qv::TOptimizeResult r = qv::OptimizeComposition(lib, plan, mosaic, s, hooks);
+  switch (r.Outcome) {
+    case qv::TOptimizeOutcome::NotOpen:
+      throw CliError("The project or its library is not open");
+    case qv::TOptimizeOutcome::NoOrientation:
+    case qv::TOptimizeOutcome::RulesBroken:
+      throw CliError(TerminalText(r.Message) + "\nThe mosaic does not keep these settings; compose it with them "
+                     "first. The project was not changed.", 2);
+    default:
+      break;
+  }
+  const double below =
+      r.StartDistance > 0 ? 100.0 * double(r.StartDistance - r.EndDistance) / double(r.StartDistance) : 0.0;
+  const char* how = r.Outcome == qv::TOptimizeOutcome::Stopped  ? ", stopped"
+                    : r.Outcome == qv::TOptimizeOutcome::TimeUp ? ", time up"
+                                                                : "";
+  std::printf("%s: total distance %llu -> %llu (%.2f %% lower) over %d cells, %d cells changed, %lld moves "
+              "(%lld chains), %d sweeps, in %s (candidate lists %s)%s\n",
+              file.c_str(), static_cast<unsigned long long>(r.StartDistance),
+              static_cast<unsigned long long>(r.EndDistance), below, r.Cells, r.Changed,
+              static_cast<long long>(r.Moves), static_cast<long long>(r.Chains), r.Sweeps,
+              FormatSeconds(double(r.ElapsedMs) / 1000).c_str(), FormatSeconds(double(r.CandidatesMs) / 1000).c_str(),
+              how);
+  return r;
+}
+
+}  // namespace qvcli

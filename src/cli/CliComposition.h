@@ -1,0 +1,39 @@
+#pragma once
+// Pieces the compose and optimize commands share: the rule options and the optimising pass
+// with its progress and summary.
+#include <cstdint>
+#include <string>
+
+#include "engine/CellGrid.h"
+
+namespace qv {
+class TQVData;
+struct TCompositionSettings;
+struct TOptimizeResult;
+}  // namespace qv
+
+namespace qvcli {
+
+class Args;
+
+// A message of the program with its "\r" line breaks as a terminal shows them.
+std::string TerminalText(std::string text);
+
+// --use original,h,v,r (original tiles only when not given).
+qv::TOrientationSet OrientationsFromArgs(const Args& args);
+
+// --select C1,R1,C2,R2: columns and rows from 1, both corners inside the grid.
+qv::TCellRect SelectionFromArgs(const Args& args, int32_t cols, int32_t rows);
+
+// Makes sure the library holds the flipped copies a run may use; drops the orientations
+// that could not be added.
+void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o);
+
+// The optimising pass over the composed mosaic with a progress line, for at most seconds
+// (0: until nothing improves), stopped by the library's StopRequested. Prints the summary
+// for file. CliError (status 2) when the mosaic does not keep the rules to begin with.
+qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQVData& mosaic,
+                                    const qv::TCompositionSettings& rules, double seconds, uint64_t seed,
+                                    int32_t candidates, const std::string& file);
+
+}  // namespace qvcli

@@ -1,0 +1,494 @@
+#include "engine/OptimizeComposition.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <random>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+#include "base/Errors.h"
+#include "engine/QVData.h"
+#include "engine/Signature.h"
+
+namespace qv {
+namespace {
+
+int64_t SteadyMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+struct TCandidate {
+  int32_t Tile;
+  int32_t Record;
+  uint64_t Distance;
+};
+
+// The state of the pass: one entry per cell of the grid.
+class Optimizer {
+ public:
+  Optimizer(const TQVData& lib, const TQVData& plan, const TQVData& mosaic, const TOptimizeSettings& s)
+      : lib_(lib), s_(s), cols_(s.Rules.Cols), rows_(s.Rules.Rows), n0_(lib.UnflippedCount) {
+    const int32_t cells = cols_ * rows_;
+    for (int b = 0; b < 4; ++b) blocks_[b] = BlockUsable(b);
+    targets_.resize(size_t(cells));
+    for (int32_t n = 1; n <= cells; ++n) {
+      const uint8_t* sig = plan.RecordSignature(n);
+      targets_[size_t(n - 1)] = lib.ColorSystem != plan.ColorSystem ? ConvertRgbToYcc(sig, lib.SigSize)
+                                                                      : SignatureBytes(sig, sig + lib.SigSize);
+    }
+    tile_.assign(size_t(cells), 0);
+    record_.assign(size_t(cells), 0);
+    cost_.assign(size_t(cells), 0);
+    movable_.assign(size_t(cells), 0);
+    uses_.assign(size_t(n0_) + 1, 0);
+    holders_.resize(size_t(n0_) + 1);
+
+    TCellRect sel = s.Rules.Selection;
+    sel.Left = std::clamp(sel.Left, 0, cols_ - 1);
+    sel.Right = std::clamp(sel.Right, 0, cols_ - 1);
+    sel.Top = std::clamp(sel.Top, 0, rows_ - 1);
+    sel.Bottom = std::clamp(sel.Bottom, 0, rows_ - 1);
+    const bool wholeGrid = sel.Left == sel.Right && sel.Top == sel.Bottom;
+    const bool invert = !wholeGrid && s.Rules.InvertSelection;
+    for (int32_t c = 0; c < cells; ++c) {
+      const int32_t id = mosaic.RecordTileNo(c + 1);
+      tile_[size_t(c)] = id > 0 ? id : 0;
+      const bool inArea = wholeGrid || (sel.Contains(c % cols_, c / cols_) != invert);
+      // Only library tiles move; "Fix auto" keeps every one of them.
+      if (!inArea || s.Rules.FixAuto || id <= 0 || id > n0_) continue;
+      movable_[size_t(c)] = 1;
+      cells_.push_back(c);
+      record_[size_t(c)] = RecordHeld(mosaic, c + 1, id);
+      cost_[size_t(c)] = Distance(c, record_[size_t(c)]);
+      ++uses_[size_t(id)];
+      holders_[size_t(id)].push_back(c);
+    }
+    startRecord_ = record_;
+  }
+
+  const std::vector<int32_t>& Cells() const { return cells_; }
+  int32_t Record(int32_t c) const { return record_[size_t(c)]; }
+  int32_t StartRecord(int32_t c) const { return startRecord_[size_t(c)]; }
+
+  uint64_t Total() const {
+    uint64_t t = 0;
+    for (int32_t c : cells_) t += cost_[size_t(c)];
+    return t;
+  }
+
+  // An empty text when the cells the pass may change keep the rules; else where they do not.
+  std::string RuleFault() const {
+    const int32_t repeat = s_.Rules.Repeat;
+    for (int32_t t = 1; t <= n0_; ++t)
+      if (repeat > 0 && uses_[size_t(t)] > repeat)
+        return "Tile " + std::to_string(t) + " is used " + std::to_string(uses_[size_t(t)]) +
+               " times, more than Repeat " + std::to_string(repeat) + " allows.";
+    for (int32_t c : cells_)
+      if (CountInSquare(c, tile_[size_t(c)]) > 1)
+        return "Tile " + std::to_string(tile_[size_t(c)]) + " at column " + std::to_string(c % cols_ + 1) + ", row " +
+               std::to_string(c / cols_ + 1) + " stands again within Distance " + std::to_string(s_.Rules.Distance) +
+               ".";
+    return {};
+  }
+
+  // Each movable cell's best K tiles, in their best allowed orientation, closest first.
+  void ListCandidates(int threads) {
+    const size_t k = size_t(std::max(1, s_.Candidates));
+    candidates_.assign(size_t(cols_) * size_t(rows_), {});
+    auto work = [&](size_t from, size_t step) {
+      std::vector<TCandidate> heap;
+      auto farther = [](const TCandidate& a, const TCandidate& b) {
+        return a.Distance < b.Distance || (a.Distance == b.Distance && a.Tile < b.Tile);
+      };
+      for (size_t i = from; i < cells_.size(); i += step) {
+        const int32_t c = cells_[i];
+        heap.clear();
+        for (int32_t t = 1; t <= n0_; ++t) {
+          const TCandidate cand = BestOrientation(c, t);
+          if (cand.Record == 0) continue;
+          if (heap.size() < k) {
+            heap.push_back(cand);
+            std::push_heap(heap.begin(), heap.end(), farther);
+          } else if (farther(cand, heap.front())) {
+            std::pop_heap(heap.begin(), heap.end(), farther);
+            heap.back() = cand;
+            std::push_heap(heap.begin(), heap.end(), farther);
+          }
+        }
+        std::sort_heap(heap.begin(), heap.end(), farther);
+        candidates_[size_t(c)] = heap;
+      }
+    };
+    const size_t n = size_t(std::max(1, threads));
+    std::vector<std::thread> pool;
+    for (size_t i = 1; i < n; ++i) pool.emplace_back(work, i, n);
+    work(0, n);
+    for (auto& th : pool) th.join();
+  }
+
+  // Tries the candidates of cell a closer than its tile; makes the first move that lowers
+  // the total and keeps the rules. True when it made one.
+  bool ImproveCell(int32_t a) {
+    for (const TCandidate& cand : candidates_[size_t(a)]) {
+      if (cand.Distance >= cost_[size_t(a)]) break;
+      const int32_t t = cand.Tile;
+      if (t == tile_[size_t(a)]) {  // the same tile in a better orientation
+        Place(a, t, cand.Record, cand.Distance);
+        return true;
+      }
+      if ((s_.Rules.Repeat == 0 || uses_[size_t(t)] < s_.Rules.Repeat) && CountInSquare(a, t) == 0) {
+        Replace(a, cand);
+        return true;
+      }
+      if (TrySwap(a, cand)) return true;
+    }
+    return false;
+  }
+
+  // Looks for a chain of moves that lowers the total: cell a1 takes the tile of cell a2,
+  // which takes the tile of a3, and so on, closed either where it started or by a tile
+  // with a use to spare and a tile given up. These are the negative cycles of a graph on the
+  // tiles (an edge s -> t for each cell holding s with candidate t, weighing the change of
+  // that cell's distance) plus one node for spare uses; with Distance 0 and every tile a
+  // candidate, a mosaic without one is optimal. Found by Bellman-Ford passes, each ending
+  // with a search for a cycle among the predecessor links. Makes the cycle when it keeps
+  // the Distance rule; else takes its edges out of the graph. 0 when there is no such
+  // chain (or keepGoing said stop), 1 when it made one, 2 when it took edges out.
+  int CancelCycle(const std::function<bool()>& keepGoing) {
+    const int32_t spare = 0;  // node 0; tiles are nodes 1..n0
+    struct Edge {
+      int32_t From, To, Cell, Record;
+      int64_t Weight;
+    };
+    std::vector<Edge> edges;
+    for (int32_t a : cells_) {
+      const int32_t s = tile_[size_t(a)];
+      for (const TCandidate& cand : candidates_[size_t(a)]) {
+        if (cand.Tile == s || blocked_.count(Key(a, cand.Tile))) continue;
+        edges.push_back({s, cand.Tile, a, cand.Record, int64_t(cand.Distance) - int64_t(cost_[size_t(a)])});
+      }
+    }
+    for (int32_t t = 1; t <= n0_; ++t) {
+      if (s_.Rules.Repeat == 0 || uses_[size_t(t)] < s_.Rules.Repeat) edges.push_back({t, spare, -1, 0, 0});
+      if (uses_[size_t(t)] > 0) edges.push_back({spare, t, -1, 0, 0});
+    }
+    const size_t nodes = size_t(n0_) + 1;
+    std::vector<int64_t> dist(nodes, 0);
+    std::vector<int32_t> via(nodes, -1);  // the edge that last lowered the node
+    std::vector<int32_t> mark(nodes, 0);
+    for (size_t pass = 0; pass < nodes; ++pass) {
+      if (!keepGoing()) return 0;
+      bool lowered = false;
+      for (size_t e = 0; e < edges.size(); ++e) {
+        const Edge& g = edges[e];
+        if (dist[size_t(g.From)] + g.Weight < dist[size_t(g.To)]) {
+          dist[size_t(g.To)] = dist[size_t(g.From)] + g.Weight;
+          via[size_t(g.To)] = int32_t(e);
+          lowered = true;
+        }
+      }
+      if (!lowered) return 0;
+      // A cycle among the predecessor links has a negative weight.
+      std::fill(mark.begin(), mark.end(), 0);
+      for (size_t start = 0; start < nodes; ++start) {
+        if (mark[start]) continue;
+        int32_t v = int32_t(start);
+        while (v >= 0 && mark[size_t(v)] == 0) {
+          mark[size_t(v)] = int32_t(start) + 1;
+          v = via[size_t(v)] < 0 ? -1 : edges[size_t(via[size_t(v)])].From;
+        }
+        if (v < 0 || mark[size_t(v)] != int32_t(start) + 1) continue;
+        std::vector<const Edge*> cycle;
+        int32_t u = v;
+        do {
+          cycle.push_back(&edges[size_t(via[size_t(u)])]);
+          u = cycle.back()->From;
+        } while (u != v);
+        return ApplyCycle(cycle);
+      }
+    }
+    return 0;
+  }
+
+ private:
+  template <typename Edge>
+  int ApplyCycle(const std::vector<const Edge*>& cycle) {
+    struct Undo {
+      int32_t Cell, Tile, Record;
+      uint64_t Cost;
+    };
+    std::vector<Undo> undo;
+    int64_t change = 0;
+    for (const Edge* g : cycle) {
+      if (g->Cell < 0) continue;
+      undo.push_back({g->Cell, tile_[size_t(g->Cell)], record_[size_t(g->Cell)], cost_[size_t(g->Cell)]});
+      change += g->Weight;
+    }
+    for (const Edge* g : cycle)
+      if (g->Cell >= 0) Place(g->Cell, g->To, g->Record, uint64_t(int64_t(cost_[size_t(g->Cell)]) + g->Weight));
+    bool keeps = change < 0;
+    for (const Undo& u : undo)
+      if (CountInSquare(u.Cell, tile_[size_t(u.Cell)]) != 1) {
+        keeps = false;
+        blocked_.insert(Key(u.Cell, tile_[size_t(u.Cell)]));
+      }
+    if (!keeps) {
+      for (const Undo& u : undo) Place(u.Cell, u.Tile, u.Record, u.Cost);
+      return undo.empty() ? 0 : 2;
+    }
+    for (const Undo& u : undo) {
+      auto& h = holders_[size_t(u.Tile)];
+      h.erase(std::find(h.begin(), h.end(), u.Cell));
+      --uses_[size_t(u.Tile)];
+      holders_[size_t(tile_[size_t(u.Cell)])].push_back(u.Cell);
+      ++uses_[size_t(tile_[size_t(u.Cell)])];
+    }
+    ++cycles_;
+    return 1;
+  }
+
+ public:
+  int64_t Cycles() const { return cycles_; }
+  void Unblock() { blocked_.clear(); }
+
+ private:
+  static uint64_t Key(int32_t cell, int32_t t) { return (uint64_t(uint32_t(cell)) << 32) | uint32_t(t); }
+
+  bool BlockUsable(int b) const {
+    if (n0_ < 1 || int64_t(b + 1) * n0_ > lib_.Count) return false;
+    const TOrientationSet& o = s_.Rules.Orientations;
+    if (b == 0) return o[0];
+    const uint8_t kind = lib_.FlipKinds[b - 1];
+    return kind >= kFlipHorizontal && kind <= kFlipVertical && o[kind];
+  }
+
+  uint64_t Distance(int32_t c, int32_t record) const {
+    return SignatureDistanceInt(targets_[size_t(c)].data(), lib_.RecordSignature(record), lib_.SigSize);
+  }
+
+  // The record of tile id the mosaic's cell shows: the copy with the cell's crop corners
+  // (reversed corners carry the flip), else the unflipped tile.
+  int32_t RecordHeld(const TQVData& mosaic, int32_t cell, int32_t id) const {
+    const TTileInfo held = mosaic.RecordInfo(cell);
+    for (int b = 0; b < 4; ++b) {
+      const int32_t n = b * n0_ + id;
+      if (n > lib_.Count) break;
+      const TTileInfo info = lib_.RecordInfo(n);
+      if (info.CropLeft == held.CropLeft && info.CropTop == held.CropTop && info.CropRight == held.CropRight &&
+          info.CropBottom == held.CropBottom)
+        return n;
+    }
+    return id;
+  }
+
+  // Tile t's allowed, not deleted copy closest to cell c's plan (Record 0 when none).
+  TCandidate BestOrientation(int32_t c, int32_t t) const {
+    TCandidate best{t, 0, 0};
+    for (int b = 0; b < 4; ++b) {
+      if (!blocks_[b]) continue;
+      const int32_t n = b * n0_ + t;
+      if (lib_.RecordStatus(n) > kMaxUseCount) continue;
+      const uint64_t d = Distance(c, n);
+      if (best.Record == 0 || d < best.Distance) best = {t, n, d};
+    }
+    return best;
+  }
+
+  // How often tile t stands in the Distance square around cell c (c included).
+  int32_t CountInSquare(int32_t c, int32_t t) const {
+    const int32_t d = s_.Rules.Distance;
+    const int32_t col = c % cols_, row = c / cols_;
+    const int32_t c0 = std::max(0, col - d), c1 = std::min(cols_ - 1, col + d);
+    const int32_t r0 = std::max(0, row - d), r1 = std::min(rows_ - 1, row + d);
+    int32_t n = 0;
+    for (int32_t r = r0; r <= r1; ++r) {
+      const int32_t* line = tile_.data() + size_t(r) * size_t(cols_);
+      for (int32_t x = c0; x <= c1; ++x) n += line[x] == t;
+    }
+    return n;
+  }
+
+  void Place(int32_t c, int32_t t, int32_t record, uint64_t distance) {
+    tile_[size_t(c)] = t;
+    record_[size_t(c)] = record;
+    cost_[size_t(c)] = distance;
+  }
+
+  void Replace(int32_t a, const TCandidate& cand) {
+    const int32_t old = tile_[size_t(a)];
+    --uses_[size_t(old)];
+    auto& h = holders_[size_t(old)];
+    h.erase(std::find(h.begin(), h.end(), a));
+    ++uses_[size_t(cand.Tile)];
+    holders_[size_t(cand.Tile)].push_back(a);
+    Place(a, cand.Tile, cand.Record, cand.Distance);
+  }
+
+  // Cell a takes tile cand.Tile from the cell holding it that gains most, which takes a's
+  // tile in its best allowed orientation. Use counts stay; the Distance squares of both
+  // cells must hold their new tiles once only.
+  bool TrySwap(int32_t a, const TCandidate& cand) {
+    const int32_t t = cand.Tile, own = tile_[size_t(a)];
+    int32_t bestCell = -1;
+    TCandidate bestBack{};
+    uint64_t bestGain = 0;
+    for (int32_t b : holders_[size_t(t)]) {
+      const TCandidate back = BestOrientation(b, own);
+      if (back.Record == 0) continue;
+      const uint64_t before = cost_[size_t(a)] + cost_[size_t(b)];
+      const uint64_t after = cand.Distance + back.Distance;
+      if (after >= before || before - after <= bestGain) continue;
+      tile_[size_t(a)] = t;
+      tile_[size_t(b)] = own;
+      const bool keeps = CountInSquare(a, t) == 1 && CountInSquare(b, own) == 1;
+      tile_[size_t(a)] = own;
+      tile_[size_t(b)] = t;
+      if (!keeps) continue;
+      bestGain = before - after;
+      bestCell = b;
+      bestBack = back;
+    }
+    if (bestCell < 0) return false;
+    auto& ha = holders_[size_t(own)];
+    *std::find(ha.begin(), ha.end(), a) = bestCell;
+    auto& hb = holders_[size_t(t)];
+    *std::find(hb.begin(), hb.end(), bestCell) = a;
+    Place(a, t, cand.Record, cand.Distance);
+    Place(bestCell, own, bestBack.Record, bestBack.Distance);
+    return true;
+  }
+
+  const TQVData& lib_;
+  const TOptimizeSettings& s_;
+  const int32_t cols_, rows_, n0_;
+  bool blocks_[4] = {};
+  std::vector<SignatureBytes> targets_;
+  std::vector<int32_t> tile_;     // per cell: its tile number, a custom picture's number or 0
+  std::vector<int32_t> record_;   // per movable cell: the library record it shows
+  std::vector<int32_t> startRecord_;
+  std::vector<uint64_t> cost_;    // per movable cell: distance of its plan to its record
+  std::vector<uint8_t> movable_;
+  std::vector<int32_t> cells_;    // the movable cells
+  std::vector<int32_t> uses_;     // per tile: movable cells holding it
+  std::vector<std::vector<int32_t>> holders_;
+  std::vector<std::vector<TCandidate>> candidates_;
+  std::unordered_set<uint64_t> blocked_;  // (cell, tile) moves that broke the Distance rule
+  int64_t cycles_ = 0;
+};
+
+}  // namespace
+
+TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVData& mosaic,
+                                    const TOptimizeSettings& settings, const TOptimizeHooks& hooks) {
+  TOptimizeResult result;
+  if (!plan.TableIsOpen() || !library.TableIsOpen() || !mosaic.TableIsOpen()) return result;
+  const TCompositionSettings& rules = settings.Rules;
+  if (!AnyOrientation(rules.Orientations)) {
+    result.Outcome = TOptimizeOutcome::NoOrientation;
+    result.Message = kNoOrientationMessage;
+    return result;
+  }
+  if (rules.Cols < 1 || rules.Rows < 1 || int64_t(rules.Cols) * rules.Rows != plan.Count ||
+      mosaic.Count != plan.Count)
+    throw EQuivara("A grid of " + std::to_string(rules.Cols) + " x " + std::to_string(rules.Rows) +
+                   " cells does not fit a plan of " + std::to_string(plan.Count) + " and a mosaic of " +
+                   std::to_string(mosaic.Count) + " cells");
+  if (rules.Distance < 0 || rules.Repeat < 0) throw EQuivara("Distance and Repeat must not be negative");
+  if (plan.GridW != library.GridW || plan.GridH != library.GridH || plan.SigSize != library.SigSize)
+    throw EQuivara("The library's signature grid does not fit the project's");
+
+  auto now = [&] { return hooks.NowMs ? hooks.NowMs() : SteadyMs(); };
+  const int64_t startMs = now();
+  Optimizer opt(library, plan, mosaic, settings);
+  result.Cells = int32_t(opt.Cells().size());
+  result.StartDistance = result.EndDistance = opt.Total();
+  result.Message = opt.RuleFault();
+  if (!result.Message.empty()) {
+    result.Outcome = TOptimizeOutcome::RulesBroken;
+    result.ElapsedMs = now() - startMs;
+    return result;
+  }
+
+  const int threads = settings.Threads > 0 ? settings.Threads : int(std::max(1u, std::thread::hardware_concurrency()));
+  opt.ListCandidates(threads);
+  result.CandidatesMs = now() - startMs;
+  TOptimizeProgress progress;
+  progress.TotalDistance = result.StartDistance;
+  if (hooks.OnProgress) hooks.OnProgress(progress);
+
+  std::vector<int32_t> order = opt.Cells();
+  std::mt19937_64 rng(settings.Seed);
+  // A Fisher-Yates shuffle of our own: the same seed gives the same order everywhere.
+  for (size_t i = order.size(); i > 1; --i) std::swap(order[i - 1], order[size_t(rng() % i)]);
+
+  result.Outcome = TOptimizeOutcome::Completed;
+  int64_t checks = 0;
+  // False once a stop is requested or the time is up (the outcome says which).
+  auto keepGoing = [&] {
+    if (result.Outcome != TOptimizeOutcome::Completed) return false;
+    if (hooks.StopRequested && hooks.StopRequested()) {
+      result.Outcome = TOptimizeOutcome::Stopped;
+      return false;
+    }
+    if (settings.TimeLimitMs > 0 && (checks++ & 63) == 0 && now() - startMs >= settings.TimeLimitMs) {
+      result.Outcome = TOptimizeOutcome::TimeUp;
+      return false;
+    }
+    return true;
+  };
+  auto report = [&] {
+    progress.Sweep = result.Sweeps;
+    progress.Moves = result.Moves;
+    progress.TotalDistance = opt.Total();
+    if (hooks.OnProgress) hooks.OnProgress(progress);
+  };
+  while (keepGoing()) {
+    // Sweeps of replacements and swaps until one changes nothing, then chains of moves.
+    int64_t moves = 0;
+    for (size_t i = 0; i < order.size() && keepGoing(); ++i)
+      if (opt.ImproveCell(order[i])) ++moves;
+    if (!keepGoing()) {
+      result.Moves += moves;
+      break;
+    }
+    ++result.Sweeps;
+    result.Moves += moves;
+    if (moves > 0) {
+      report();
+      continue;
+    }
+    int64_t chains = 0;
+    for (int found; (found = opt.CancelCycle(keepGoing)) != 0;)
+      if (found == 1) ++chains;
+    result.Moves += chains;
+    report();
+    if (chains == 0) break;
+    opt.Unblock();  // moves refused before may keep the rules now
+  }
+  result.Chains = opt.Cycles();
+
+  for (int32_t c : opt.Cells()) {
+    if (opt.Record(c) == opt.StartRecord(c)) continue;
+    library.GoRecord(opt.Record(c));
+    if (mosaic.PlaceTile(c + 1, library, true)) ++result.Changed;
+  }
+  result.EndDistance = opt.Total();
+  result.ElapsedMs = now() - startMs;
+  return result;
+}
+
+uint64_t MosaicDistance(const TQVData& plan, const TQVData& mosaic) {
+  uint64_t total = 0;
+  const int32_t n = std::min(plan.Count, mosaic.Count);
+  for (int32_t c = 1; c <= n; ++c) {
+    const int32_t id = mosaic.RecordTileNo(c);
+    if (id <= 0 || id >= kCustomPictureTileNo) continue;
+    total += SignatureDistanceInt(plan.RecordSignature(c), mosaic.RecordSignature(c), plan.SigSize);
+  }
+  return total;
+}
+
+}  // namespace qv

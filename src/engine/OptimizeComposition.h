@@ -1,0 +1,94 @@
+#pragma once
+// The optimising pass over a composed mosaic: it lowers the sum over the cells of the
+// signature distance between each cell's plan and its tile, while keeping every rule a
+// composition run keeps: no tile twice within the Distance square, no tile used more than
+// Repeat times (flipped copies count as their tile), only the allowed orientations, kept
+// cells ("Fix auto", "Fix custom", cells outside the work area) untouched, deleted tiles
+// never chosen.
+//
+// Method: each cell of the work area gets a list of its best K tiles (each in its best
+// allowed orientation), worked out on all cores. A local search then visits the cells in a
+// random order fixed by the seed and, for each cell, tries its candidates that are closer
+// than its tile: a replacement when the rules let the tile in, else a swap with a cell that
+// holds the tile; a move is made only when it lowers the total and keeps the rules. Sweeps
+// repeat until neither they nor a chain of moves change anything, the time is up or a stop
+// is requested. The assignment
+// is valid after every move; the changed cells are written into the mosaic at the end.
+//
+// Use counts are those of the cells the pass may change, as a composition run counts the
+// cells it fills. Empty cells and custom pictures are left as they are.
+//
+// Once the swaps are exhausted, chains of moves over several cells are looked for as the
+// negative cycles of a graph on the tiles (see Optimizer::CancelCycle); with Distance 0 and
+// every tile a candidate, the pass ends at the optimum. Still to come: this cancels one
+// cycle per Bellman-Ford run, which is slow for large grids; a min-cost flow or an auction
+// over the candidate graph would settle tight Repeat limits much faster, and the sweeps
+// could run on several cores over cells far enough apart.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/CompositionRun.h"
+
+namespace qv {
+
+class TQVData;
+
+struct TOptimizeSettings {
+  // The rules, the grid and the work area (Mode and RandomSeed are not used).
+  TCompositionSettings Rules;
+  int32_t Candidates = 32;  // K: tiles listed per cell
+  uint64_t Seed = 1;        // the visiting order; the same seed gives the same mosaic
+  int64_t TimeLimitMs = 0;  // 0: until a sweep changes nothing
+  int Threads = 0;          // for the candidate lists: 0 one per core
+};
+
+struct TOptimizeProgress {
+  int32_t Sweep = 0;  // sweeps finished
+  int64_t Moves = 0;  // moves made so far
+  uint64_t TotalDistance = 0;
+};
+
+struct TOptimizeHooks {
+  // Polled between cells; true ends the pass (the moves made so far are kept).
+  std::function<bool()> StopRequested;
+  // After the candidate lists and after every sweep.
+  std::function<void(const TOptimizeProgress&)> OnProgress;
+  // Milliseconds of a steady clock; std::chrono::steady_clock when empty.
+  std::function<int64_t()> NowMs;
+};
+
+enum class TOptimizeOutcome {
+  NotOpen,        // plan, mosaic or library not open: nothing done
+  NoOrientation,  // kNoOrientationMessage
+  RulesBroken,    // the mosaic does not keep the rules to begin with; Message says where
+  Completed,      // a sweep changed nothing
+  TimeUp,
+  Stopped,
+};
+
+struct TOptimizeResult {
+  TOptimizeOutcome Outcome = TOptimizeOutcome::NotOpen;
+  std::string Message;
+  int32_t Cells = 0;             // cells the pass may change
+  int32_t Changed = 0;           // cells that hold another tile or orientation afterwards
+  int64_t Moves = 0;             // replacements, swaps and chains made
+  int64_t Chains = 0;            // of those, chains of three or more cells
+  int32_t Sweeps = 0;            // sweeps finished
+  uint64_t StartDistance = 0;    // total over the cells the pass may change
+  uint64_t EndDistance = 0;
+  int64_t CandidatesMs = 0;      // time spent on the candidate lists
+  int64_t ElapsedMs = 0;
+};
+
+// Optimises mosaic in place (plan gives each cell's signature, library the tiles). Raises
+// EQuivara when plan, mosaic, library and settings do not fit together, before anything
+// changes. The library's current record moves; its use counts are left as they were.
+TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVData& mosaic,
+                                    const TOptimizeSettings& settings, const TOptimizeHooks& hooks = {});
+
+// The sum over all cells holding a library tile of the distance between the cell's plan
+// and the cell's signature as the mosaic stores it.
+uint64_t MosaicDistance(const TQVData& plan, const TQVData& mosaic);
+
+}  // namespace qv

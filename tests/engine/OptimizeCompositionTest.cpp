@@ -1,0 +1,273 @@
+// The optimising pass: the optimum of tiny cases found by trying every assignment, the rules
+// after the pass on random cases, stops, repeatability and a start that breaks the rules.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "engine/CompositionRun.h"
+#include "engine/MatchingTestSupport.h"
+#include "engine/OptimizeComposition.h"
+#include "engine/QVData.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+using qv::TOptimizeOutcome;
+using qv::TQVData;
+
+class OptimizeTest : public ::testing::Test {
+ protected:
+  // A library of `tiles` random 2 x 2 signatures (statuses as given) and a project of
+  // cols x rows cells over a random picture.
+  void OpenProject(int tiles, int32_t cols, int32_t rows, uint32_t seed, const std::vector<uint8_t>& statuses = {}) {
+    std::mt19937 rng(seed);
+    std::vector<qv::SignatureBytes> sigs;
+    for (int k = 0; k < tiles; ++k) {
+      qv::SignatureBytes s(12);
+      for (auto& b : s) b = uint8_t(rng());
+      sigs.push_back(s);
+    }
+    const std::string libFile = dir_.File("lib" + std::to_string(++files_) + ".qv2");
+    qvtest::WriteLibraryOfSignatures(libFile, sigs, 2, 2, statuses);
+    ASSERT_TRUE(lib_.Open(libFile));
+    lib_.ShowThumbs = true;
+    const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
+    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, seed), {}, rows, cols);
+    ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
+    s_.Rules = {};
+    s_.Rules.Cols = cols;
+    s_.Rules.Rows = rows;
+    s_.Rules.Mode = qv::kVisitTopToBottom;
+  }
+
+  // Empties every cell, then fills them by a composition run.
+  void Compose() {
+    for (int32_t n = 1; n <= mosaic_.Count; ++n) {
+      plan_.Go(n);
+      ASSERT_TRUE(mosaic_.RestoreCellFromPlan(n, plan_));
+    }
+    const qv::TCompositionResult r = qv::RunComposition(lib_, plan_, mosaic_, s_.Rules);
+    ASSERT_EQ(r.Outcome, qv::TCompositionOutcome::Completed);
+  }
+
+  qv::TOptimizeResult Optimize() { return qv::OptimizeComposition(lib_, plan_, mosaic_, s_, hooks_); }
+
+  std::vector<int32_t> Cells() const {
+    std::vector<int32_t> out;
+    for (int32_t n = 1; n <= mosaic_.Count; ++n) out.push_back(mosaic_.RecordTileNo(n));
+    return out;
+  }
+
+  // The rules over the cells holding library tiles, counted here from the mosaic itself.
+  // Uses count in the work area only, as a composition run of that area counts them.
+  ::testing::AssertionResult ObeysRules() const {
+    const qv::TCellRect sel = s_.Rules.Selection;
+    const bool whole = sel.Left == sel.Right && sel.Top == sel.Bottom;
+    const std::vector<int32_t> cells = Cells();
+    const int32_t cols = s_.Rules.Cols, d = s_.Rules.Distance;
+    std::map<int32_t, int> uses;
+    for (size_t i = 0; i < cells.size(); ++i) {
+      const int32_t t = cells[i];
+      if (t <= 0 || t >= qv::kCustomPictureTileNo) continue;
+      if (whole || sel.Contains(int32_t(i % cols), int32_t(i / cols)) != s_.Rules.InvertSelection) ++uses[t];
+      for (size_t j = i + 1; j < cells.size(); ++j)
+        if (cells[j] == t && std::abs(int(i % cols) - int(j % cols)) <= d && std::abs(int(i / cols) - int(j / cols)) <= d)
+          return ::testing::AssertionFailure() << "tile " << t << " twice within " << d;
+    }
+    for (const auto& [t, n] : uses)
+      if (s_.Rules.Repeat > 0 && n > s_.Rules.Repeat) return ::testing::AssertionFailure() << "tile " << t << " x" << n;
+    return ::testing::AssertionSuccess();
+  }
+
+  uint64_t D(int32_t cell, int32_t tile) const {
+    return qv::SignatureDistanceInt(plan_.RecordSignature(cell), lib_.RecordSignature(tile), lib_.SigSize);
+  }
+
+  // The lowest total over every assignment of tiles to cells with at most `repeat` uses each.
+  uint64_t BruteForceOptimum(int32_t repeat) const {
+    const int32_t cells = plan_.Count, tiles = lib_.UnflippedCount;
+    std::vector<int32_t> uses(size_t(tiles) + 1, 0);
+    uint64_t best = UINT64_MAX;
+    std::function<void(int32_t, uint64_t)> go = [&](int32_t cell, uint64_t sum) {
+      if (sum >= best) return;
+      if (cell > cells) {
+        best = sum;
+        return;
+      }
+      for (int32_t t = 1; t <= tiles; ++t) {
+        if (uses[size_t(t)] >= repeat) continue;
+        ++uses[size_t(t)];
+        go(cell + 1, sum + D(cell, t));
+        --uses[size_t(t)];
+      }
+    };
+    go(1, 0);
+    return best;
+  }
+
+  qvtest::TempDir dir_;
+  int files_ = 0;
+  TQVData lib_, plan_, mosaic_;
+  qv::TOptimizeSettings s_;
+  qv::TOptimizeHooks hooks_;
+};
+
+TEST_F(OptimizeTest, ReachesTheOptimumOfTinyGrids) {
+  struct Case {
+    int tiles;
+    int32_t cols, rows, repeat;
+  };
+  for (const Case c : {Case{6, 3, 2, 1}, Case{6, 3, 3, 2}, Case{9, 3, 3, 1}, Case{5, 2, 2, 1}}) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+      SCOPED_TRACE("case " + std::to_string(c.cols) + "x" + std::to_string(c.rows) + " seed " + std::to_string(seed));
+      OpenProject(c.tiles, c.cols, c.rows, seed * 31 + uint32_t(c.tiles));
+      s_.Rules.Distance = 0;
+      s_.Rules.Repeat = c.repeat;
+      s_.Candidates = c.tiles;
+      Compose();
+      const uint64_t greedy = qv::MosaicDistance(plan_, mosaic_);
+      const uint64_t optimum = BruteForceOptimum(c.repeat);
+      const qv::TOptimizeResult r = Optimize();
+      EXPECT_EQ(r.Outcome, TOptimizeOutcome::Completed);
+      EXPECT_EQ(r.StartDistance, greedy);
+      EXPECT_EQ(r.EndDistance, optimum);
+      EXPECT_EQ(qv::MosaicDistance(plan_, mosaic_), optimum);  // what the mosaic now holds
+      EXPECT_TRUE(ObeysRules());
+    }
+  }
+}
+
+TEST_F(OptimizeTest, KeepsEveryRuleOnRandomCases) {
+  std::mt19937 rng(7);
+  int improved = 0;
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const int tiles = 30 + int(rng() % 30);
+    const int32_t cols = 5 + int32_t(rng() % 5), rows = 4 + int32_t(rng() % 5);
+    std::vector<uint8_t> statuses(size_t(tiles), 0);
+    for (auto& st : statuses)
+      if (rng() % 8 == 0) st = qv::kDeletedStatus;
+    OpenProject(tiles, cols, rows, 1000 + uint32_t(round), statuses);
+    const bool flips = round % 3 == 0;
+    if (flips) {
+      ASSERT_TRUE(lib_.AddFlippedCopies(qv::kFlipHorizontal));
+    }
+    s_.Rules.Orientations = {true, flips, false, false};
+    s_.Rules.Distance = int32_t(rng() % 3);
+    s_.Rules.Repeat = int32_t(rng() % 4);  // 0: Auto
+    if (s_.Rules.Repeat > 0 && s_.Rules.Repeat * (tiles * 7 / 8 - 2) < cols * rows) s_.Rules.Repeat = 0;
+    s_.Candidates = 4 + int32_t(rng() % 12);
+    s_.Seed = rng();
+    Compose();
+
+    // A custom picture and, in some rounds, a selection whose outside stays as it is.
+    ASSERT_TRUE(mosaic_.PlaceCustomPicture(2, qvtest::DrawTestPicture(10, 10, 1), qv::kCustomPictureTileNo, {}, "me"));
+    s_.Rules.Selection = {};
+    if (round % 2 == 1) s_.Rules.Selection = {1, 1, cols - 2, rows - 2};
+    s_.Rules.InvertSelection = round % 4 == 3;
+    const std::vector<int32_t> before = Cells();
+    const qv::TOptimizeResult r = Optimize();
+    ASSERT_EQ(r.Outcome, TOptimizeOutcome::Completed) << r.Message;
+    EXPECT_TRUE(ObeysRules());
+    EXPECT_LE(r.EndDistance, r.StartDistance);
+    if (r.EndDistance < r.StartDistance) ++improved;
+    const std::vector<int32_t> after = Cells();
+    const qv::TCellRect sel = s_.Rules.Selection;
+    const bool whole = sel.Left == sel.Right && sel.Top == sel.Bottom;
+    for (int32_t c = 0; c < cols * rows; ++c) {
+      const bool inArea = whole || (sel.Contains(c % cols, c / cols) != s_.Rules.InvertSelection);
+      if (!inArea || before[size_t(c)] >= qv::kCustomPictureTileNo) {
+        EXPECT_EQ(after[size_t(c)], before[size_t(c)]);
+      }
+      if (after[size_t(c)] != before[size_t(c)]) {
+        EXPECT_LE(lib_.RecordStatus(after[size_t(c)]), qv::kMaxUseCount) << "a deleted tile was chosen";
+      }
+      // Only allowed orientations: a cell shows the crop of its tile's unflipped or (with
+      // flips allowed) horizontal copy.
+      const qv::TTileInfo shown = mosaic_.RecordInfo(c + 1);
+      const int32_t t = after[size_t(c)];
+      if (t < 1 || t > tiles) continue;
+      const qv::TTileInfo plain = lib_.RecordInfo(t);
+      bool allowed = shown.CropLeft == plain.CropLeft && shown.CropRight == plain.CropRight;
+      if (flips) {
+        const qv::TTileInfo mirrored = lib_.RecordInfo(tiles + t);
+        allowed = allowed || (shown.CropLeft == mirrored.CropLeft && shown.CropRight == mirrored.CropRight);
+      }
+      EXPECT_TRUE(allowed) << "cell " << c;
+    }
+  }
+  EXPECT_GT(improved, 12);  // the greedy start is seldom the best
+}
+
+TEST_F(OptimizeTest, FixAutoKeepsEveryTile) {
+  OpenProject(40, 6, 5, 3);
+  s_.Rules.Distance = 1;
+  Compose();
+  s_.Rules.FixAuto = true;
+  const std::vector<int32_t> before = Cells();
+  const qv::TOptimizeResult r = Optimize();
+  EXPECT_EQ(r.Cells, 0);
+  EXPECT_EQ(r.Changed, 0);
+  EXPECT_EQ(Cells(), before);
+}
+
+TEST_F(OptimizeTest, AStopLeavesAValidMosaic) {
+  OpenProject(60, 9, 8, 11);
+  s_.Rules.Distance = 2;
+  s_.Rules.Repeat = 2;
+  Compose();
+  const std::vector<int32_t> start = Cells();
+  hooks_.StopRequested = [] { return true; };
+  qv::TOptimizeResult r = Optimize();
+  EXPECT_EQ(r.Outcome, TOptimizeOutcome::Stopped);
+  EXPECT_EQ(r.Moves, 0);
+  EXPECT_EQ(Cells(), start);
+
+  // Stopped at a later poll: whatever was done so far is written and keeps the rules.
+  std::mt19937 rng(5);
+  for (int k = 0; k < 6; ++k) {
+    Compose();
+    const uint64_t greedy = qv::MosaicDistance(plan_, mosaic_);
+    int polls = 0;
+    const int stopAt = 1 + int(rng() % 150);
+    hooks_.StopRequested = [&] { return ++polls >= stopAt; };
+    r = Optimize();
+    EXPECT_TRUE(ObeysRules());
+    EXPECT_EQ(qv::MosaicDistance(plan_, mosaic_), r.EndDistance);
+    EXPECT_LE(r.EndDistance, greedy);
+  }
+}
+
+TEST_F(OptimizeTest, TheSameSeedGivesTheSameMosaic) {
+  OpenProject(50, 8, 6, 21);
+  s_.Rules.Distance = 2;
+  s_.Rules.Repeat = 2;
+  s_.Seed = 99;
+  std::vector<std::vector<int32_t>> results;
+  for (int threads : {1, 2}) {
+    s_.Threads = threads;
+    Compose();
+    Optimize();
+    results.push_back(Cells());
+  }
+  EXPECT_EQ(results[0], results[1]);
+}
+
+TEST_F(OptimizeTest, AMosaicThatBreaksTheRulesIsLeftAlone) {
+  OpenProject(40, 6, 5, 4);
+  s_.Rules.Distance = 0;
+  Compose();
+  lib_.GoRecord(7);
+  ASSERT_TRUE(mosaic_.PlaceTile(1, lib_, true));
+  ASSERT_TRUE(mosaic_.PlaceTile(2, lib_, true));
+  const std::vector<int32_t> before = Cells();
+  s_.Rules.Distance = 1;
+  const qv::TOptimizeResult r = Optimize();
+  EXPECT_EQ(r.Outcome, TOptimizeOutcome::RulesBroken);
+  EXPECT_NE(r.Message.find("Tile 7"), std::string::npos) << r.Message;
+  EXPECT_EQ(Cells(), before);
+}
+
+}  // namespace
