@@ -52,8 +52,8 @@ void PrintUsage(std::FILE* to) {
                "\nExit status:\n"
                "  0    done\n"
                "  1    error: a wrong argument, or a file that cannot be read or written\n"
-               "  2    compose: the library cannot fill the mosaic under the rules (the project is\n"
-               "       left as it was)\n"
+               "  2    compose: the library cannot fill the mosaic under the rules; optimize: the\n"
+               "       mosaic does not keep them (the project is left as it was)\n"
                "  130  stopped by Ctrl+C, or by the answer \"Cancel\" for a missing tile file\n"
                "       (render --missing stop)\n");
 }
