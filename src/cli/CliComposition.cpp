@@ -93,8 +93,10 @@ qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQV
       throw CliError("The project or its library is not open");
     case qv::TOptimizeOutcome::NoOrientation:
     case qv::TOptimizeOutcome::RulesBroken:
-      throw CliError(TerminalText(r.Message) + "\nThe mosaic does not keep these settings; compose it with them "
-                     "first. The project was not changed.", 2);
+      throw CliError(TerminalText(r.Message) +
+                         "\nThe mosaic does not keep these settings; compose it with them "
+                         "first. The project was not changed.",
+                     2);
     default:
       break;
   }
@@ -103,13 +105,12 @@ qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQV
   const char* how = r.Outcome == qv::TOptimizeOutcome::Stopped  ? ", stopped"
                     : r.Outcome == qv::TOptimizeOutcome::TimeUp ? ", time up"
                                                                 : "";
-  std::printf("%s: total distance %llu -> %llu (%.2f %% lower) over %d cells, %d cells changed, %lld moves "
-              "(%lld chains), %d sweeps, in %s (candidate lists %s)%s\n",
-              file.c_str(), static_cast<unsigned long long>(r.StartDistance),
-              static_cast<unsigned long long>(r.EndDistance), below, r.Cells, r.Changed,
-              static_cast<long long>(r.Moves), static_cast<long long>(r.Chains), r.Sweeps,
-              FormatSeconds(double(r.ElapsedMs) / 1000).c_str(), FormatSeconds(double(r.CandidatesMs) / 1000).c_str(),
-              how);
+  std::printf(
+      "%s: total distance %llu -> %llu (%.2f %% lower) over %d cells, %d cells changed, %lld moves "
+      "(%lld chains), %d sweeps, in %s (candidate lists %s)%s\n",
+      file.c_str(), static_cast<unsigned long long>(r.StartDistance), static_cast<unsigned long long>(r.EndDistance),
+      below, r.Cells, r.Changed, static_cast<long long>(r.Moves), static_cast<long long>(r.Chains), r.Sweeps,
+      FormatSeconds(double(r.ElapsedMs) / 1000).c_str(), FormatSeconds(double(r.CandidatesMs) / 1000).c_str(), how);
   return r;
 }
 

@@ -37,7 +37,7 @@ class Optimizer {
     for (int32_t n = 1; n <= cells; ++n) {
       const uint8_t* sig = plan.RecordSignature(n);
       targets_[size_t(n - 1)] = lib.ColorSystem != plan.ColorSystem ? ConvertRgbToYcc(sig, lib.SigSize)
-                                                                      : SignatureBytes(sig, sig + lib.SigSize);
+                                                                    : SignatureBytes(sig, sig + lib.SigSize);
     }
     tile_.assign(size_t(cells), 0);
     record_.assign(size_t(cells), 0);
@@ -366,13 +366,13 @@ class Optimizer {
   const int32_t cols_, rows_, n0_;
   bool blocks_[4] = {};
   std::vector<SignatureBytes> targets_;
-  std::vector<int32_t> tile_;     // per cell: its tile number, a custom picture's number or 0
-  std::vector<int32_t> record_;   // per movable cell: the library record it shows
+  std::vector<int32_t> tile_;    // per cell: its tile number, a custom picture's number or 0
+  std::vector<int32_t> record_;  // per movable cell: the library record it shows
   std::vector<int32_t> startRecord_;
-  std::vector<uint64_t> cost_;    // per movable cell: distance of its plan to its record
+  std::vector<uint64_t> cost_;  // per movable cell: distance of its plan to its record
   std::vector<uint8_t> movable_;
-  std::vector<int32_t> cells_;    // the movable cells
-  std::vector<int32_t> uses_;     // per tile: movable cells holding it
+  std::vector<int32_t> cells_;  // the movable cells
+  std::vector<int32_t> uses_;   // per tile: movable cells holding it
   std::vector<std::vector<int32_t>> holders_;
   std::vector<std::vector<TCandidate>> candidates_;
   std::unordered_set<uint64_t> blocked_;  // (cell, tile) moves that broke the Distance rule
@@ -391,8 +391,7 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     result.Message = kNoOrientationMessage;
     return result;
   }
-  if (rules.Cols < 1 || rules.Rows < 1 || int64_t(rules.Cols) * rules.Rows != plan.Count ||
-      mosaic.Count != plan.Count)
+  if (rules.Cols < 1 || rules.Rows < 1 || int64_t(rules.Cols) * rules.Rows != plan.Count || mosaic.Count != plan.Count)
     throw EQuivara("A grid of " + std::to_string(rules.Cols) + " x " + std::to_string(rules.Rows) +
                    " cells does not fit a plan of " + std::to_string(plan.Count) + " and a mosaic of " +
                    std::to_string(mosaic.Count) + " cells");

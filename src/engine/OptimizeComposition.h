@@ -70,14 +70,14 @@ enum class TOptimizeOutcome {
 struct TOptimizeResult {
   TOptimizeOutcome Outcome = TOptimizeOutcome::NotOpen;
   std::string Message;
-  int32_t Cells = 0;             // cells the pass may change
-  int32_t Changed = 0;           // cells that hold another tile or orientation afterwards
-  int64_t Moves = 0;             // replacements, swaps and chains made
-  int64_t Chains = 0;            // of those, chains of three or more cells
-  int32_t Sweeps = 0;            // sweeps finished
-  uint64_t StartDistance = 0;    // total over the cells the pass may change
+  int32_t Cells = 0;           // cells the pass may change
+  int32_t Changed = 0;         // cells that hold another tile or orientation afterwards
+  int64_t Moves = 0;           // replacements, swaps and chains made
+  int64_t Chains = 0;          // of those, chains of three or more cells
+  int32_t Sweeps = 0;          // sweeps finished
+  uint64_t StartDistance = 0;  // total over the cells the pass may change
   uint64_t EndDistance = 0;
-  int64_t CandidatesMs = 0;      // time spent on the candidate lists
+  int64_t CandidatesMs = 0;  // time spent on the candidate lists
   int64_t ElapsedMs = 0;
 };
 

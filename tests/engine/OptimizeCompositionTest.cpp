@@ -73,7 +73,8 @@ class OptimizeTest : public ::testing::Test {
       if (t <= 0 || t >= qv::kCustomPictureTileNo) continue;
       if (whole || sel.Contains(int32_t(i % cols), int32_t(i / cols)) != s_.Rules.InvertSelection) ++uses[t];
       for (size_t j = i + 1; j < cells.size(); ++j)
-        if (cells[j] == t && std::abs(int(i % cols) - int(j % cols)) <= d && std::abs(int(i / cols) - int(j / cols)) <= d)
+        if (cells[j] == t && std::abs(int(i % cols) - int(j % cols)) <= d &&
+            std::abs(int(i / cols) - int(j / cols)) <= d)
           return ::testing::AssertionFailure() << "tile " << t << " twice within " << d;
     }
     for (const auto& [t, n] : uses)
