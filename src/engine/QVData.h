@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "base/Geometry.h"
+#include "base/RecentCache.h"
 #include "engine/ByteSection.h"
 #include "engine/CellGrid.h"
 #include "engine/FileSection.h"
-#include "engine/RecentCache.h"
 #include "engine/Signature.h"
 #include "engine/TileBuilder.h"
 #include "engine/TileRecords.h"
@@ -422,9 +422,9 @@ class TQVData {
     bool Decoded = false;                     // false: the bytes do not decode
     std::vector<TThumbSignature> Signatures;  // ThumbSignature's results for Picture
   };
-  TRecentCache<std::shared_ptr<TDecodedThumb>> thumbCache_;  // by thumbnail offset
-  uint64_t thumbCacheGeneration_ = 0;                        // of ThumbSection when the cached entries were read
-  std::shared_ptr<TDecodedThumb> shownThumb_;                // the cached thumbnail ThumbBitmap was last given
+  TRecentCache<uint64_t, std::shared_ptr<TDecodedThumb>> thumbCache_{ThumbCacheBytes};  // by thumbnail offset
+  uint64_t thumbCacheGeneration_ = 0;          // of ThumbSection when the cached entries were read
+  std::shared_ptr<TDecodedThumb> shownThumb_;  // the cached thumbnail ThumbBitmap was last given
   // The packed signatures of the render search, rebuilt when the data section changes.
   std::shared_ptr<TSignaturePack> searchPack_;
 };

@@ -159,7 +159,8 @@ void TQVData::LoadThumbnail(int32_t offset) {
   if (fresh->Decoded) shownThumb_ = fresh;
   fresh->Jpeg = ThumbJpeg;
   const size_t bytes = sizeof(TDecodedThumb) + fresh->Jpeg.size() + fresh->Picture.ByteSize();
-  thumbCache_.Put(static_cast<uint32_t>(offset), std::move(fresh), bytes, ThumbCacheBytes);
+  thumbCache_.SetBudget(ThumbCacheBytes);
+  thumbCache_.Put(static_cast<uint32_t>(offset), std::move(fresh), bytes);
 }
 
 SignatureBytes TQVData::ThumbSignature(int32_t gridW, int32_t gridH, uint8_t colorSystem) const {
