@@ -1,5 +1,6 @@
 #include "output/ScaledTileCache.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace qv {
@@ -11,16 +12,16 @@ size_t ScaledTileCache::KeyHash::operator()(const Key& k) const {
   return h * 2u + (k.sharpen ? 1u : 0u);
 }
 
-ScaledTileCache::ScaledTileCache(size_t budgetBytes) : budget_(budgetBytes) {}
+ScaledTileCache::ScaledTileCache(size_t budgetBytes) : slots_(budgetBytes) {}
 
 size_t ScaledTileCache::Entries() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return lru_.size();
+  return slots_.Count();
 }
 
 size_t ScaledTileCache::Bytes() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return bytes_;
+  return slots_.Bytes();
 }
 
 std::shared_ptr<const ScaledTile> ScaledTileCache::Get(const std::shared_ptr<ThumbCache::Entry>& thumb, int width,
@@ -30,23 +31,13 @@ std::shared_ptr<const ScaledTile> ScaledTileCache::Get(const std::shared_ptr<Thu
   std::shared_ptr<Slot> slot;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto found = index_.find(key);
-    if (found != index_.end()) {
-      lru_.splice(lru_.begin(), lru_, found->second);  // iterators stay valid
-      slot = found->second->slot;
+    if (const auto* held = slots_.Find(key)) {
+      slot = *held;
     } else {
       slot = std::make_shared<Slot>();
       slot->thumb = thumb;
       const size_t bytes = size_t(Bitmap24::StrideFor(std::max(width, 0))) * size_t(std::max(height, 0)) + 256;
-      lru_.push_front(Node{key, slot, bytes});
-      index_.emplace(key, lru_.begin());
-      bytes_ += bytes;
-      // The newest entry always stays.
-      while (lru_.size() > 1 && bytes_ > budget_) {
-        bytes_ -= lru_.back().bytes;
-        index_.erase(lru_.back().key);
-        lru_.pop_back();
-      }
+      slots_.Put(key, slot, bytes);
     }
   }
   std::call_once(slot->once, [&] {

@@ -6,11 +6,10 @@
 // it), and kept within a byte budget, the least recently asked-for dropped first; a picture
 // still in use by a cell outlives its entry. All members are thread-safe.
 #include <cstddef>
-#include <list>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 
+#include "base/RecentCache.h"
 #include "imaging/TileOps.h"
 #include "output/ThumbCache.h"
 
@@ -44,17 +43,9 @@ class ScaledTileCache {
     ScaledTile tile;
     bool ok = false;
   };
-  struct Node {
-    Key key;
-    std::shared_ptr<Slot> slot;
-    size_t bytes;
-  };
 
   mutable std::mutex mutex_;
-  size_t budget_;
-  size_t bytes_ = 0;
-  std::list<Node> lru_;  // most recently used first
-  std::unordered_map<Key, std::list<Node>::iterator, KeyHash> index_;
+  TRecentCache<Key, std::shared_ptr<Slot>, KeyHash> slots_;  // guarded by mutex_
 };
 
 }  // namespace qv
