@@ -232,7 +232,30 @@ bool FinishEncoder(jpeg_compress_struct* cinfo, JpegErrors* errors) {
   return true;
 }
 
+// Reads the header only; false when libjpeg gave up.
+bool ReadHeaderInto(jpeg_decompress_struct* cinfo, JpegErrors* errors, const uint8_t* data, size_t size) {
+  if (setjmp(errors->jump)) return false;
+  jpeg_create_decompress(cinfo);
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  return jpeg_read_header(cinfo, TRUE) == JPEG_HEADER_OK;
+}
+
 }  // namespace
+
+JpegSize JpegMemorySize(const uint8_t* data, size_t size) {
+  jpeg_decompress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  JpegErrors errors;
+  cinfo.err = InitErrors(errors);
+  JpegSize result;
+  if (size > 0 && ReadHeaderInto(&cinfo, &errors, data, size) && cinfo.image_width <= 0xFFFF &&
+      cinfo.image_height <= 0xFFFF) {
+    result.Width = uint16_t(cinfo.image_width);
+    result.Height = uint16_t(cinfo.image_height);
+  }
+  jpeg_destroy_decompress(&cinfo);
+  return result;
+}
 
 Bitmap24 DecodeJpegMemory(const uint8_t* data, size_t size, int scale, int* usedScale) {
   if (scale < 0) scale = 0;

@@ -38,6 +38,9 @@ JpegScaleChoice ChooseJpegScale(const std::string& fileName, int wantedWidth, in
 // libjpeg-turbo version). Throws EPictureError when the file cannot be read or decoded.
 Bitmap24 DecodeJpegFile(const std::string& fileName, int scale = 0, int* usedScale = nullptr);
 Bitmap24 DecodeJpegMemory(const uint8_t* data, size_t size, int scale = 0, int* usedScale = nullptr);
+// The full size DecodeJpegMemory gives these bytes, read from their header without decoding;
+// 0 x 0 when the header does not read.
+JpegSize JpegMemorySize(const uint8_t* data, size_t size);
 
 // Baseline JFIF at a quality 1..100 (4:2:0, density units 0, 1:1) of a picture given a few
 // rows at a time, top to bottom: a picture far larger than memory can be encoded band by

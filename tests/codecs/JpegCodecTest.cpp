@@ -163,6 +163,24 @@ TEST(JpegCodecTest, ProgressivePicturesDecodeAtReducedScale) {
   EXPECT_EQ(used, 3);
 }
 
+// The size the header gives is the size the decoder delivers, for every frame kind; bytes
+// without a readable header give 0 x 0.
+TEST(JpegCodecTest, MemorySizeIsTheDecodedSize) {
+  auto sizeOf = [](const std::string& b) {
+    const JpegSize s = JpegMemorySize(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+    return std::make_pair(int(s.Width), int(s.Height));
+  };
+  const std::string baseline = EncodeJpeg(qvtest::MakeTestPicture(137, 121), 90);
+  const std::string progressive = EncodeProgressive(qvtest::MakeSmoothPicture(80, 41));
+  for (const std::string& b : {baseline, progressive, baseline.substr(0, baseline.size() / 2)}) {
+    const Bitmap24 decoded = Decode(b);
+    EXPECT_EQ(sizeOf(b), std::make_pair(decoded.Width(), decoded.Height()));
+  }
+  EXPECT_EQ(sizeOf(progressive), std::make_pair(80, 41));
+  for (const std::string& b : {std::string(), std::string("not a JPEG file"), baseline.substr(0, 30)})
+    EXPECT_EQ(sizeOf(b), std::make_pair(0, 0));
+}
+
 TEST(JpegCodecTest, DamagedDataRaisesPictureErrorOrStillDecodes) {
   EXPECT_THROW(Decode(""), EPictureError);
   EXPECT_THROW(Decode("this is not a JPEG file at all"), EPictureError);
