@@ -1,9 +1,11 @@
 #include "mainwindow/ThumbnailCache.h"
 
+#include <exception>
+
+#include "codecs/JpegCodec.h"
 #include "controls/BitmapImage.h"
 #include "engine/QVData.h"
 #include "engine/Signature.h"
-#include "output/ThumbCache.h"
 
 namespace qv {
 
@@ -18,10 +20,7 @@ Bitmap24 RecordSignatureBitmap(const TQVData& table, int32_t n) {
   return bmp;
 }
 
-TThumbnailCache::TThumbnailCache(size_t byteLimit)
-    : limit_(byteLimit), decoded_(std::make_unique<ThumbCache>(byteLimit)) {}
-
-TThumbnailCache::~TThumbnailCache() = default;
+TThumbnailCache::TThumbnailCache(size_t byteLimit) : decoded_(byteLimit) {}
 
 QImage TThumbnailCache::RecordPicture(const TQVData& table, int32_t n) {
   return RecordPicture(table, n, table.ShowThumbs);
@@ -32,23 +31,24 @@ QImage TThumbnailCache::RecordPicture(const TQVData& table, int32_t n, bool thum
   if (thumbs) {
     const std::string jpeg = table.RecordThumbJpeg(n);
     if (!jpeg.empty()) {
-      auto entry = decoded_->Get(jpeg);
-      if (const Bitmap32* pic = entry->Picture()) {
-        // The image reads the entry's pixels (0xFFRRGGBB words) and holds the entry.
-        auto* hold = new std::shared_ptr<ThumbCache::Entry>(std::move(entry));
-        return QImage(
-            reinterpret_cast<const uchar*>(pic->Data()), pic->Width(), pic->Height(), qsizetype(pic->Width()) * 4,
-            QImage::Format_RGB32, [](void* p) { delete static_cast<std::shared_ptr<ThumbCache::Entry>*>(p); }, hold);
+      const QImage* picture = decoded_.Find(jpeg);
+      if (!picture) {
+        QImage decoded;
+        try {
+          decoded = ToQImage(DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size()));
+        } catch (const std::exception&) {
+          // shown as the signature grid below
+        }
+        const size_t bytes = size_t(decoded.sizeInBytes());
+        picture = &decoded_.Put(jpeg, std::move(decoded), bytes);
       }
+      // A copy that shares the cached pixels and keeps them alive.
+      if (!picture->isNull()) return *picture;
     }
   }
   return ToQImage(RecordSignatureBitmap(table, n));
 }
 
-void TThumbnailCache::Clear() { decoded_ = std::make_unique<ThumbCache>(limit_); }
-
-size_t TThumbnailCache::EntryCount() const { return decoded_->Entries(); }
-
-size_t TThumbnailCache::ByteSize() const { return decoded_->DecodedBytes(); }
+void TThumbnailCache::Clear() { decoded_.Clear(); }
 
 }  // namespace qv

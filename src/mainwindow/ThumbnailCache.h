@@ -6,23 +6,22 @@
 // thumbnail when the table shows thumbnails and the record has one, otherwise the signature
 // drawn as a GridW x GridH colour grid.
 //
-// Decoded thumbnails are kept by the output's ThumbCache, keyed by the thumbnail's JPEG bytes,
-// so a picture can never be stale: a placement, an erasure, a compaction or a reopened table
-// that gives a record other bytes gives it another entry, and a tile that stands in many
-// cells is decoded once. Reading the bytes is a small positioned read from the table's
-// thumbnail section; decoding is what the cache saves. The least recently used pictures go
-// when the byte limit is exceeded; Clear gives them all back at once.
+// Decoded thumbnails are kept keyed by the thumbnail's JPEG bytes, so a picture can never be
+// stale: a placement, an erasure, a compaction or a reopened table that gives a record other
+// bytes gives it another entry, and a tile that stands in many cells is decoded once. Reading the bytes is a small
+// positioned read from the table's thumbnail section; decoding is what the cache saves. The least recently used
+// pictures go when the byte limit is exceeded; Clear gives them all back at once.
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <string>
 
+#include "base/RecentCache.h"
 #include "raster/Bitmap24.h"
 
 namespace qv {
 
 class TQVData;
-class ThumbCache;
 
 // True when record n of the table can be read (the table is open and holds the slot).
 bool RecordReadable(const TQVData& table, int32_t n);
@@ -35,7 +34,6 @@ class TThumbnailCache {
   static constexpr size_t kDefaultByteLimit = size_t(64) << 20;
 
   explicit TThumbnailCache(size_t byteLimit = kDefaultByteLimit);
-  ~TThumbnailCache();
 
   // Record n's picture as an RGB32 image; a null image when the record cannot be read (the
   // engine then shows a blank white picture). thumbs: whether the table shows thumbnails
@@ -47,13 +45,13 @@ class TThumbnailCache {
   // Gives back every decoded picture (after a project is closed).
   void Clear();
 
-  size_t EntryCount() const;
-  size_t ByteSize() const;  // decoded bytes held
-  size_t ByteLimit() const { return limit_; }
+  size_t EntryCount() const { return decoded_.Count(); }
+  size_t ByteSize() const { return decoded_.Bytes(); }  // decoded bytes held
+  size_t ByteLimit() const { return decoded_.Budget(); }
 
  private:
-  size_t limit_;
-  std::unique_ptr<ThumbCache> decoded_;
+  // A null image for bytes that do not decode.
+  TRecentCache<std::string, QImage> decoded_;
 };
 
 }  // namespace qv
