@@ -13,6 +13,7 @@
 #include "controls/CropImage.h"
 #include "engine/QVData.h"
 #include "imaging/RasterUtils.h"
+#include "mainwindow/HelpWindow.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/WindowBounds.h"
 #include "settings/AppSettings.h"
@@ -33,6 +34,7 @@ QString FileNameOnly(const std::string& path) {
 
 TTilePrev::TTilePrev(QWidget* parent) : QDialog(parent) {
   setObjectName("TilePrev");
+  SetHelpContext(this, kHelpContext);
   resize(420, 380);
   auto* layout = new QVBoxLayout(this);
   Panel1 = new QWidget(this);
