@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QCursor>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -557,19 +556,15 @@ void TLibrayMosaic::DiscardChanges() {
   lib_.Open(name, 0);
 }
 
-void TLibrayMosaic::closeEvent(QCloseEvent* e) {
+void TLibrayMosaic::reject() {
   if (passRunning_) {
     StopPass();
-    e->ignore();
     return;
   }
   if (lib_.TableIsOpen() && lib_.Modified) {
     const TPromptButton answer = Prompts().Message({"Library was changed.\rSave before exit?", kApplicationTitle,
                                                     TPromptIcon::Question, pbYes | pbNo | pbCancel, pbNo});
-    if (answer == pbCancel) {
-      e->ignore();
-      return;
-    }
+    if (answer == pbCancel) return;
     if (answer == pbYes) {
       bool saved = false;
       try {
@@ -577,10 +572,7 @@ void TLibrayMosaic::closeEvent(QCloseEvent* e) {
       } catch (const std::exception& ex) {
         ShowException(ex);
       }
-      if (!saved) {
-        e->ignore();  // nothing is lost: the window stays with the changes
-        return;
-      }
+      if (!saved) return;  // nothing is lost: the window stays with the changes
     } else {
       try {
         DiscardChanges();
@@ -590,7 +582,7 @@ void TLibrayMosaic::closeEvent(QCloseEvent* e) {
     }
   }
   Timer1.stop();
-  e->accept();
+  QDialog::reject();
 }
 
 }  // namespace qv

@@ -78,7 +78,9 @@ class TLibrayMosaic : public QDialog {
   void SetSampleColor(const QColor& c);
 
  protected:
-  void closeEvent(QCloseEvent* e) override;
+  // "Close", the window's close button and Esc: during a pass they stop it; with unsaved
+  // changes they ask the closing question, whose Cancel keeps the window.
+  void reject() override;
   void showEvent(QShowEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 

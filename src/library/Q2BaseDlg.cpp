@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -487,15 +486,13 @@ void TQ2NewBaseForm::QVData1CreateBaseProgress() {
 
 void TQ2NewBaseForm::cmndStopClick() { QVData1.StopRequested = true; }
 
-void TQ2NewBaseForm::closeEvent(QCloseEvent* e) {
-  // A build in progress stops first; the window closes with the next click.
+void TQ2NewBaseForm::reject() {
   if (running_) {
     QVData1.StopRequested = true;
-    e->ignore();
     return;
   }
   WriteSettings();
-  e->accept();
+  QDialog::reject();
 }
 
 }  // namespace qv

@@ -62,7 +62,9 @@ class TQ2NewBaseForm : public QDialog {
   std::string TargetFileName() const;
 
  protected:
-  void closeEvent(QCloseEvent* e) override;
+  // "Close", the window's close button and Esc all end here: during a build they only
+  // stop it; otherwise the settings are written and the dialog closes.
+  void reject() override;
 
  private:
   void CreateControls();

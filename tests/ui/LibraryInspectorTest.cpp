@@ -43,10 +43,11 @@ void Click(QObject* o, const char* name) { QTest::mouseClick(Child<QPushButton>(
 // An inspector opened as the main window opens it.
 struct TOpened {
   TLibrayMosaic Form;
-  explicit TOpened(TForm1& main) : Form(main) {
+  explicit TOpened(TForm1& main, bool show = true) : Form(main) {
     main.QVLib1.ClearOrder();
     Form.ShowLibInfo();
     Form.SetTileRows();
+    if (show) Form.show();
   }
   int Rows() { return Child<QTableView>(&Form, "DrawGrid1")->model()->rowCount(); }
   QString Summary() { return Child<QLabel>(&Form, "Label1")->text(); }
@@ -118,7 +119,7 @@ class LibraryInspectorTest : public QObject {
     QCOMPARE(in.Form.CurrentTile(), 1);
 
     // Opened to find a tile, the window looks once when it comes up.
-    TOpened finder(form);
+    TOpened finder(form, false);
     finder.Form.SearchFileName = form.QVLib1.RecordName(9);
     QTimer::singleShot(0, &finder.Form, [&] {
       QTRY_COMPARE(finder.Form.CurrentTile(), 9);
@@ -190,6 +191,11 @@ class LibraryInspectorTest : public QObject {
     form.OpenLibraryByName(lib);
     TOpened in(form);
     in.Form.ToggleDeleted(1);
+    // Esc asks the closing question too.
+    fx.Prompts.Answers.push_back(pbCancel);
+    QTest::keyClick(&in.Form, Qt::Key_Escape);
+    QVERIFY(in.Form.isVisible());
+    QCOMPARE(fx.Prompts.LastText(), QString("Library was changed.\rSave before exit?"));
     fx.Prompts.Answers.push_back(pbNo);
     QVERIFY(in.Form.close());
     QVERIFY(!form.QVLib1.Modified);
