@@ -89,7 +89,7 @@ int RunCompose(const std::vector<std::string>& argv) {
   bool stopped = r.Outcome == qv::TCompositionOutcome::Stopped;
   if (optimal && !stopped) {
     const uint64_t seed = args.Has("seed") ? static_cast<uint32_t>(args.Int("seed", 0)) : 1;
-    stopped = RunOptimizePass(lib, plan, mosaic, s, seconds, seed, 32, file).Outcome == qv::TOptimizeOutcome::Stopped;
+    stopped = RunOptimizePass(lib, plan, mosaic, s, seconds, seed, 0, file).Outcome == qv::TOptimizeOutcome::Stopped;
   }
   mosaic.CompactSections();
   plan.SaveProject(file, mosaic, lib);

@@ -47,8 +47,8 @@ int RunOptimize(const std::vector<std::string>& argv) {
   s.Selection = SelectionFromArgs(args, plan.Cols, plan.Rows);
   const double seconds = SecondsFromArgs(args);
   const uint64_t seed = static_cast<uint32_t>(args.Int("seed", 1));
-  const int32_t candidates = args.Int("candidates", 32);
-  if (candidates < 1) throw CliError("--candidates must be 1 or more");
+  const int32_t candidates = args.Int("candidates", 0);
+  if (candidates < 0) throw CliError("--candidates must be 1 or more (0: chosen by the Repeat limit)");
 
   StopOnInterrupt interrupt(lib.StopRequested);
   if (!qv::AnyOrientation(s.Orientations)) throw CliError(qv::kNoOrientationMessage, 2);

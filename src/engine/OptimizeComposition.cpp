@@ -96,7 +96,7 @@ class Optimizer {
 
   // Each movable cell's best K tiles, in their best allowed orientation, closest first.
   void ListCandidates(int threads) {
-    const size_t k = size_t(std::max(1, s_.Candidates));
+    const size_t k = size_t(s_.Candidates > 0 ? s_.Candidates : s_.Rules.Repeat > 0 ? 128 : 32);
     candidates_.assign(size_t(cols_) * size_t(rows_), {});
     auto work = [&](size_t from, size_t step) {
       std::vector<TCandidate> heap;

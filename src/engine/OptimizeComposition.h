@@ -37,7 +37,11 @@ class TQVData;
 struct TOptimizeSettings {
   // The rules, the grid and the work area (Mode and RandomSeed are not used).
   TCompositionSettings Rules;
-  int32_t Candidates = 32;  // K: tiles listed per cell
+  // K: tiles listed per cell; 0 chooses: 128 under a Repeat limit, where the tiles a cell
+  // wants are mostly taken and the exchanges need longer lists, else 32 (on the 100 x 100
+  // benchmark with 10000 tiles, Repeat 1, 10 seconds: 32 gave 6.6 % below the greedy run,
+  // 128 19 %, 256 16 %).
+  int32_t Candidates = 0;
   uint64_t Seed = 1;        // the visiting order; the same seed gives the same mosaic
   int64_t TimeLimitMs = 0;  // 0: until a sweep changes nothing
   int Threads = 0;          // for the candidate lists: 0 one per core
