@@ -424,7 +424,6 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
   for (size_t i = order.size(); i > 1; --i) std::swap(order[i - 1], order[size_t(rng() % i)]);
 
   result.Outcome = TOptimizeOutcome::Completed;
-  int64_t checks = 0;
   // False once a stop is requested or the time is up (the outcome says which).
   auto keepGoing = [&] {
     if (result.Outcome != TOptimizeOutcome::Completed) return false;
@@ -432,7 +431,7 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
       result.Outcome = TOptimizeOutcome::Stopped;
       return false;
     }
-    if (settings.TimeLimitMs > 0 && (checks++ & 63) == 0 && now() - startMs >= settings.TimeLimitMs) {
+    if (settings.TimeLimitMs > 0 && now() - startMs >= settings.TimeLimitMs) {
       result.Outcome = TOptimizeOutcome::TimeUp;
       return false;
     }
