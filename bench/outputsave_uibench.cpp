@@ -29,11 +29,11 @@ int main(int argc, char** argv) {
   const bool direct = argc > 5 && std::strcmp(argv[5], "--direct") == 0;
   char tmpl[] = "/tmp/qvbenchXXXXXX";
   if (!::mkdtemp(tmpl)) return 1;
-  qv::SettingsPath = std::string(tmpl) + "/qv003.ini";
+  const std::string settings = std::string(tmpl) + "/qv003.ini";
   qvbench::TAnsweringPrompts prompts;  // JPEG quality 85, stored thumbs, no opening
   qv::SetPrompts(&prompts);
 
-  qv::TForm1 form;
+  qv::TForm1 form(settings);
   form.OpenQVP(project);
   auto dialog = qv::PrepareOutputSetup(form);
   if (!dialog) return 1;

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QRadioButton>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -83,12 +82,13 @@ TOptions ParseOptions(const QStringList& args) {
 }
 
 void TakeScreenshot(qv::TForm1& form, const TOptions& o) {
-  if (o.View == "source") form.RBSource1->setChecked(true);
-  if (o.View == "target") form.RBTarget1->setChecked(true);
-  if (o.View == "difference") form.RBDelta1->setChecked(true);
-  if (o.View == "enhance") form.RBEnhance1->setChecked(true);
-  if (o.Fit) form.MosaicView1->FitToWindow();
-  if (o.Zoom > 0) form.MosaicView1->SetZoomPosition(o.Zoom);
+  qv::TMosaicView& view = form.MosaicView();
+  if (o.View == "source") view.SetView(qv::TGridView::Source);
+  if (o.View == "target") view.SetView(qv::TGridView::Target);
+  if (o.View == "difference") view.SetView(qv::TGridView::Difference);
+  if (o.View == "enhance") view.SetView(qv::TGridView::Enhance);
+  if (o.Fit) view.FitToWindow();
+  if (o.Zoom > 0) view.SetZoomPosition(o.Zoom);
   QCoreApplication::processEvents();
   form.repaint();
   bool ok = form.grab().save(o.Screenshot, "PNG");
@@ -110,13 +110,13 @@ int main(int argc, char** argv) {
 
   // The splash window comes first: it fixes the program's folder and the settings file.
   auto* splash = new qv::TSplashForm;
-  qv::TForm1::SplashForm = splash;
   if (options.Screenshot.isEmpty()) splash->ShowAndPaint();
   QApplication::setApplicationName(qv::kApplicationTitle);
 
   int status = 0;
   {
-    qv::TForm1 form;
+    qv::TForm1 form(splash->SettingsPath());
+    form.SetSplashForm(splash);
     qv::InstallLibraryCommands(form);
     qv::InstallSaveMosaic(form);
     qv::InstallSourceCommands(form);
@@ -129,7 +129,6 @@ int main(int argc, char** argv) {
       QTimer::singleShot(400, &form, [&form, &options] { TakeScreenshot(form, options); });
     status = app.exec();
   }
-  qv::TForm1::SplashForm = nullptr;
   delete splash;
   return status;
 }

@@ -92,13 +92,13 @@ TLibrayMosaic::TLibrayMosaic(TForm1& mainForm, QWidget* parent)
   connect(&Timer1, &QTimer::timeout, this, [this] { SampleTimerTick(); });
   resize(760, 560);
   try {
-    RestoreWindowBounds(SettingsPath, "LayOut", "LibraryInspector", this);
+    RestoreWindowBounds(main_.SettingsPath(), "LayOut", "LibraryInspector", this);
   } catch (const std::exception& e) {
     ShowException(e);
   }
 }
 
-TLibrayMosaic::~TLibrayMosaic() { SaveWindowBounds(SettingsPath, "LayOut", "LibraryInspector", this); }
+TLibrayMosaic::~TLibrayMosaic() { SaveWindowBounds(main_.SettingsPath(), "LayOut", "LibraryInspector", this); }
 
 void TLibrayMosaic::CreateControls() {
   auto* layout = new QVBoxLayout(this);
@@ -448,7 +448,7 @@ void TLibrayMosaic::ToggleDeleted(int tile) {
 void TLibrayMosaic::ShowFile(int tile) {
   if (tile < 1 || tile > lib_.UnflippedCount) return;
   lib_.GoRecord(tile);
-  TTilePrev::ShowTile(lib_, this);
+  TTilePrev::ShowTile(lib_, main_.SettingsPath(), this);
 }
 
 bool TLibrayMosaic::eventFilter(QObject* watched, QEvent* e) {

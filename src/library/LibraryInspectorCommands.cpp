@@ -67,7 +67,7 @@ void TLibrayMosaic::CreateClick() {
 
   TFileRequest r;
   r.Title = "Save library mosaic as";
-  r.Folder = FromCore(LastPathFolder(SettingsPath, kLastPathProject));
+  r.Folder = FromCore(LastPathFolder(main_.SettingsPath(), kLastPathProject));
   r.Filter = "qvp (*.qvp)";
   r.DefaultSuffix = "qvp";
   r.FileName = r.Folder + QFileInfo(FromCore(lib_.BaseName())).completeBaseName() + ".qvp";
@@ -98,8 +98,7 @@ void TLibrayMosaic::CreateClick() {
   main_.OpenQVP(file);
   main_.ShowStatus();
   main_.SetButtonsOnOff();
-  main_.RBTarget1->setChecked(true);
-  main_.MosaicView1->ViewTarget();
+  main_.MosaicView().ViewTarget();
   accept();
 }
 
@@ -116,9 +115,9 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
     int kind;
     bool* answer;
   };
-  std::vector<Box> boxes = {{new QCheckBox(main_.CBFlipH->text(), &d), kFlipHorizontal, &h},
-                            {new QCheckBox(main_.CBFlipV->text(), &d), kFlipVertical, &v},
-                            {new QCheckBox(main_.CBRota180->text(), &d), kFlipRotate180, &r180}};
+  std::vector<Box> boxes = {{new QCheckBox("H Flip", &d), kFlipHorizontal, &h},
+                            {new QCheckBox("V Flip", &d), kFlipVertical, &v},
+                            {new QCheckBox("180", &d), kFlipRotate180, &r180}};
   const char* names[3] = {"CBFlipH", "CBFlipV", "CBRota180"};
   for (int i = 0; i < 3; ++i) boxes[size_t(i)].widget->setObjectName(names[i]);
   for (Box& b : boxes) {
@@ -181,7 +180,7 @@ void TLibrayMosaic::ResampleClick() {
 
   TFileRequest r;
   r.Title = "Save resampled library as";
-  r.Folder = FromCore(LastPathFolder(SettingsPath, kLastPathLibrary));
+  r.Folder = FromCore(LastPathFolder(main_.SettingsPath(), kLastPathLibrary));
   r.Filter = "qv2 (*.qv2)";
   r.DefaultSuffix = "qv2";
   r.FileName = r.Folder + QFileInfo(FromCore(lib_.BaseName())).completeBaseName() +
@@ -218,7 +217,7 @@ void TLibrayMosaic::ResampleClick() {
     Prompts().Error(FromCore("Library file\r" + file + "\rcould not be written."), kApplicationTitle);
     return;
   }
-  RememberLastPath(SettingsPath, kLastPathLibrary, file);
+  RememberLastPath(main_.SettingsPath(), kLastPathLibrary, file);
   if (Prompts().Message({FromCore("Library\r" + file + "\rwas created.\rOpen it now?"), kApplicationTitle,
                          TPromptIcon::Question, pbYes | pbNo, pbYes}) != pbYes)
     return;
@@ -232,7 +231,7 @@ void TLibrayMosaic::ResampleClick() {
 
 void TLibrayMosaic::AppendClick() {
   if (passRunning_ || !lib_.TableIsOpen() || !LibraryFileWritable()) return;
-  QString start = FromCore(IniReadString(SettingsPath, "LastPath", "LibraryRoot", ""));
+  QString start = FromCore(IniReadString(main_.SettingsPath(), "LastPath", "LibraryRoot", ""));
   QString folder = Prompts().ChooseFolder("Choose folder to append", start);
   if (folder.isEmpty()) return;
   const std::string root = ToCore(QFileInfo(folder).absoluteFilePath());
@@ -240,18 +239,18 @@ void TLibrayMosaic::AppendClick() {
     Prompts().Error("Folder\r" + FromCore(root) + "\rdoes not exist.", kApplicationTitle);
     return;
   }
-  IniWriteString(SettingsPath, "LastPath", "LibraryRoot", ToCore(folder));
+  IniWriteString(main_.SettingsPath(), "LastPath", "LibraryRoot", ToCore(folder));
 
   // The library's own geometry and colour system; the picture types of the new library
   // dialog; thumbnails of 36 pixels at quality 75.
   const std::string name = lib_.BaseName();
   lib_.SetAppendSettings();
   lib_.PictureExtensions =
-      PictExtsFromTicks(TicksFromImgExts(IniReadString(SettingsPath, "NewBase", "ImgExts", ".JPG")));
+      PictExtsFromTicks(TicksFromImgExts(IniReadString(main_.SettingsPath(), "NewBase", "ImgExts", ".JPG")));
   lib_.IncludeSubfolders = true;
   lib_.CropMode = 4;
   lib_.MarginPercent = 0;
-  lib_.FastJpeg = main_.FastJpegAllowed;
+  lib_.FastJpeg = main_.Preferences().FastJpegAllowed;
   const int64_t total = lib_.PictureExtensions.empty() ? 0 : int64_t(lib_.ListPictureFiles(root).size());
   if (total == 0) {
     Prompts().Error("No picture of the types ticked in the new library dialog was found in\r" + FromCore(root),

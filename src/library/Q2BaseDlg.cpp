@@ -49,7 +49,8 @@ TVNSpinEdit* Spin(QWidget* parent, const char* name, int lo, int hi, int value) 
 
 }  // namespace
 
-TQ2NewBaseForm::TQ2NewBaseForm(TForm1* mainForm, QWidget* parent) : QDialog(parent), main_(mainForm) {
+TQ2NewBaseForm::TQ2NewBaseForm(std::string settingsPath, TForm1* mainForm, QWidget* parent)
+    : QDialog(parent), main_(mainForm), settingsPath_(std::move(settingsPath)) {
   setObjectName("Q2NewBaseForm");
   caption_ = "New library";
   setWindowTitle(caption_);
@@ -244,22 +245,22 @@ void TQ2NewBaseForm::CreateControls() {
 }
 
 void TQ2NewBaseForm::ReadSettings() {
-  const TPictureTypeTicks ticks = TicksFromImgExts(IniReadString(SettingsPath, kSection, "ImgExts", ".JPG"));
+  const TPictureTypeTicks ticks = TicksFromImgExts(IniReadString(settingsPath_, kSection, "ImgExts", ".JPG"));
   for (int i = 0; i < kPictureTypeCount; ++i) typeBoxes_[i]->setChecked(ticks[size_t(i)]);
-  SpinEdit1->SetValue(ClampProportion(IniReadInt(SettingsPath, kSection, "YScale", 4)));
-  SpinEdit2->SetValue(ClampProportion(IniReadInt(SettingsPath, kSection, "XScale", 4)));
+  SpinEdit1->SetValue(ClampProportion(IniReadInt(settingsPath_, kSection, "YScale", 4)));
+  SpinEdit2->SetValue(ClampProportion(IniReadInt(settingsPath_, kSection, "XScale", 4)));
 }
 
 void TQ2NewBaseForm::WriteSettings() {
   TPictureTypeTicks ticks{};
   for (int i = 0; i < kPictureTypeCount; ++i) ticks[size_t(i)] = typeBoxes_[i]->isChecked();
-  IniWriteString(SettingsPath, kSection, "ImgExts", ImgExtsFromTicks(ticks));
-  IniWriteInt(SettingsPath, kSection, "XScale", SpinEdit2->Value());
-  IniWriteInt(SettingsPath, kSection, "YScale", SpinEdit1->Value());
-  IniWriteInt(SettingsPath, kSection, "XRes", SpinEdit5->Value());
-  IniWriteInt(SettingsPath, kSection, "YRes", SpinEdit4->Value());
-  IniWriteInt(SettingsPath, kSection, "ThumbW", SpinEdit6->Value());
-  IniWriteInt(SettingsPath, kSection, "ThumbQ", SpinEdit7->Value());
+  IniWriteString(settingsPath_, kSection, "ImgExts", ImgExtsFromTicks(ticks));
+  IniWriteInt(settingsPath_, kSection, "XScale", SpinEdit2->Value());
+  IniWriteInt(settingsPath_, kSection, "YScale", SpinEdit1->Value());
+  IniWriteInt(settingsPath_, kSection, "XRes", SpinEdit5->Value());
+  IniWriteInt(settingsPath_, kSection, "YRes", SpinEdit4->Value());
+  IniWriteInt(settingsPath_, kSection, "ThumbW", SpinEdit6->Value());
+  IniWriteInt(settingsPath_, kSection, "ThumbQ", SpinEdit7->Value());
 }
 
 void TQ2NewBaseForm::ShowShape() {
@@ -305,23 +306,23 @@ int TQ2NewBaseForm::CropMode() const {
 void TQ2NewBaseForm::BitBtn3Click() {
   TFileRequest r;
   r.Title = "New library";
-  r.Folder = FromCore(LastPathFolder(SettingsPath, kLastPathLibrary));
+  r.Folder = FromCore(LastPathFolder(settingsPath_, kLastPathLibrary));
   r.Filter = "Quivara library (*.qv2);;All files (*.*)";
   r.DefaultSuffix = "qv2";
   r.FileName = TxtNewQvb->text();
   const QString picked = Prompts().SaveFile(r);
   if (picked.isEmpty()) return;
-  RememberLastPath(SettingsPath, kLastPathLibrary, ToCore(picked));
+  RememberLastPath(settingsPath_, kLastPathLibrary, ToCore(picked));
   TxtNewQvb->setText(picked);
 }
 
 void TQ2NewBaseForm::BitBtn4Click() {
   QString start = TxtRoot->text();
-  if (start.isEmpty()) start = FromCore(IniReadString(SettingsPath, "LastPath", "LibraryRoot", ""));
+  if (start.isEmpty()) start = FromCore(IniReadString(settingsPath_, "LastPath", "LibraryRoot", ""));
   QString picked = Prompts().ChooseFolder("Choose Library Root Directory", start);
   if (picked.isEmpty()) return;
   if (!picked.endsWith('/')) picked += '/';
-  IniWriteString(SettingsPath, "LastPath", "LibraryRoot", ToCore(picked));
+  IniWriteString(settingsPath_, "LastPath", "LibraryRoot", ToCore(picked));
   TxtRoot->setText(picked);
 }
 
@@ -381,7 +382,7 @@ void TQ2NewBaseForm::BitBtn1Click() {
   QVData1.CropMode = static_cast<uint8_t>(CropMode());
   QVData1.BuildFormatByte = 3;
   QVData1.BuildColorSystem = RadioButtonRGB->isChecked() ? kColorRGB : kColorYCC;
-  QVData1.FastJpeg = main_ ? main_->FastJpegAllowed : true;
+  QVData1.FastJpeg = main_ ? main_->Preferences().FastJpegAllowed : true;
 
   // The pictures are counted first, so the bar and the time left mean something.
   filesFound_ = 0;
@@ -454,7 +455,7 @@ void TQ2NewBaseForm::OfferToMainForm(const std::string& f) {
   const int t = main_->QVLib1.TableIsOpen() ? main_->QVLib1.CompareLibraryFile(f) : 0;
   if (t == 0 || (t > 0 && !main_->QVPlan1.TableIsOpen())) {
     main_->OpenLibraryByName(f);
-    RememberLastPath(SettingsPath, kLastPathLibrary, f);
+    RememberLastPath(settingsPath_, kLastPathLibrary, f);
   } else if (t < 0) {
     Prompts().Error(FromCore("File " + f + " is not Quivara base and can't be open."), kApplicationTitle);
   } else {
@@ -465,7 +466,7 @@ void TQ2NewBaseForm::OfferToMainForm(const std::string& f) {
     if (Prompts().Message({text, kApplicationTitle, TPromptIcon::Question, pbOK | pbCancel, pbOK}) == pbOK &&
         main_->CloseProject()) {
       main_->OpenLibraryByName(f);
-      RememberLastPath(SettingsPath, kLastPathLibrary, f);
+      RememberLastPath(settingsPath_, kLastPathLibrary, f);
       opened = true;
     }
     if (!opened)

@@ -41,8 +41,9 @@ class TQ2NewBaseForm : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kHelpContext = 24;
-  // mainForm receives the new library; without one the dialog only builds the file.
-  explicit TQ2NewBaseForm(TForm1* mainForm, QWidget* parent = nullptr);
+  // The dialog keeps its values in the settings file settingsPath. mainForm receives the new
+  // library; without one the dialog only builds the file.
+  TQ2NewBaseForm(std::string settingsPath, TForm1* mainForm, QWidget* parent = nullptr);
   ~TQ2NewBaseForm() override;
 
   TQVData QVData1;
@@ -81,6 +82,7 @@ class TQ2NewBaseForm : public QDialog {
   void Ask(const QString& text);
 
   TForm1* main_;
+  const std::string settingsPath_;
   QLineEdit* TxtNewQvb = nullptr;
   QPushButton* BitBtn3 = nullptr;
   QLineEdit* TxtRoot = nullptr;

@@ -17,11 +17,10 @@ class THelpWindow : public QWidget {
  public:
   explicit THelpWindow(QWidget* parent = nullptr);
   void ShowUrl(const QUrl& url);
-  QTextBrowser* Browser() const { return browser_; }
   QUrl CurrentUrl() const;
 
  private:
-  QTextBrowser* browser_;
+  QTextBrowser* browser_;  // "HelpBrowser"
 };
 
 // The one help window, created on first use.

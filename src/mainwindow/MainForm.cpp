@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <initializer_list>
+#include <utility>
 
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
@@ -20,6 +22,7 @@
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/Resources.h"
+#include "mainwindow/SplashForm.h"
 #include "mainwindow/WindowBounds.h"
 #include "settings/AppSettings.h"
 
@@ -33,9 +36,8 @@ constexpr int kButtonSize = 28;
 constexpr int kSmallButtonSize = 19;
 }  // namespace
 
-TSplashForm* TForm1::SplashForm = nullptr;
-
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(std::string settingsPath, QWidget* parent)
+    : QMainWindow(parent), settingsPath_(std::move(settingsPath)) {
   InitQuivaraResources();
   InstallHelpKey();
   setObjectName("Form1");
@@ -65,7 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   SetHelpContext(this, kHelpContext);
   InitRecentFileMenu();
   try {
-    RestoreWindowBounds(SettingsPath, "LayOut", "MainForm", this);
+    RestoreWindowBounds(settingsPath_, "LayOut", "MainForm", this);
   } catch (const std::exception& e) {
     ShowException(e);
   }
@@ -120,6 +122,8 @@ void TForm1::AddHint(QWidget* w, const QString& hint) {
   w->installEventFilter(this);
 }
 
+// ---- The tool panel ----
+
 void TForm1::CreateToolPanel() {
   Panel1 = new QFrame(this);
   Panel1->setObjectName("Panel1");
@@ -129,8 +133,33 @@ void TForm1::CreateToolPanel() {
   small.setPointSizeF(small.pointSizeF() * 0.85);
   Panel1->setFont(small);
 
-  // The button column, top to bottom. Buttons of commands that are not part of the program
-  // yet are made (so the column keeps its order) but stay hidden until their command exists.
+  // Left the column of toolbar buttons; right, top to bottom, the small view buttons, the
+  // views, "Color" and "Blend", "Distance:" and "Repeat:", the three flag boxes and the group
+  // "Use tiles: ".
+  QLayout* buttons = CreateButtonColumn();
+  auto* right = new QVBoxLayout;
+  right->setSpacing(1);
+  right->addLayout(CreateViewButtons());
+  right->addWidget(CreateEnhanceGroup());
+  right->addSpacing(4);
+  right->addLayout(CreateRunFields());
+  right->addSpacing(4);
+  right->addLayout(CreateFixBoxes());
+  right->addSpacing(4);
+  right->addWidget(CreateFlipGroup());
+  right->addStretch(1);
+
+  auto* columns = new QHBoxLayout;
+  columns->setSpacing(2);
+  columns->addLayout(buttons);
+  columns->addLayout(right, 1);
+  auto* outer = new QVBoxLayout(Panel1);
+  outer->setContentsMargins(2, 2, 2, 2);
+  outer->setSpacing(2);
+  outer->addLayout(columns, 1);
+}
+
+QLayout* TForm1::CreateButtonColumn() {
   SpeedButton11 = MakeSpeedButton("SpeedButton11", "Run Quivara wizard", "wizard", kButtonSize);
   SpeedButton1 = MakeSpeedButton("SpeedButton1", "Create new library", "newlibrary", kButtonSize);
   SpeedButton2 = MakeSpeedButton("SpeedButton2", "Open library", "openlibrary", kButtonSize);
@@ -142,29 +171,30 @@ void TForm1::CreateToolPanel() {
   SpeedButton6 = MakeSpeedButton("SpeedButton6", "Save mosaic image", "savemosaic", kButtonSize);
   SpeedButton9 = MakeSpeedButton("SpeedButton9", "Stop", "stop", kButtonSize);
   SpeedButton10 = MakeSpeedButton("SpeedButton10", "Exit", "exit", kButtonSize);
-  for (QToolButton* later : {SpeedButton11, SpeedButton1, SpeedButton3, SpeedButton8}) later->hide();
+  // Buttons of commands that other windows bring are made (so the column keeps its order)
+  // but stay hidden until AddCommand gives them their command.
+  for (QToolButton* later : {SpeedButton11, SpeedButton1, SpeedButton3, SpeedButton8, SpeedButton6}) later->hide();
+  for (QToolButton* b : {SpeedButton3, SpeedButton5, SpeedButton7, SpeedButton8, SpeedButton6, SpeedButton9})
+    b->setEnabled(false);
+
+  auto* column = new QVBoxLayout;
+  column->setSpacing(0);
+  for (QToolButton* b : {SpeedButton11, SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5,
+                         SpeedButton7, SpeedButton8, SpeedButton6, SpeedButton9, SpeedButton10})
+    column->addWidget(b);
+  column->addStretch(1);
+  return column;
+}
+
+QLayout* TForm1::CreateViewButtons() {
   SpeedButton12 = MakeSpeedButton("SpeedButton12", "Fast View", "fastview", kSmallButtonSize);
   SpeedButton13 = MakeSpeedButton("SpeedButton13", "Zoom Out", "zoomout", kSmallButtonSize);
   SpeedButton14 = MakeSpeedButton("SpeedButton14", "Zoom In", "zoomin", kSmallButtonSize);
   SpeedButton15 = MakeSpeedButton("SpeedButton15", "View 100% mosaic", "view100", kSmallButtonSize);
-  for (QToolButton* b : {SpeedButton3, SpeedButton5, SpeedButton7, SpeedButton8, SpeedButton6, SpeedButton9})
-    b->setEnabled(false);
-
-  auto* buttons = new QVBoxLayout;
-  buttons->setSpacing(0);
-  for (QToolButton* b : {SpeedButton11, SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5,
-                         SpeedButton7, SpeedButton8, SpeedButton6, SpeedButton9, SpeedButton10})
-    buttons->addWidget(b);
-  buttons->addStretch(1);
-
-  auto* right = new QVBoxLayout;
-  right->setSpacing(1);
   auto* smallRow = new QHBoxLayout;
   smallRow->setSpacing(1);
   for (QToolButton* b : {SpeedButton12, SpeedButton13, SpeedButton14, SpeedButton15}) smallRow->addWidget(b);
   smallRow->addStretch(1);
-  right->addLayout(smallRow);
-  right->addSpacing(4);
 
   RBDelta1 = new QRadioButton("Difference", Panel1);
   RBDelta1->setObjectName("RBDelta1");
@@ -179,8 +209,16 @@ void TForm1::CreateToolPanel() {
   AddHint(RBTarget1, "View target mosaic");
   AddHint(RBDelta1, "View difference between source and mosaic");
   AddHint(RBEnhance1, "Show color enhanced mosaic");
-  for (QRadioButton* r : {RBDelta1, RBSource1, RBTarget1, RBEnhance1}) right->addWidget(r);
 
+  auto* views = new QVBoxLayout;
+  views->setSpacing(1);
+  views->addLayout(smallRow);
+  views->addSpacing(4);
+  for (QRadioButton* r : {RBDelta1, RBSource1, RBTarget1, RBEnhance1}) views->addWidget(r);
+  return views;
+}
+
+QWidget* TForm1::CreateEnhanceGroup() {
   GroupBox2 = new QGroupBox(Panel1);
   GroupBox2->setObjectName("GroupBox2");
   auto* enhance = new QVBoxLayout(GroupBox2);
@@ -196,10 +234,11 @@ void TForm1::CreateToolPanel() {
   enhance->addWidget(VNSpinEdit1);
   AddHint(SpinEdit2, "Shift the colors in a tile to better match");
   AddHint(VNSpinEdit1, "Blend the mosaic with the original image");
-  GroupBox2->hide();
-  right->addWidget(GroupBox2);
-  right->addSpacing(4);
+  GroupBox2->hide();  // shown in the "Enhance" view
+  return GroupBox2;
+}
 
+QLayout* TForm1::CreateRunFields() {
   LabelDistance = new QLabel("Distance:", Panel1);
   LabelDistance->setObjectName("LabelDistance");
   SpinRadius2 = new TVNSpinEdit(0, 999999999, 1, 6, Panel1);
@@ -212,12 +251,14 @@ void TForm1::CreateToolPanel() {
   LabelRepeat->setBuddy(SpinRepetition2);
   AddHint(SpinRadius2, "Set a distance between same tiles");
   AddHint(SpinRepetition2, "Set number of repetition of same tile");
-  right->addWidget(LabelDistance);
-  right->addWidget(SpinRadius2);
-  right->addWidget(LabelRepeat);
-  right->addWidget(SpinRepetition2);
-  right->addSpacing(4);
+  auto* fields = new QVBoxLayout;
+  fields->setSpacing(1);
+  for (QWidget* w : std::initializer_list<QWidget*>{LabelDistance, SpinRadius2, LabelRepeat, SpinRepetition2})
+    fields->addWidget(w);
+  return fields;
+}
 
+QLayout* TForm1::CreateFixBoxes() {
   ChkFixAuto = new QCheckBox("Fix auto", Panel1);
   ChkFixAuto->setObjectName("ChkFixAuto");
   ChkFixManual = new QCheckBox("Fix custom", Panel1);
@@ -227,9 +268,13 @@ void TForm1::CreateToolPanel() {
   AddHint(ChkFixAuto, "Don't rewrite or erase already rendered cells.");
   AddHint(ChkFixManual, "Don't rewrite/erase cells that were rendered manually.");
   AddHint(ChkInvertSelection, "Invert selection. Selected cells are not active.");
-  for (QCheckBox* c : {ChkFixAuto, ChkFixManual, ChkInvertSelection}) right->addWidget(c);
-  right->addSpacing(4);
+  auto* boxes = new QVBoxLayout;
+  boxes->setSpacing(1);
+  for (QCheckBox* c : {ChkFixAuto, ChkFixManual, ChkInvertSelection}) boxes->addWidget(c);
+  return boxes;
+}
 
+QWidget* TForm1::CreateFlipGroup() {
   GroupBox1 = new QGroupBox("Use tiles: ", Panel1);
   GroupBox1->setObjectName("GroupBox1");
   auto* flips = new QVBoxLayout(GroupBox1);
@@ -248,17 +293,7 @@ void TForm1::CreateToolPanel() {
   AddHint(CBFlipV, "Use flipped vertically tile images.");
   AddHint(CBRota180, "Use 180 degs rotated tile images.");
   for (QCheckBox* c : {CBFlipOriginal, CBFlipH, CBFlipV, CBRota180}) flips->addWidget(c);
-  right->addWidget(GroupBox1);
-  right->addStretch(1);
-
-  auto* columns = new QHBoxLayout;
-  columns->setSpacing(2);
-  columns->addLayout(buttons);
-  columns->addLayout(right, 1);
-  auto* outer = new QVBoxLayout(Panel1);
-  outer->setContentsMargins(2, 2, 2, 2);
-  outer->setSpacing(2);
-  outer->addLayout(columns, 1);
+  return GroupBox1;
 }
 
 void TForm1::CreateGrid() {

@@ -3,18 +3,40 @@
 // the plan, QVMosaic1 the mosaic), the tool panel with its buttons and composition settings,
 // the mosaic grid and its view, the menus and the status bar.
 //
+// How the other windows reach the main window's state
+// ----------------------------------------------------
+// - The window that opens them passes what they need: the main window itself (TForm1&) for
+//   windows that work on its tables or update its status, otherwise only the values they use.
+// - Tables: QVLib1, QVPlan1 and QVMosaic1 are public and live as long as the window; change
+//   them only through the engine's operations, then call ShowStatus and SetButtonsOnOff.
+// - Settings file: SettingsPath() (fixed by the splash window at start and handed to the
+//   window); every window reads and writes its keys there (LastPath, LayOut, its section).
+// - Passes: MosaicRunning() is true while a composition, flip or report pass runs; a command
+//   that changes the tables does nothing then. A long pass of another window brackets itself
+//   with SetForStartMosaic and SetForEndMosaic and polls StopRequested ("Stop").
+// - Preferences(): the values the preferences dialog sets (SetPreferences applies them).
+// - Message boxes and file dialogs: Prompts() (mainwindow/Prompts.h), never QMessageBox or
+//   QFileDialog directly, so that tests can answer them; ShowMessage for a plain message.
+// - Menus and toolbar: AddCommand puts another window's command at its place in the menus
+//   (TMenuPlace) with its enabling rule, and shows and connects its toolbar button.
+// - Widgets are private; tests find them with findChild by their objectName (the control's
+//   name: "SpinRadius2", "Openqvp1", "StatusPanel1"...).
+//
 // The class is split over several files by concern:
 //   MainForm.cpp           construction: tool panel, status bar, grid; helpers
-//   MainFormMenus.cpp      menus, actions, opening handlers, help commands
+//   MainFormMenus.cpp      menus, actions, commands of other windows, help commands
 //   MainFormStatus.cpp     ShowStatus, SetButtonsOnOff, status panels, focus hints
-//   MainFormSettings.cpp   ReadInitialIni, StartUpSetup, write-back when the window goes
+//   MainFormSettings.cpp   ReadInitialIni, StartUpSetup, preferences, write-back at the end
 //   MainFormFiles.cpp      libraries, projects, recent lists, close query
 //   MainFormRun.cpp        composition runs, flip passes, locking during a pass
 //   MainFormStatistic.cpp  "Save statistic..."
+#include <QKeySequence>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +50,7 @@ class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
@@ -43,12 +66,56 @@ class TVNCharSpinEdit;
 class TVNSpinEdit;
 using TSpinEdit = TVNSpinEdit;
 
+// The main window's values that the preferences dialog changes (read from the settings file
+// at start).
+struct TMainPreferences {
+  // The order of the "Render mosaic" button and the item with Ctrl+R: 0 "Mosaic all" (top to
+  // bottom), 1 "Random mosaic", 2 "Smart mosaic".
+  int RenderType = 2;
+  bool WizardOnStart = true;
+  bool StretchAllowed = false;     // open a library of another tile proportion by stretching
+  bool FlipRotateAllowed = false;  // the group "Use tiles: " is shown
+  bool CandidatePopupAllowed = true;
+  int CandidateCount = 5;          // how many best candidates the grid pop-up lists
+  bool FastJpegAllowed = true;     // new libraries decode JPEG pictures at reduced size
+  bool DetailedBackground = true;  // the renderer draws empty cells from the source picture
+};
+
+// Where commands of other windows join the main window's menus, in menu order.
+enum class TMenuPlace {
+  NewLibrary,          // File, first, then a separator: "New library..."
+  OpenSourceImage,     // File, after "Open project...": "Open source image..."
+  RecentSourceImages,  // File, after "Recent libraries": the "Recent source images" sub-menu
+  SaveMosaic,          // File, before "Save statistic...": "Save mosaic..."
+  EditCells,           // Edit, first: "Erase cell", "Select all", "Erase selection"...
+  EditLibrary,         // Edit, between separators: "Library inspector..."
+  EditPreferences,     // Edit, last: "Preferences..."
+  Wizard,              // Mosaic, first, then a separator: "Run Quivara Wizard"
+  ManualTiles,         // Mosaic, then a separator: "Manual tiles mode"
+  SourceImage,         // View, last, after a separator: "Source image"
+};
+
+// A command of another window in the main window's menus.
+struct TMainCommand {
+  const char* Name = "";  // the action's objectName, "Newlibrary1"
+  QString Caption;        // "New library..."
+  QString Glyph;          // the menu picture's name (GlyphIcon), empty for none
+  QKeySequence Shortcut;
+  // Runs the command; an error it raises is shown by the error handler.
+  std::function<void()> Run;
+  // Whether the command is enabled, asked whenever the menus' rules are applied (as its menu
+  // opens and after every command); no rule: always. During a pass it is off either way.
+  std::function<bool()> Enabled;
+  // The toolbar button that runs it too ("SpeedButton1"); it is shown from then on.
+  const char* Button = nullptr;
+};
+
 class TForm1 : public QMainWindow {
   Q_OBJECT
  public:
   // FormCreate: builds the window, fills the recent-file menus, restores the bounds and reads
-  // the start-up values from the settings file (SettingsPath must be set).
-  explicit TForm1(QWidget* parent = nullptr);
+  // the start-up values from the settings file settingsPath.
+  explicit TForm1(std::string settingsPath, QWidget* parent = nullptr);
   // FormDestroy: writes the window's state and bounds to the settings file.
   ~TForm1() override;
 
@@ -56,6 +123,171 @@ class TForm1 : public QMainWindow {
   TQVData QVLib1;
   TQVData QVPlan1;
   TQVData QVMosaic1;
+
+  // ---- State shared with the other windows ----
+  const std::string& SettingsPath() const { return settingsPath_; }
+  // True from SetForStartMosaic to SetForEndMosaic.
+  bool MosaicRunning() const { return mosaicRunning_; }
+  // Set by "Stop" (and by closing the window during a pass); the passes poll it.
+  std::atomic<bool> StopRequested{false};
+  const TMainPreferences& Preferences() const { return preferences_; }
+  // Takes the values and applies them: Ctrl+R, the "Use tiles: " group.
+  void SetPreferences(const TMainPreferences& preferences);
+  // The splash window the program keeps, shown again by "About..." (one is made on demand
+  // when there is none).
+  void SetSplashForm(TSplashForm* splash);
+  // The grid view: views, zoom and repainting of the mosaic grid.
+  TMosaicView& MosaicView() const { return *MosaicView1; }
+  // The four "Use tiles: " boxes, indexed by flip kind.
+  TOrientationSet Orientations() const;
+
+  // ---- Menus and toolbar ----
+  QAction* AddCommand(TMenuPlace place, const TMainCommand& command);
+  // Puts an action made elsewhere (a sub-menu's menuAction()) at a place.
+  void AddMenuAction(TMenuPlace place, QAction* action);
+  // Applies the enabling rules of all menus (also for their shortcuts).
+  void UpdateMenus();
+  // Moves Ctrl+R to the item of the render type (0 "Mosaic all", 1 "Random mosaic", 2
+  // "Smart mosaic"); the other two get none.
+  void SetRenderShortcut(int renderType);
+
+  // ---- Start-up (MainFormSettings.cpp) ----
+  void StartUpSetup();
+  // Opens a file named on the command line as the recent-file menus open it; reports a file
+  // that does not exist.
+  void OpenCommandLineFile(const QString& fileName);
+
+  // ---- Status (MainFormStatus.cpp) ----
+  void ShowStatus();
+  void SetButtonsOnOff();
+  void SetStatusText(int panel, const QString& text);
+  QString StatusText(int panel) const;
+  // "Lib: " + tiles + flip letters + " rec. (" ... of the open library.
+  QString LibrarySummary() const;
+  // "Pic: " + cells + " rec. (" ... of the open plan.
+  QString PlanSummary() const;
+  // The title shown while a pass runs ("37% Quivara 3"); the caption of ShowStatus otherwise.
+  void SetApplicationTitle(const QString& title);
+  QString ApplicationTitle() const { return applicationTitle_; }
+
+  // ---- Menu commands (the wizard and other windows run them too) ----
+  void Openqvp1Click();
+  void Openlibrary1Click();
+  void SaveQVP1Click();
+  void SaveQVPas1Click();
+  void Revertproject1Click();
+  void Closeproject1Click();
+  void Savestatistic1Click();  // MainFormStatistic.cpp
+  void Mosaicall1Click() { RenderMosaic(0); }
+  void Randommosaic1Click() { RenderMosaic(1); }
+  void Smartmosaic1Click() { RenderMosaic(2); }
+  void SpeedButton7Click();  // "Render mosaic": the order of Preferences().RenderType
+  void SpeedButton9Click();  // "Stop"
+  void Stopmosaicprocess1Click() { SpeedButton9Click(); }
+
+  // ---- Files (MainFormFiles.cpp) ----
+  void OpenQVP(const std::string& fileName);
+  bool OpenLibraryByName(const std::string& fileName);
+  void SaveQVP();
+  bool CloseProject();
+  // Asks the save question for a modified project before another project replaces it; false
+  // when the user cancels (the open project stays).
+  bool ConfirmReplaceProject();
+  void InsertRecentFile(const std::string& fileName);
+  void InitRecentFileMenu();
+  void RecentMenuClick(const std::string& fileName);
+  // The menu of a recent list.
+  QMenu* RecentMenu(TRecentKind kind) const;
+
+  // ---- Source pictures ----
+  // The source image setup window, installed with its commands by the source layer; null
+  // until then.
+  TSourcePictureWindow* SourceWindow = nullptr;
+  // Opens a picture in the source image setup window; raises "Please open library first!",
+  // "File: ... not found." or "Wrong format. File: ... can't be open.".
+  void OpenPictureByName(const std::string& fileName);
+
+  // ---- Composition (MainFormRun.cpp) ----
+  // mode 0 "Mosaic all", 1 "Random mosaic", 2 "Smart mosaic".
+  void RenderMosaic(int mode);
+  void AddFlips(bool h, bool v, bool r180);
+  void SetForStartMosaic();
+  void SetForEndMosaic();
+
+  // ---- Helpers ----
+  // Runs a command; an error it raises is shown by the application's error handler and the
+  // window stays usable.
+  void Guarded(const std::function<void()>& command);
+  // A progress bar at the bottom of the tool panel, as wide as the panel; DeletePanelProgressBar
+  // removes it.
+  QProgressBar* CreatePanelProgressBar(int maximum);
+  void DeletePanelProgressBar(QProgressBar*& bar);
+  // Shows a message box captioned AppTitle.
+  void ShowMessage(const std::string& text, TPromptIcon icon);
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;  // FormCloseQuery
+  void showEvent(QShowEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  // ---- Construction (MainForm.cpp) ----
+  void CreateToolPanel();
+  QLayout* CreateButtonColumn();
+  QLayout* CreateViewButtons();
+  QWidget* CreateEnhanceGroup();
+  QLayout* CreateRunFields();
+  QLayout* CreateFixBoxes();
+  QWidget* CreateFlipGroup();
+  void CreateStatusBar();
+  void CreateGrid();
+  void ConnectEngines();
+  QToolButton* MakeSpeedButton(const char* name, const QString& hint, const QString& glyph, int size);
+  void AddHint(QWidget* w, const QString& hint);
+
+  // ---- Menus (MainFormMenus.cpp) ----
+  void CreateMenus();
+  void CreateFileMenu();
+  void CreateEditMenu();
+  void CreateMosaicMenu();
+  void CreateViewMenu();
+  void CreateHelpMenu();
+  void ConnectToolButtons();
+  QAction* MakeAction(QMenu* menu, const char* name, const QString& caption, const QString& glyph,
+                      void (TForm1::*handler)());
+  // An invisible action marking where commands of other windows go.
+  void MarkPlace(QMenu* menu, TMenuPlace place);
+  // Opening handlers: the enabling rules of each menu.
+  void File1Click();
+  void Edit1Click();
+  void Run1Click();
+  void View1Click();
+  // The rules of the commands other windows added to menu.
+  void ApplyCommandRules(const QMenu* menu);
+  void Help2Click();
+  void VisitQuivaraonline1Click();
+  void About1Click();
+
+  // ---- Settings (MainFormSettings.cpp) ----
+  void ReadInitialIni();
+  void FormDestroy();
+
+  // ---- Files (MainFormFiles.cpp) ----
+  void RebuildRecentMenu(TRecentKind kind, const TRecentList& list);
+  // The "Opening the library" step: open, recent list, status, remembered folder.
+  void OpenLibraryFile(const std::string& fileName);
+  // Asks whether to close the project for an incompatible library (OK/Cancel).
+  bool AskCloseForLibrary(const std::string& fileName, const char* reason);
+
+  // ---- Composition (MainFormRun.cpp) ----
+  bool CheckAnyFlip();
+  void AddFlipProgress();
+  void QVMosaic1Progress();
+  void SetMenusEnabledForRun(bool enabled);
+  // The view buttons, labels, fields and boxes of the tool panel that a pass locks.
+  std::vector<QWidget*> PanelControlsLockedByRun() const;
+  void UntickMissingFlips();
+  void CloseIfPending();
 
   // ---- Tool panel ----
   QFrame* Panel1 = nullptr;
@@ -109,8 +341,8 @@ class TForm1 : public QMainWindow {
   QMenu* Help1 = nullptr;
   QMenu* Recentprojects1 = nullptr;
   QMenu* Recentlibraries1 = nullptr;
-  // Filled from the settings like the other two; it joins the File menu together with
-  // "Open source image...".
+  // Filled from the settings like the other two; the source image setup puts it into the File
+  // menu (TMenuPlace::RecentSourceImages).
   QMenu* Recentsourceimages1 = nullptr;
   QAction* Openlibrary1 = nullptr;
   QAction* Openqvp1 = nullptr;
@@ -118,7 +350,6 @@ class TForm1 : public QMainWindow {
   QAction* Closeproject1 = nullptr;
   QAction* SaveQVP1 = nullptr;
   QAction* SaveQVPas1 = nullptr;
-  QAction* Mosaiclayoutsetup1 = nullptr;  // "Save mosaic..."
   QAction* Savestatistic1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Mosaicall1 = nullptr;
@@ -142,150 +373,24 @@ class TForm1 : public QMainWindow {
   QAction* VisitQuivaraonline1 = nullptr;
   QAction* About1 = nullptr;
 
-  // ---- Form fields ----
-  bool WizardOnStart = true;
-  bool StretchAllowed = false;
-  int CandidateCount = 5;
-  bool CandidatePopupAllowed = true;
-  bool FastJpegAllowed = true;
-  bool DetailedBackground = true;
-  std::atomic<bool> StopRequested{false};
-  int WizardRenderChoice = 0;
+  struct TPlace {
+    QMenu* Menu;
+    QAction* Mark;  // invisible; the place's commands go before it
+  };
+  struct TAddedCommand {
+    QAction* Action;
+    QMenu* Menu;
+    std::function<bool()> Enabled;
+  };
+  std::map<TMenuPlace, TPlace> places_;
+  std::vector<TAddedCommand> addedCommands_;
+
+  // ---- State ----
   static constexpr int kHelpContext = 4;
-
-  // The splash window, shown again by "About..." (the program sets it; one is made on demand).
-  static TSplashForm* SplashForm;
-
-  // ---- Start-up and settings (MainFormSettings.cpp) ----
-  void ReadInitialIni();
-  void StartUpSetup();
-  // Opens a file named on the command line as the recent-file menus open it; reports a file
-  // that does not exist.
-  void OpenCommandLineFile(const QString& fileName);
-  void FormDestroy();
-
-  // ---- Status (MainFormStatus.cpp) ----
-  void ShowStatus();
-  void SetButtonsOnOff();
-  void SetStatusText(int panel, const QString& text);
-  QString StatusText(int panel) const;
-  // "Lib: " + tiles + flip letters + " rec. (" ... of the open library.
-  QString LibrarySummary() const;
-  // "Pic: " + cells + " rec. (" ... of the open plan.
-  QString PlanSummary() const;
-  // The title shown while a pass runs ("37% Quivara 3"); the caption of ShowStatus otherwise.
-  void SetApplicationTitle(const QString& title);
-  QString ApplicationTitle() const { return applicationTitle_; }
-
-  // ---- Menus (MainFormMenus.cpp) ----
-  void File1Click();
-  void Edit1Click();
-  void Run1Click();
-  void View1Click();
-  // Applies the enabling rules of all four menus (also for their shortcuts).
-  void UpdateMenus();
-  void Help2Click();
-  void VisitQuivaraonline1Click();
-  void About1Click();
-  // Moves Ctrl+R to the item of the render type (0 "Mosaic all", 1 "Random mosaic", 2
-  // "Smart mosaic"); the other two get none.
-  void SetRenderShortcut(int renderType);
-
-  // ---- Files (MainFormFiles.cpp) ----
-  void Openqvp1Click();
-  void Openlibrary1Click();
-  void SaveQVP1Click();
-  void SaveQVPas1Click();
-  void Revertproject1Click();
-  void Closeproject1Click();
-  void OpenQVP(const std::string& fileName);
-  bool OpenLibraryByName(const std::string& fileName);
-  void SaveQVP();
-  bool CloseProject();
-  // Asks the save question for a modified project before another project replaces it; false
-  // when the user cancels (the open project stays).
-  bool ConfirmReplaceProject();
-  void InsertRecentFile(const std::string& fileName);
-  void InitRecentFileMenu();
-  void RecentMenuClick(const std::string& fileName);
-  // The menu of a recent list.
-  QMenu* RecentMenu(TRecentKind kind) const;
-
-  // ---- Source pictures ----
-  // The source image setup window, installed with its commands by the source layer; null
-  // until then.
-  TSourcePictureWindow* SourceWindow = nullptr;
-  // Opens a picture in the source image setup window; raises "Please open library first!",
-  // "File: ... not found." or "Wrong format. File: ... can't be open.".
-  void OpenPictureByName(const std::string& fileName);
-
-  // ---- Composition (MainFormRun.cpp) ----
-  void RenderMosaic(int mode);
-  bool CheckAnyFlip();
-  void AddFlips(bool h, bool v, bool r180);
-  void AddFlipProgress();
-  void SetForStartMosaic();
-  void SetForEndMosaic();
-  void Mosaicall1Click() { RenderMosaic(0); }
-  void Randommosaic1Click() { RenderMosaic(1); }
-  void Smartmosaic1Click() { RenderMosaic(2); }
-  void SpeedButton7Click();  // "Render mosaic": the default order
-  void SpeedButton9Click();  // "Stop"
-  void Stopmosaicprocess1Click() { SpeedButton9Click(); }
-  void QVMosaic1Progress();
-  // The four "Use tiles: " boxes, indexed by flip kind.
-  TOrientationSet Orientations() const;
-
-  // ---- Output ----
-  // "Save mosaic..." (menu, button "Save mosaic image"): runs SaveMosaicCommand, which the
-  // output windows install (InstallSaveMosaic); needs an open plan.
-  std::function<void()> SaveMosaicCommand;
-  void Mosaiclayoutsetup1Click();
-
-  // ---- Statistic (MainFormStatistic.cpp) ----
-  void Savestatistic1Click();
-
-  // ---- Helpers ----
-  // Runs a command; an error it raises is shown by the application's error handler and the
-  // window stays usable.
-  void Guarded(const std::function<void()>& command);
-  // A progress bar at the bottom of the tool panel, as wide as the panel; DeletePanelProgressBar
-  // removes it.
-  QProgressBar* CreatePanelProgressBar(int maximum);
-  void DeletePanelProgressBar(QProgressBar*& bar);
-  // Shows a message box captioned AppTitle.
-  void ShowMessage(const std::string& text, TPromptIcon icon);
-
- protected:
-  void closeEvent(QCloseEvent* e) override;  // FormCloseQuery
-  void showEvent(QShowEvent* e) override;
-  bool eventFilter(QObject* watched, QEvent* e) override;
-
- private:
-  void CreateToolPanel();
-  void CreateStatusBar();
-  void CreateGrid();
-  void CreateMenus();
-  void CreateFileMenu();
-  void CreateMosaicMenu();
-  void CreateViewMenu();
-  void CreateHelpMenu();
-  void ConnectEngines();
-  QToolButton* MakeSpeedButton(const char* name, const QString& hint, const QString& glyph, int size);
-  void AddHint(QWidget* w, const QString& hint);
-  QAction* MakeAction(QMenu* menu, const char* name, const QString& caption, const QString& glyph,
-                      void (TForm1::*handler)());
-  void RebuildRecentMenu(TRecentKind kind, const TRecentList& list);
-  // The "Opening the library" step: open, recent list, status, remembered folder.
-  void OpenLibraryFile(const std::string& fileName);
-  // Asks whether to close the project for an incompatible library (OK/Cancel).
-  bool AskCloseForLibrary(const std::string& fileName, const char* reason);
-  void SetMenusEnabledForRun(bool enabled);
-  // The view buttons, labels, fields and boxes of the tool panel that a pass locks.
-  std::vector<QWidget*> PanelControlsLockedByRun() const;
-  void UntickMissingFlips();
-  void CloseIfPending();
-
+  const std::string settingsPath_;
+  TMainPreferences preferences_;
+  bool mosaicRunning_ = false;
+  QPointer<TSplashForm> splash_;
   QString caption_;
   QString applicationTitle_;
   bool closePending_ = false;

@@ -31,10 +31,10 @@ TPromptButton AskSaveBeforeClose() {
 
 void TForm1::Openqvp1Click() {
   QString picked = Prompts().OpenFile(
-      {"Open project", FromCore(LastPathFolder(SettingsPath, kLastPathProject)), kProjectFilter, {}, {}});
+      {"Open project", FromCore(LastPathFolder(settingsPath_, kLastPathProject)), kProjectFilter, {}, {}});
   if (picked.isEmpty()) return;
   std::string name = ToCore(picked);
-  RememberLastPath(SettingsPath, kLastPathProject, name);
+  RememberLastPath(settingsPath_, kLastPathProject, name);
   if (!ConfirmReplaceProject()) return;
   OpenQVP(name);
   InsertRecentFile(name);
@@ -65,7 +65,7 @@ void TForm1::OpenQVP(const std::string& fileName) {
   }
   MosaicView1->ProjectOpened();
   if (SourceWindow) SourceWindow->ProjectOpened();
-  RememberLastPath(SettingsPath, kLastPathProject, fileName);
+  RememberLastPath(settingsPath_, kLastPathProject, fileName);
   InsertRecentFile(fileName);
   SetButtonsOnOff();
   if (!libraryError.empty()) throw EQuivara(libraryError);
@@ -87,10 +87,10 @@ void TForm1::SaveQVP1Click() {
 void TForm1::SaveQVPas1Click() {
   if (!QVMosaic1.TableIsOpen()) return;
   QString picked = Prompts().SaveFile(
-      {"Save project as", FromCore(LastPathFolder(SettingsPath, kLastPathProject)), kSaveProjectFilter, "qvp", {}});
+      {"Save project as", FromCore(LastPathFolder(settingsPath_, kLastPathProject)), kSaveProjectFilter, "qvp", {}});
   if (picked.isEmpty()) return;
   std::string name = ToCore(picked);
-  RememberLastPath(SettingsPath, kLastPathProject, name);
+  RememberLastPath(settingsPath_, kLastPathProject, name);
   // A copy: the open project keeps its own file name and its modified state.
   QVMosaic1.CompactSections();
   QVPlan1.SaveProject(name, QVMosaic1, QVLib1);
@@ -133,7 +133,7 @@ void TForm1::Closeproject1Click() {
 void TForm1::closeEvent(QCloseEvent* e) {
   // A pass in progress ends first: the stop request lets it finish its cell, and the window
   // closes when the pass has cleaned up.
-  if (MosaicRunning) {
+  if (mosaicRunning_) {
     closePending_ = true;
     StopRequested = true;
     QVLib1.StopRequested = true;
@@ -165,7 +165,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 void TForm1::Openlibrary1Click() {
   QString picked = Prompts().OpenFile(
-      {"Open library", FromCore(LastPathFolder(SettingsPath, kLastPathLibrary)), kLibraryFilter, {}, {}});
+      {"Open library", FromCore(LastPathFolder(settingsPath_, kLastPathLibrary)), kLibraryFilter, {}, {}});
   if (!picked.isEmpty()) OpenLibraryByName(ToCore(picked));
   SetButtonsOnOff();
 }
@@ -174,7 +174,7 @@ void TForm1::OpenLibraryFile(const std::string& fileName) {
   QVLib1.SetBaseName(fileName);
   InsertRecentFile(fileName);
   ShowStatus();
-  RememberLastPath(SettingsPath, kLastPathLibrary, fileName);
+  RememberLastPath(settingsPath_, kLastPathLibrary, fileName);
 }
 
 bool TForm1::AskCloseForLibrary(const std::string& fileName, const char* reason) {
@@ -194,7 +194,8 @@ bool TForm1::OpenLibraryByName(const std::string& fileName) {
     return true;
   }
   if (test >= 2) return AskCloseForLibrary(fileName, " has a different tile sampling.");
-  if (test == 1 && !StretchAllowed) return AskCloseForLibrary(fileName, " has a different tile height/width ratio.");
+  if (test == 1 && !preferences_.StretchAllowed)
+    return AskCloseForLibrary(fileName, " has a different tile height/width ratio.");
   if (test == 1) {
     std::string text =
         "Library \r" + fileName + "\r has a different tile height/width ratio.\r Stretch library tiles?\r";
@@ -238,12 +239,12 @@ void TForm1::RebuildRecentMenu(TRecentKind kind, const TRecentList& list) {
 
 void TForm1::InsertRecentFile(const std::string& fileName) {
   TRecentList list;
-  if (qv::InsertRecentFile(SettingsPath, fileName, list)) RebuildRecentMenu(RecentKindOf(fileName), list);
+  if (qv::InsertRecentFile(settingsPath_, fileName, list)) RebuildRecentMenu(RecentKindOf(fileName), list);
 }
 
 void TForm1::InitRecentFileMenu() {
   for (TRecentKind kind : {TRecentKind::Project, TRecentKind::Image, TRecentKind::Library})
-    RebuildRecentMenu(kind, ReadRecentList(SettingsPath, kind));
+    RebuildRecentMenu(kind, ReadRecentList(settingsPath_, kind));
 }
 
 void TForm1::RecentMenuClick(const std::string& fileName) {

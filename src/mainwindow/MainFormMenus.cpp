@@ -1,7 +1,5 @@
-// TForm1: the menus, their actions and opening handlers, and the help commands.
-//
-// Commands whose windows are not part of the program yet have no menu item; the comments
-// mark where each one goes.
+// TForm1: the menus, their actions and opening handlers, the commands other windows add, and
+// the help commands.
 #include <QAction>
 #include <QDesktopServices>
 #include <QKeySequence>
@@ -32,44 +30,34 @@ QAction* TForm1::MakeAction(QMenu* menu, const char* name, const QString& captio
   return a;
 }
 
+void TForm1::MarkPlace(QMenu* menu, TMenuPlace place) {
+  auto* mark = new QAction(this);
+  mark->setVisible(false);
+  menu->addAction(mark);
+  places_[place] = {menu, mark};
+}
+
 void TForm1::CreateMenus() {
   CreateFileMenu();
-  Edit1 = menuBar()->addMenu("&Edit");
-  Edit1->setObjectName("Edit1");
-  // "Erase cell", "Select all" (Ctrl+A), "Erase selection", "Special erasing" with its four
-  // patterns, "Library inspector..." and "Preferences..." go here. Until then the menu has no
-  // items and is not shown.
-  Edit1->menuAction()->setVisible(false);
-  connect(Edit1, &QMenu::aboutToShow, this, &TForm1::Edit1Click);
+  CreateEditMenu();
   CreateMosaicMenu();
   CreateViewMenu();
   CreateHelpMenu();
-
-  // The toolbar buttons do what their menu commands do.
-  auto click = [this](QToolButton* b, void (TForm1::*handler)()) {
-    connect(b, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-  };
-  click(SpeedButton2, &TForm1::Openlibrary1Click);
-  click(SpeedButton4, &TForm1::Openqvp1Click);
-  click(SpeedButton5, &TForm1::SaveQVP1Click);
-  click(SpeedButton6, &TForm1::Mosaiclayoutsetup1Click);
-  click(SpeedButton7, &TForm1::SpeedButton7Click);
-  click(SpeedButton9, &TForm1::SpeedButton9Click);
-  connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::close);
-  connect(SpeedButton12, &QToolButton::clicked, MosaicView1, &TMosaicView::FastView);
-  connect(SpeedButton13, &QToolButton::clicked, MosaicView1, &TMosaicView::ZoomOut);
-  connect(SpeedButton14, &QToolButton::clicked, MosaicView1, &TMosaicView::ZoomIn);
-  connect(SpeedButton15, &QToolButton::clicked, MosaicView1, &TMosaicView::View100);
+  ConnectToolButtons();
 }
+
+// The menus keep a mark at every place where a command of another window goes; the
+// separators around a place that is still empty collapse.
 
 void TForm1::CreateFileMenu() {
   File1 = menuBar()->addMenu("&File");
   File1->setObjectName("File1");
   connect(File1, &QMenu::aboutToShow, this, &TForm1::File1Click);
-  // "New library..." (with the button "Create new library") goes first, then a separator.
+  MarkPlace(File1, TMenuPlace::NewLibrary);
+  File1->addSeparator();
   Openlibrary1 = MakeAction(File1, "Openlibrary1", "Open library...", "openlibrary", &TForm1::Openlibrary1Click);
   Openqvp1 = MakeAction(File1, "Openqvp1", "Open project...", "openproject", &TForm1::Openqvp1Click);
-  // "Open source image..." (with the button "Open image") goes here.
+  MarkPlace(File1, TMenuPlace::OpenSourceImage);
   File1->addSeparator();
   Revertproject1 = MakeAction(File1, "Revertproject1", "Revert project", "revert", &TForm1::Revertproject1Click);
   Closeproject1 = MakeAction(File1, "Closeproject1", "Close project", "closeproject", &TForm1::Closeproject1Click);
@@ -78,29 +66,44 @@ void TForm1::CreateFileMenu() {
   Recentprojects1->setObjectName("Recentprojects1");
   Recentlibraries1 = File1->addMenu(GlyphIcon("recent"), "Recent libraries");
   Recentlibraries1->setObjectName("Recentlibraries1");
-  // "Recent source images" joins here together with "Open source image...".
   Recentsourceimages1 = new QMenu("Recent source images", this);
   Recentsourceimages1->setObjectName("Recentsourceimages1");
+  Recentsourceimages1->setIcon(GlyphIcon("recent"));
+  MarkPlace(File1, TMenuPlace::RecentSourceImages);
   File1->addSeparator();
   SaveQVP1 = MakeAction(File1, "SaveQVP1", "Save project", "saveproject", &TForm1::SaveQVP1Click);
   SaveQVP1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   SaveQVPas1 = MakeAction(File1, "SaveQVPas1", "Save project as...", "saveprojectas", &TForm1::SaveQVPas1Click);
   SaveQVPas1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   File1->addSeparator();
-  Mosaiclayoutsetup1 =
-      MakeAction(File1, "Mosaiclayoutsetup1", "Save mosaic...", "savemosaic", &TForm1::Mosaiclayoutsetup1Click);
+  MarkPlace(File1, TMenuPlace::SaveMosaic);
   Savestatistic1 = MakeAction(File1, "Savestatistic1", "Save statistic...", "statistic", &TForm1::Savestatistic1Click);
   File1->addSeparator();
   Exit1 = MakeAction(File1, "Exit1", "Exit", "exit", nullptr);
   connect(Exit1, &QAction::triggered, this, &TForm1::close);
 }
 
+void TForm1::CreateEditMenu() {
+  Edit1 = menuBar()->addMenu("&Edit");
+  Edit1->setObjectName("Edit1");
+  connect(Edit1, &QMenu::aboutToShow, this, &TForm1::Edit1Click);
+  MarkPlace(Edit1, TMenuPlace::EditCells);
+  Edit1->addSeparator();
+  MarkPlace(Edit1, TMenuPlace::EditLibrary);
+  Edit1->addSeparator();
+  MarkPlace(Edit1, TMenuPlace::EditPreferences);
+  // Every item of this menu comes from another window; until one does, it is not shown.
+  Edit1->menuAction()->setVisible(false);
+}
+
 void TForm1::CreateMosaicMenu() {
   Run1 = menuBar()->addMenu("&Mosaic");
   Run1->setObjectName("Run1");
   connect(Run1, &QMenu::aboutToShow, this, &TForm1::Run1Click);
-  // "Run Quivara Wizard" (Ctrl+W, button "Run Quivara wizard") and, after a separator,
-  // "Manual tiles mode" (Ctrl+M, button "Manual render") go here.
+  MarkPlace(Run1, TMenuPlace::Wizard);
+  Run1->addSeparator();
+  MarkPlace(Run1, TMenuPlace::ManualTiles);
+  Run1->addSeparator();
   Mosaicall1 = MakeAction(Run1, "Mosaicall1", "Mosaic all", "mosaicall", &TForm1::Mosaicall1Click);
   Randommosaic1 = MakeAction(Run1, "Randommosaic1", "Random mosaic", "randommosaic", &TForm1::Randommosaic1Click);
   Smartmosaic1 = MakeAction(Run1, "Smartmosaic1", "Smart mosaic", "smartmosaic", &TForm1::Smartmosaic1Click);
@@ -149,7 +152,8 @@ void TForm1::CreateViewMenu() {
   Showgrid1 = viewAction("Showgrid1", "Show grid", "grid", QKeySequence(Qt::CTRL | Qt::Key_5), &TMosaicView::ShowGrid);
   Hidegrid1 = viewAction("Hidegrid1", "Hide grid", "grid", QKeySequence(), &TMosaicView::HideGrid);
   Hidegrid1->setVisible(false);
-  // A separator and "Source image" (Ctrl+I) go here.
+  View1->addSeparator();
+  MarkPlace(View1, TMenuPlace::SourceImage);
 }
 
 void TForm1::CreateHelpMenu() {
@@ -161,35 +165,93 @@ void TForm1::CreateHelpMenu() {
   About1 = MakeAction(Help1, "About1", "About...", "about", &TForm1::About1Click);
 }
 
+void TForm1::ConnectToolButtons() {
+  // The toolbar buttons do what their menu commands do.
+  auto click = [this](QToolButton* b, void (TForm1::*handler)()) {
+    connect(b, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  };
+  click(SpeedButton2, &TForm1::Openlibrary1Click);
+  click(SpeedButton4, &TForm1::Openqvp1Click);
+  click(SpeedButton5, &TForm1::SaveQVP1Click);
+  click(SpeedButton7, &TForm1::SpeedButton7Click);
+  click(SpeedButton9, &TForm1::SpeedButton9Click);
+  connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::close);
+  connect(SpeedButton12, &QToolButton::clicked, MosaicView1, &TMosaicView::FastView);
+  connect(SpeedButton13, &QToolButton::clicked, MosaicView1, &TMosaicView::ZoomOut);
+  connect(SpeedButton14, &QToolButton::clicked, MosaicView1, &TMosaicView::ZoomIn);
+  connect(SpeedButton15, &QToolButton::clicked, MosaicView1, &TMosaicView::View100);
+}
+
+// ---- Commands of other windows ----
+
+void TForm1::AddMenuAction(TMenuPlace place, QAction* action) {
+  const TPlace& p = places_.at(place);
+  QMenu* menu = p.Menu;
+  menu->insertAction(p.Mark, action);
+  if (menu == Edit1) Edit1->menuAction()->setVisible(true);
+}
+
+QAction* TForm1::AddCommand(TMenuPlace place, const TMainCommand& command) {
+  auto* a = new QAction(command.Caption, this);
+  a->setObjectName(command.Name);
+  if (!command.Glyph.isEmpty()) a->setIcon(GlyphIcon(command.Glyph));
+  a->setShortcut(command.Shortcut);
+  const std::function<void()> run = command.Run;
+  connect(a, &QAction::triggered, this, [this, run] {
+    if (run) Guarded(run);
+  });
+  AddMenuAction(place, a);
+  addedCommands_.push_back({a, places_.at(place).Menu, command.Enabled});
+  if (command.Button) {
+    QToolButton* b = Panel1->findChild<QToolButton*>(command.Button);
+    if (b) {
+      b->show();
+      // The button has its own enabling rules (SetButtonsOnOff).
+      connect(b, &QToolButton::clicked, this, [this, run] {
+        if (run) Guarded(run);
+      });
+    }
+  }
+  UpdateMenus();
+  return a;
+}
+
+void TForm1::ApplyCommandRules(const QMenu* menu) {
+  for (const TAddedCommand& c : addedCommands_) {
+    if (c.Menu == menu) c.Action->setEnabled(!mosaicRunning_ && (!c.Enabled || c.Enabled()));
+  }
+}
+
 // ---- Opening handlers: the enabling rules ----
 
 void TForm1::File1Click() {
-  if (MosaicRunning) return;
+  if (mosaicRunning_) return;
   Openlibrary1->setEnabled(true);
   Openqvp1->setEnabled(true);
   Revertproject1->setEnabled(QVMosaic1.Modified);
   Closeproject1->setEnabled(QVPlan1.TableIsOpen());
   SaveQVP1->setEnabled(QVMosaic1.Modified);
   SaveQVPas1->setEnabled(QVMosaic1.TableIsOpen());
-  Mosaiclayoutsetup1->setEnabled(QVPlan1.TableIsOpen());
   Savestatistic1->setEnabled(QVPlan1.TableIsOpen());
   Exit1->setEnabled(true);
   Recentprojects1->menuAction()->setEnabled(!Recentprojects1->isEmpty());
   Recentlibraries1->menuAction()->setEnabled(!Recentlibraries1->isEmpty());
+  Recentsourceimages1->menuAction()->setEnabled(!Recentsourceimages1->isEmpty());
+  ApplyCommandRules(File1);
 }
 
 void TForm1::Edit1Click() {
-  // The rules of the Edit menu's items ("Erase selection" and "Special erasing" when the
-  // selection spans more than one cell, "Library inspector..." with a library and no run)
-  // belong with the items.
+  // Every item of the Edit menu is another window's command and brings its own rule.
+  ApplyCommandRules(Edit1);
 }
 
 void TForm1::Run1Click() {
-  bool ready = QVLib1.TableIsOpen() && QVMosaic1.TableIsOpen() && !MosaicRunning;
+  bool ready = QVLib1.TableIsOpen() && QVMosaic1.TableIsOpen() && !mosaicRunning_;
   Mosaicall1->setEnabled(ready);
   Randommosaic1->setEnabled(ready);
   Smartmosaic1->setEnabled(ready);
-  Stopmosaicprocess1->setEnabled(MosaicRunning);
+  Stopmosaicprocess1->setEnabled(mosaicRunning_);
+  ApplyCommandRules(Run1);
 }
 
 void TForm1::View1Click() {
@@ -198,6 +260,7 @@ void TForm1::View1Click() {
   Showgrid1->setShortcut(lines ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_5));
   Hidegrid1->setVisible(lines);
   Hidegrid1->setShortcut(lines ? QKeySequence(Qt::CTRL | Qt::Key_5) : QKeySequence());
+  ApplyCommandRules(View1);
 }
 
 void TForm1::UpdateMenus() {
@@ -205,10 +268,6 @@ void TForm1::UpdateMenus() {
   Edit1Click();
   Run1Click();
   View1Click();
-}
-
-void TForm1::Mosaiclayoutsetup1Click() {
-  if (QVPlan1.TableIsOpen() && !MosaicRunning && SaveMosaicCommand) SaveMosaicCommand();
 }
 
 void TForm1::SetRenderShortcut(int renderType) {
@@ -223,9 +282,11 @@ void TForm1::Help2Click() { ShowHelpContents(); }
 
 void TForm1::VisitQuivaraonline1Click() { QDesktopServices::openUrl(QUrl(kProductUrl)); }
 
+void TForm1::SetSplashForm(TSplashForm* splash) { splash_ = splash; }
+
 void TForm1::About1Click() {
-  if (!SplashForm) SplashForm = new TSplashForm(this);
-  SplashForm->ShowAbout();
+  if (!splash_) splash_ = new TSplashForm(this);
+  splash_->ShowAbout();
 }
 
 }  // namespace qv

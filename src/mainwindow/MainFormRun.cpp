@@ -73,7 +73,7 @@ void TForm1::AddFlips(bool h, bool v, bool r180) {
 }
 
 void TForm1::RenderMosaic(int mode) {
-  if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || MosaicRunning) return;
+  if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || mosaicRunning_) return;
   if (!CheckAnyFlip()) return;
   AddFlips(CBFlipH->isChecked(), CBFlipV->isChecked(), CBRota180->isChecked());
   if (closePending_ || !CheckAnyFlip()) return;
@@ -120,7 +120,7 @@ void TForm1::RenderMosaic(int mode) {
 }
 
 void TForm1::SpeedButton7Click() {
-  switch (RenderType) {
+  switch (preferences_.RenderType) {
     case 0:
       Mosaicall1Click();
       break;
@@ -160,12 +160,13 @@ void TForm1::SetMenusEnabledForRun(bool enabled) {
 }
 
 void TForm1::SetForStartMosaic() {
-  MosaicRunning = true;
+  mosaicRunning_ = true;
   StopRequested = false;
   SpeedButton9->setEnabled(true);
-  Stopmosaicprocess1->setEnabled(true);
-  // "Manual tiles mode" and "Run Quivara Wizard" are locked here too.
-  for (QAction* a : {Mosaicall1, Randommosaic1, Smartmosaic1}) a->setEnabled(false);
+  // Every item of the Mosaic menu but "Stop mosaic process" ("Run Quivara Wizard", "Manual
+  // tiles mode" and the three orders).
+  for (QAction* a : Run1->actions())
+    if (!a->isSeparator()) a->setEnabled(a == Stopmosaicprocess1);
   SetMenusEnabledForRun(false);
   for (QToolButton* b :
        {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7, SpeedButton8,
@@ -175,12 +176,12 @@ void TForm1::SetForStartMosaic() {
 }
 
 void TForm1::SetForEndMosaic() {
-  MosaicRunning = false;
+  mosaicRunning_ = false;
   StopRequested = false;
   QVLib1.StopRequested = false;
   SpeedButton9->setEnabled(false);
-  Stopmosaicprocess1->setEnabled(false);
-  for (QAction* a : {Mosaicall1, Randommosaic1, Smartmosaic1}) a->setEnabled(true);
+  for (QAction* a : Run1->actions())
+    if (!a->isSeparator()) a->setEnabled(a != Stopmosaicprocess1);
   SetMenusEnabledForRun(true);
   for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton4, SpeedButton10, SpeedButton11, SpeedButton12,
                          SpeedButton13, SpeedButton14, SpeedButton15})

@@ -13,33 +13,42 @@
 namespace qv {
 
 void TForm1::ReadInitialIni() {
-  TStartUpValues v = ReadStartUpValues(SettingsPath);
-  RenderType = v.RenderType;
-  SetRenderShortcut(RenderType);
+  const TStartUpValues v = ReadStartUpValues(settingsPath_);
   SpinRadius2->SetValue(v.Radius);
   SpinRepetition2->SetValue(v.Repetition);
   ChkFixAuto->setChecked(v.FixAuto);
   ChkFixManual->setChecked(v.FixManual);
   ChkInvertSelection->setChecked(v.InvSelection);
-  WizardOnStart = v.WizardOnStart;
   SpinEdit2->SetValue(v.MainScrColor);
   VNSpinEdit1->SetValue(v.MainScrBlend);
-  StretchAllowed = false;
-  CBFlipOriginal->setChecked(true);
-  CBFlipH->setChecked(false);
-  CBFlipV->setChecked(false);
-  CBRota180->setChecked(false);
-  GroupBox1->hide();
-  CandidatePopupAllowed = v.AllowPopUpCandidates;
-  CandidateCount = v.ShowBestCandidates;
-  FastJpegAllowed = v.AllowFastJpg;
-  DetailedBackground = v.DetailedBackground;
+  TMainPreferences p;
+  p.RenderType = v.RenderType;
+  p.WizardOnStart = v.WizardOnStart;
+  p.StretchAllowed = false;
+  p.FlipRotateAllowed = false;  // "Use tiles: " hidden, "Original" alone ticked
+  p.CandidatePopupAllowed = v.AllowPopUpCandidates;
+  p.CandidateCount = v.ShowBestCandidates;
+  p.FastJpegAllowed = v.AllowFastJpg;
+  p.DetailedBackground = v.DetailedBackground;
+  SetPreferences(p);
+}
+
+void TForm1::SetPreferences(const TMainPreferences& preferences) {
+  preferences_ = preferences;
+  SetRenderShortcut(preferences_.RenderType);
+  GroupBox1->setVisible(preferences_.FlipRotateAllowed);
+  if (!preferences_.FlipRotateAllowed) {
+    CBFlipOriginal->setChecked(true);
+    CBFlipH->setChecked(false);
+    CBFlipV->setChecked(false);
+    CBRota180->setChecked(false);
+  }
 }
 
 void TForm1::StartUpSetup() {
-  switch (ReadOpenOnStart(SettingsPath)) {
+  switch (ReadOpenOnStart(settingsPath_)) {
     case TOpenOnStart::LastBase: {
-      std::string base = ReadLastBase(SettingsPath);
+      std::string base = ReadLastBase(settingsPath_);
       if (FileExists(base))
         Guarded([&] {
           OpenLibraryByName(base);
@@ -48,7 +57,7 @@ void TForm1::StartUpSetup() {
       break;
     }
     case TOpenOnStart::LastProject: {
-      std::string project = ReadLastProject(SettingsPath);
+      std::string project = ReadLastProject(settingsPath_);
       if (FileExists(project))
         Guarded([&] {
           OpenQVP(project);
@@ -86,8 +95,8 @@ void TForm1::FormDestroy() {
   s.Orientations = Orientations();
   s.MainScrColor = SpinEdit2->Value();
   s.MainScrBlend = VNSpinEdit1->Value();
-  WriteMainWindowState(SettingsPath, s);
-  SaveWindowBounds(SettingsPath, "LayOut", "MainForm", this);
+  WriteMainWindowState(settingsPath_, s);
+  SaveWindowBounds(settingsPath_, "LayOut", "MainForm", this);
 }
 
 }  // namespace qv

@@ -15,15 +15,15 @@
 namespace qv {
 
 void TForm1::Savestatistic1Click() {
-  if (!QVPlan1.TableIsOpen() || !QVMosaic1.TableIsOpen() || MosaicRunning) return;
+  if (!QVPlan1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_) return;
   QString picked = Prompts().SaveFile({"Save statistic",
-                                       FromCore(LastPathFolder(SettingsPath, kLastPathMosaic)),
+                                       FromCore(LastPathFolder(settingsPath_, kLastPathMosaic)),
                                        "Delimited text (*.txt);;All files (*.*)",
                                        "txt",
                                        {}});
   if (picked.isEmpty()) return;
   std::string name = ToCore(picked);
-  RememberLastPath(SettingsPath, kLastPathMosaic, name);
+  RememberLastPath(settingsPath_, kLastPathMosaic, name);
 
   // The report's pass lets window messages through; the window is locked meanwhile so that
   // nothing changes the mosaic under it.

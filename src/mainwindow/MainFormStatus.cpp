@@ -56,7 +56,7 @@ void TForm1::ShowStatus() {
                FromCore(ExtractFileName(QVPlan1.BaseName()));
   else
     caption_ = AppTitle;
-  if (!MosaicRunning) setWindowTitle(caption_);
+  if (!mosaicRunning_) setWindowTitle(caption_);
 
   if (RBSource1->isChecked())
     SetStatusText(2, QVLib1.TableIsOpen() ? LibrarySummary() : QString());
@@ -71,7 +71,7 @@ void TForm1::ShowStatus() {
 
 void TForm1::SetApplicationTitle(const QString& title) {
   applicationTitle_ = title;
-  setWindowTitle(MosaicRunning ? applicationTitle_ : caption_);
+  setWindowTitle(mosaicRunning_ ? applicationTitle_ : caption_);
 }
 
 void TForm1::SetButtonsOnOff() {

@@ -87,7 +87,7 @@ TSplashForm::TSplashForm(QWidget* parent)
 
   QString exeDir = QCoreApplication::applicationDirPath();
   QDir::setCurrent(exeDir);
-  SettingsPath = ResolveSettingsPath(ToCore(exeDir));
+  settingsPath_ = ResolveSettingsPath(ToCore(exeDir));
   CentreOnScreen();
 }
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "base/FileUtil.h"
 #include "codecs/PictureLoader.h"
@@ -32,7 +33,8 @@ QString FileNameOnly(const std::string& path) {
 
 }  // namespace
 
-TTilePrev::TTilePrev(QWidget* parent) : QDialog(parent) {
+TTilePrev::TTilePrev(std::string settingsPath, QWidget* parent)
+    : QDialog(parent), settingsPath_(std::move(settingsPath)) {
   setObjectName("TilePrev");
   SetHelpContext(this, kHelpContext);
   resize(420, 380);
@@ -60,7 +62,7 @@ TTilePrev::TTilePrev(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(Button1);
   layout->addLayout(buttons);
   try {
-    RestoreWindowBounds(SettingsPath, kBoundsSection, kBoundsKey, this);
+    RestoreWindowBounds(settingsPath_, kBoundsSection, kBoundsKey, this);
   } catch (const std::exception&) {
     // Damaged bounds in the settings: the window keeps its design place.
   }
@@ -72,7 +74,7 @@ void TTilePrev::done(int result) {
   if (!boundsSaved_) {
     boundsSaved_ = true;
     try {
-      SaveWindowBounds(SettingsPath, kBoundsSection, kBoundsKey, this);
+      SaveWindowBounds(settingsPath_, kBoundsSection, kBoundsKey, this);
     } catch (const std::exception&) {
     }
   }
@@ -113,8 +115,8 @@ void TTilePrev::SetTile(const TQVData& library) {
           library.ThumbBitmap);
 }
 
-void TTilePrev::ShowTile(const TQVData& library, QWidget* parent) {
-  TTilePrev window(parent);
+void TTilePrev::ShowTile(const TQVData& library, const std::string& settingsPath, QWidget* parent) {
+  TTilePrev window(settingsPath, parent);
   window.SetTile(library);
   Prompts().ExecDialog(window);
 }

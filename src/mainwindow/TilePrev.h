@@ -22,7 +22,8 @@ class TTilePrev : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kHelpContext = 30;
-  explicit TTilePrev(QWidget* parent = nullptr);
+  // The window's bounds live in the settings file settingsPath.
+  explicit TTilePrev(std::string settingsPath, QWidget* parent = nullptr);
   ~TTilePrev() override;
 
   // Shows the tile: the picture file when it exists (the frame on crop, whose corners may be
@@ -33,7 +34,7 @@ class TTilePrev : public QDialog {
   void SetTile(const TQVData& library);
 
   // Opens the window modally for the library's current record.
-  static void ShowTile(const TQVData& library, QWidget* parent = nullptr);
+  static void ShowTile(const TQVData& library, const std::string& settingsPath, QWidget* parent = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -49,6 +50,7 @@ class TTilePrev : public QDialog {
   QPushButton* Button1 = nullptr;  // "Close"
   Rect crop_;
   bool boundsSaved_ = false;
+  const std::string settingsPath_;
 };
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "mainwindow/Prompts.h"
 #include "settings/AppSettings.h"
@@ -21,7 +22,8 @@ constexpr char kSection[] = "Output";
 constexpr char kKey[] = "JPG";
 }  // namespace
 
-Tjpegoptions::Tjpegoptions(QWidget* parent) : QDialog(parent) {
+Tjpegoptions::Tjpegoptions(std::string settingsPath, QWidget* parent)
+    : QDialog(parent), settingsPath_(std::move(settingsPath)) {
   setObjectName("jpegoptions");
   setWindowTitle("JPEG Options");
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -68,7 +70,7 @@ Tjpegoptions::Tjpegoptions(QWidget* parent) : QDialog(parent) {
   connect(BitBtn1, &QPushButton::clicked, this, &Tjpegoptions::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &Tjpegoptions::BitBtn2Click);
 
-  SetQuality(IniReadInt(SettingsPath, kSection, kKey, kDefaultQuality));
+  SetQuality(IniReadInt(settingsPath_, kSection, kKey, kDefaultQuality));
 }
 
 int Tjpegoptions::Quality() const { return SpinEdit1->value(); }
@@ -87,14 +89,14 @@ void Tjpegoptions::ValueChanged(int value) {
 void Tjpegoptions::BitBtn1Click() {
   const int q = Quality();
   if (q <= 0) return;  // no modal result: the dialog stays open
-  IniWriteInt(SettingsPath, kSection, kKey, q);
+  IniWriteInt(settingsPath_, kSection, kKey, q);
   done(q);
 }
 
 void Tjpegoptions::BitBtn2Click() { done(-1); }
 
-int Tjpegoptions::AskJpegQuality(QWidget* parent) {
-  Tjpegoptions dialog(parent);
+int Tjpegoptions::AskJpegQuality(const std::string& settingsPath, QWidget* parent) {
+  Tjpegoptions dialog(settingsPath, parent);
   const int result = Prompts().ExecDialog(dialog);
   return result > 0 ? result : -1;
 }

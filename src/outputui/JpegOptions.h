@@ -7,6 +7,7 @@
 // The modal result is the chosen quality (1..85) or -1 for "Cancel". "OK" with 0 cannot be
 // confirmed (a modal result of 0 is no result) and leaves the dialog open.
 #include <QDialog>
+#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -22,14 +23,15 @@ class Tjpegoptions : public QDialog {
   static constexpr int kMaxQuality = 85;
   static constexpr int kDefaultQuality = 85;
 
-  explicit Tjpegoptions(QWidget* parent = nullptr);
+  // The quality is remembered in the settings file settingsPath ("Output", "JPG").
+  explicit Tjpegoptions(std::string settingsPath, QWidget* parent = nullptr);
 
   int Quality() const;
   void SetQuality(int quality);
 
   // Shows the dialog (through the program's prompts) and returns the quality, or -1 when
   // the user cancels or closes it.
-  static int AskJpegQuality(QWidget* parent = nullptr);
+  static int AskJpegQuality(const std::string& settingsPath, QWidget* parent = nullptr);
 
   void BitBtn1Click();  // "OK"
   void BitBtn2Click();  // "Cancel"
@@ -45,6 +47,7 @@ class Tjpegoptions : public QDialog {
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
   bool syncing_ = false;
+  const std::string settingsPath_;
 };
 
 }  // namespace qv

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "controls/FitImageInBox.h"
 #include "controls/SpinEdits.h"
@@ -55,7 +56,8 @@ QColor ColorOfRef(uint32_t c) { return QColor(RedOfRef(c), GreenOfRef(c), BlueOf
 
 }  // namespace
 
-TOutputSetup::TOutputSetup(QWidget* parent) : QDialog(parent) {
+TOutputSetup::TOutputSetup(std::string settingsPath, QWidget* parent)
+    : QDialog(parent), settingsPath_(std::move(settingsPath)) {
   setObjectName("OutputSetup");
   setWindowTitle("Output mosaic setup");
   SetHelpContext(this, kHelpContext);
@@ -63,12 +65,12 @@ TOutputSetup::TOutputSetup(QWidget* parent) : QDialog(parent) {
   ChkFastJpeg->setChecked(true);  // not stored: every window starts with it on
   LoadSettings();
   ConnectHandlers();
-  RestoreWindowBounds(SettingsPath, "LayOut", kBoundsKey, this, true);
+  RestoreWindowBounds(settingsPath_, "LayOut", kBoundsKey, this, true);
 }
 
 TOutputSetup::~TOutputSetup() {
   SaveSettings();
-  SaveWindowBounds(SettingsPath, "LayOut", kBoundsKey, this);
+  SaveWindowBounds(settingsPath_, "LayOut", kBoundsKey, this);
 }
 
 void TOutputSetup::BuildControls() {
@@ -245,7 +247,7 @@ void TOutputSetup::BuildControls() {
 }
 
 void TOutputSetup::LoadSettings() {
-  settings_ = ReadOutputSettings(SettingsPath);
+  settings_ = ReadOutputSettings(settingsPath_);
   ShowSwitches();
 }
 
@@ -277,8 +279,8 @@ void TOutputSetup::ShowSwitches() {
 void TOutputSetup::SaveSettings() {
   settings_.ColorCorrection = SpinCorrection->value();
   settings_.Blending = SpinBlend->value();
-  WriteOutputSettings(SettingsPath, settings_);
-  if (!RememberBlendSetting(SettingsPath)) {
+  WriteOutputSettings(settingsPath_, settings_);
+  if (!RememberBlendSetting(settingsPath_)) {
     settings_.Blending = settings_.ColorCorrection = 0;
     ShowSwitches();
   }

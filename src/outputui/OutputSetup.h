@@ -55,8 +55,8 @@ class TOutputSetup : public QDialog {
   static constexpr int kLayoutBoxWidth = 282;
   static constexpr int kInitialJpegQuality = 80;
 
-  // Loads the settings and restores the window's bounds.
-  explicit TOutputSetup(QWidget* parent = nullptr);
+  // Loads the settings from the settings file settingsPath and restores the window's bounds.
+  explicit TOutputSetup(std::string settingsPath, QWidget* parent = nullptr);
   // Saves the settings and the bounds.
   ~TOutputSetup() override;
 
@@ -182,6 +182,7 @@ class TOutputSetup : public QDialog {
   bool running_ = false;
   QLineEdit* editing_ = nullptr;  // the entry the user is typing in
   int jpegQuality_ = kInitialJpegQuality;
+  const std::string settingsPath_;
 };
 
 }  // namespace qv

@@ -37,7 +37,7 @@ void TOutputSetup::BtnSaveAsClick() {
   if (running_) return;
   TFileRequest r;
   r.Title = "Save mosaic as";
-  r.Folder = FromCore(LastPathFolder(SettingsPath, kLastPathMosaic));
+  r.Folder = FromCore(LastPathFolder(settingsPath_, kLastPathMosaic));
   r.Filter = FromCore(OutputTypeFilters());
   if (source_.Plan) r.FileName = FromCore(ChangeFileExt(ExtractFileName(source_.Plan->BaseName()), ""));
   QString typeFilter = FromCore(OutputTypeFilter(settings_.FileFormat));
@@ -47,7 +47,7 @@ void TOutputSetup::BtnSaveAsClick() {
   if (type == 0) type = settings_.FileFormat;
   settings_.FileFormat = type;
   const std::string fileName = ChangeFileExt(ToCore(chosen), OutputTypeExtension(type));
-  RememberLastPath(SettingsPath, kLastPathMosaic, fileName);
+  RememberLastPath(settingsPath_, kLastPathMosaic, fileName);
   SaveAs(FromCore(fileName), type);
 }
 
@@ -87,7 +87,7 @@ void TOutputSetup::SaveAs(const QString& name, int type) {
     return;
   }
   if (ext == ".JPG") {
-    const int q = Tjpegoptions::AskJpegQuality(this);
+    const int q = Tjpegoptions::AskJpegQuality(settingsPath_, this);
     if (q < 0) return;
     jpegQuality_ = q;
   }

@@ -10,6 +10,7 @@
 #include "engine/QVData.h"
 #include "imaging/StretchDraw.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/MosaicView.h"
 #include "outputui/OutputSetup.h"
 
 namespace qv {
@@ -35,14 +36,15 @@ std::unique_ptr<TOutputSetup> PrepareOutputSetup(TForm1& form) {
   const bool planThumbs = plan.ShowThumbs;
   plan.ShowThumbs = false;
   mosaic.ShowThumbs = false;
-  mosaic.GoRecord(CellToRow(form.DrawGrid1->Row(), form.DrawGrid1->Col(), plan.Cols));
-  const TGridRect sel = form.DrawGrid1->Selection();
+  mosaic.GoRecord(CellToRow(form.MosaicView().DrawGrid1->Row(), form.MosaicView().DrawGrid1->Col(), plan.Cols));
+  const TGridRect sel = form.MosaicView().DrawGrid1->Selection();
   const RenderArea area = RenderAreaFromSelection(Rect{sel.Left, sel.Top, sel.Right, sel.Bottom}, plan.Cols, plan.Rows);
   const TOutputGrid grid{area.Cols, area.Rows, mosaic.PropX, mosaic.PropY};
   bool thumbs = !sel.IsOneCell();
 
-  auto dialog = std::make_unique<TOutputSetup>(&form);
-  if (form.RBEnhance1->isChecked()) dialog->SetBlendAndCorrection(form.VNSpinEdit1->value(), form.SpinEdit2->value());
+  auto dialog = std::make_unique<TOutputSetup>(form.SettingsPath(), &form);
+  const TMosaicView& view = form.MosaicView();
+  if (view.View() == TGridView::Enhance) dialog->SetBlendAndCorrection(view.Blend(), view.Color());
 
   const TPreviewPass pass = PreviewPassGeometry(grid, dialog->LayoutBoxWidth());
   if (thumbs && !PreviewUsesThumbs(pass, mosaic.GridW)) thumbs = false;
@@ -97,9 +99,9 @@ std::unique_ptr<TOutputSetup> PrepareOutputSetup(TForm1& form) {
   source.Library = &form.QVLib1;
   source.Area = area;
   source.StopRequested = &form.StopRequested;
-  source.DetailedBackground = form.DetailedBackground;
+  source.DetailedBackground = form.Preferences().DetailedBackground;
   // The grid reads the tables while it paints; it stays as it is while a writer runs.
-  TDrawGrid* gridView = form.DrawGrid1;
+  TDrawGrid* gridView = form.MosaicView().DrawGrid1;
   source.OnRunning = [gridView](bool running) { gridView->viewport()->setUpdatesEnabled(!running); };
   dialog->SetSource(source);
   dialog->RefreshFigures();
@@ -108,12 +110,20 @@ std::unique_ptr<TOutputSetup> PrepareOutputSetup(TForm1& form) {
 }
 
 void Mosaiclayoutsetup1Click(TForm1& form) {
+  if (!form.QVPlan1.TableIsOpen() || form.MosaicRunning()) return;
   std::unique_ptr<TOutputSetup> dialog = PrepareOutputSetup(form);
   if (dialog) dialog->exec();
 }
 
 void InstallSaveMosaic(TForm1& form) {
-  form.SaveMosaicCommand = [&form] { Mosaiclayoutsetup1Click(form); };
+  TMainCommand save;
+  save.Name = "Mosaiclayoutsetup1";
+  save.Caption = "Save mosaic...";
+  save.Glyph = "savemosaic";
+  save.Run = [&form] { Mosaiclayoutsetup1Click(form); };
+  save.Enabled = [&form] { return form.QVPlan1.TableIsOpen(); };
+  save.Button = "SpeedButton6";
+  form.AddCommand(TMenuPlace::SaveMosaic, save);
 }
 
 }  // namespace qv

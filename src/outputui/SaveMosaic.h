@@ -18,7 +18,8 @@ std::unique_ptr<TOutputSetup> PrepareOutputSetup(TForm1& form);
 // PrepareOutputSetup, then the window shown modally.
 void Mosaiclayoutsetup1Click(TForm1& form);
 
-// Makes Mosaiclayoutsetup1Click the main window's "Save mosaic..." command.
+// Puts "Save mosaic..." (Mosaiclayoutsetup1Click) into the main window's File menu, with the
+// toolbar button "Save mosaic image".
 void InstallSaveMosaic(TForm1& form);
 
 }  // namespace qv

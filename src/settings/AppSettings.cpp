@@ -10,11 +10,6 @@
 
 namespace qv {
 
-std::string SettingsPath;
-bool MosaicRunning = false;
-uint8_t RenderType = 2;
-bool FirstActivationDone = false;
-
 namespace {
 
 constexpr char kStartUp[] = "StartUp";

@@ -1,5 +1,5 @@
 #pragma once
-// Program-wide values of the desktop program and the keys of the settings file that the main
+// Constants of the desktop program and the keys of the settings file that the main
 // window reads at start and writes back when it closes. Qt-free: every access goes through
 // the INI routines, one access per call, nothing cached.
 #include <array>
@@ -13,17 +13,6 @@ inline constexpr char AppTitle[] = "Quivara 3";
 // The application title (task bar, the default error box).
 inline constexpr char kApplicationTitle[] = "Quivara";
 inline constexpr char kSettingsFileName[] = "qv003.ini";
-
-// ---- Program-wide values, living from start to end ----
-// Full name of the settings file; fixed by the splash window before any other window exists.
-extern std::string SettingsPath;
-// True from SetForStartMosaic to SetForEndMosaic: a composition run, flip pass or erase pass
-// is in progress and commands that change the tables must not start.
-extern bool MosaicRunning;
-// The order of the "Render mosaic" button: 0 top to bottom, 1 random, 2 smart.
-extern uint8_t RenderType;
-// Set once the start-up wizard has been offered.
-extern bool FirstActivationDone;
 
 // Where the settings file lives: the file named by QUIVARA_SETTINGS when that is set and not
 // empty; otherwise exeDir + "/qv003.ini" when exeDir is writable; otherwise

@@ -14,7 +14,8 @@
 
 namespace qv {
 
-TEnCropImage::TEnCropImage(QWidget* parent) : TCropImage(parent) {}
+TEnCropImage::TEnCropImage(std::string settingsPath, QWidget* parent)
+    : TCropImage(parent), settingsPath_(std::move(settingsPath)) {}
 
 void TEnCropImage::SetPictureFileName(const std::string& fileName) {
   if (!FileExists(fileName)) return;
@@ -37,13 +38,13 @@ bool TEnCropImage::PasteFromClipboard() {
 }
 
 bool TEnCropImage::Acquire() {
-  std::optional<Bitmap24> scanned = AcquireWithProgress(this, IniReadScannerDevice());
+  std::optional<Bitmap24> scanned = AcquireWithProgress(this, IniReadScannerDevice(settingsPath_));
   if (!scanned) return false;
   TakePicture(std::make_shared<Bitmap24>(std::move(*scanned)));
   Relayout();
   return true;
 }
 
-void TEnCropImage::SelectScannerSource() { ChooseScannerDevice(this); }
+void TEnCropImage::SelectScannerSource() { ChooseScannerDevice(this, settingsPath_); }
 
 }  // namespace qv

@@ -9,7 +9,8 @@ namespace qv {
 class TEnCropImage : public TCropImage {
   Q_OBJECT
  public:
-  explicit TEnCropImage(QWidget* parent = nullptr);
+  // The chosen scanner is kept in the settings file settingsPath.
+  explicit TEnCropImage(std::string settingsPath, QWidget* parent = nullptr);
 
   // The picture as loaded from the file, the clipboard or the scanner.
   TPicturePtr OriginalImg() const { return original_; }
@@ -31,6 +32,7 @@ class TEnCropImage : public TCropImage {
 
  private:
   TPicturePtr original_;
+  const std::string settingsPath_;
 };
 
 }  // namespace qv

@@ -48,9 +48,11 @@ void RunOffTheWindowThread(const std::function<void()>& work) {
 
 }  // namespace
 
-std::string IniReadScannerDevice() { return IniReadString(SettingsPath, kScannerSection, kScannerKey, ""); }
-void IniWriteScannerDevice(const std::string& name) {
-  IniWriteString(SettingsPath, kScannerSection, kScannerKey, name);
+std::string IniReadScannerDevice(const std::string& settingsPath) {
+  return IniReadString(settingsPath, kScannerSection, kScannerKey, "");
+}
+void IniWriteScannerDevice(const std::string& settingsPath, const std::string& name) {
+  IniWriteString(settingsPath, kScannerSection, kScannerKey, name);
 }
 
 TScannerSourceDialog::TScannerSourceDialog(const std::vector<TScannerDevice>& devices, const std::string& current,
@@ -82,7 +84,7 @@ std::string TScannerSourceDialog::Selected() const {
   return row >= 0 && row < int(devices_.size()) ? devices_[size_t(row)].Name : std::string();
 }
 
-bool ChooseScannerDevice(QWidget* parent) {
+bool ChooseScannerDevice(QWidget* parent, const std::string& settingsPath) {
   std::vector<TScannerDevice> devices;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -97,9 +99,9 @@ bool ChooseScannerDevice(QWidget* parent) {
     Prompts().Error("No scanner found.", AppTitle);
     return false;
   }
-  TScannerSourceDialog dialog(devices, IniReadScannerDevice(), parent);
+  TScannerSourceDialog dialog(devices, IniReadScannerDevice(settingsPath), parent);
   if (Prompts().ExecDialog(dialog) != QDialog::Accepted || dialog.Selected().empty()) return false;
-  IniWriteScannerDevice(dialog.Selected());
+  IniWriteScannerDevice(settingsPath, dialog.Selected());
   return true;
 }
 

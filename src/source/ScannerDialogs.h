@@ -15,8 +15,8 @@ class QListWidget;
 namespace qv {
 
 // The device chosen last ("Scanner"/"Device" in the settings file); empty: the first found.
-std::string IniReadScannerDevice();
-void IniWriteScannerDevice(const std::string& name);
+std::string IniReadScannerDevice(const std::string& settingsPath);
+void IniWriteScannerDevice(const std::string& settingsPath, const std::string& name);
 
 // The chooser: one line per device, the chosen one preselected.
 class TScannerSourceDialog : public QDialog {
@@ -34,7 +34,7 @@ class TScannerSourceDialog : public QDialog {
 
 // Lists the devices (on a worker thread) and shows the chooser; stores the choice. Tells
 // the user when there is no scanner or the list cannot be made. True when a device was chosen.
-bool ChooseScannerDevice(QWidget* parent);
+bool ChooseScannerDevice(QWidget* parent, const std::string& settingsPath);
 
 // Scans one picture from the device with a progress window; nullopt when cancelled or failed
 // (a failure is reported to the user through the prompts).

@@ -34,7 +34,7 @@ class TSourceLink : public QObject, public TSourcePictureWindow, public TSourceS
 
   // ---- TSourcePictureWindow ----
   void OpenPicture(const std::string& fileName) override {
-    Window->SetStretchVisible(form_.StretchAllowed);
+    Window->SetStretchVisible(form_.Preferences().StretchAllowed);
     Window->OpenImage(fileName);
     Prompts().ExecDialog(*Window);
   }
@@ -65,8 +65,9 @@ class TSourceLink : public QObject, public TSourcePictureWindow, public TSourceS
   void OpenProject(const std::string& fileName) override { form_.OpenQVP(fileName); }
   void SaveProject() override { form_.SaveQVP(); }
   void InsertRecentFile(const std::string& fileName) override { form_.InsertRecentFile(fileName); }
-  void MosaicCellsChanged() override { form_.MosaicView1->ProjectOpened(); }
+  void MosaicCellsChanged() override { form_.MosaicView().ProjectOpened(); }
   void ShowHelpTopic(int context) override { qv::ShowHelpTopic(context); }
+  const std::string& SettingsPath() override { return form_.SettingsPath(); }
 
   TSrcSetup* Window = nullptr;
 
@@ -76,44 +77,29 @@ class TSourceLink : public QObject, public TSourcePictureWindow, public TSourceS
 
 TSrcSetup* SetupWindow(TForm1& form) { return form.findChild<TSrcSetup*>("SrcSetup1"); }
 
-// The action after `after` in a menu (null at the end).
-QAction* ActionAfter(QMenu* menu, QAction* after) {
-  const QList<QAction*> actions = menu->actions();
-  const qsizetype i = actions.indexOf(after);
-  return i >= 0 && i + 1 < actions.size() ? actions[i + 1] : nullptr;
-}
-
 }  // namespace
 
 TSrcSetup* InstallSourceCommands(TForm1& form) {
   auto* link = new TSourceLink(form);
   form.SourceWindow = link;
 
-  auto* open = new QAction("Open source image...", &form);
-  open->setObjectName("Opensource1");
-  open->setIcon(form.SpeedButton3->icon());
-  QObject::connect(open, &QAction::triggered, &form, [&form] { form.Guarded([&form] { OpenSourceCommand(form); }); });
-  form.File1->insertAction(ActionAfter(form.File1, form.Openqvp1), open);
-  form.File1->insertMenu(ActionAfter(form.File1, form.Recentlibraries1->menuAction()), form.Recentsourceimages1);
-  QObject::connect(form.File1, &QMenu::aboutToShow, open, [&form, open] {
-    if (MosaicRunning) return;
-    open->setEnabled(form.QVLib1.TableIsOpen());
-    form.Recentsourceimages1->menuAction()->setEnabled(!form.Recentsourceimages1->isEmpty());
-  });
-  open->setEnabled(form.QVLib1.TableIsOpen());
+  TMainCommand open;
+  open.Name = "Opensource1";
+  open.Caption = "Open source image...";
+  open.Glyph = "openimage";
+  open.Run = [&form] { OpenSourceCommand(form); };
+  open.Enabled = [&form] { return form.QVLib1.TableIsOpen(); };
+  open.Button = "SpeedButton3";
+  form.AddCommand(TMenuPlace::OpenSourceImage, open);
+  form.AddMenuAction(TMenuPlace::RecentSourceImages, form.RecentMenu(TRecentKind::Image)->menuAction());
 
-  form.View1->addSeparator();
-  auto* source = new QAction("Source image", &form);
-  source->setObjectName("Sourceimage1");
-  source->setIcon(form.SpeedButton3->icon());
-  source->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-  QObject::connect(source, &QAction::triggered, &form,
-                   [&form] { form.Guarded([&form] { SourceImageCommand(form); }); });
-  form.View1->addAction(source);
-
-  form.SpeedButton3->show();
-  QObject::connect(form.SpeedButton3, &QToolButton::clicked, &form,
-                   [&form] { form.Guarded([&form] { OpenSourceCommand(form); }); });
+  TMainCommand source;
+  source.Name = "Sourceimage1";
+  source.Caption = "Source image";
+  source.Glyph = "openimage";
+  source.Shortcut = QKeySequence(Qt::CTRL | Qt::Key_I);
+  source.Run = [&form] { SourceImageCommand(form); };
+  form.AddCommand(TMenuPlace::SourceImage, source);
   return link->Window;
 }
 
@@ -123,7 +109,7 @@ void OpenSourceCommand(TForm1& form) {
   const std::string name = window->ChoosePicture();
   if (name.empty()) return;
   form.OpenPictureByName(name);
-  RememberLastPath(SettingsPath, kLastPathSource, name);
+  RememberLastPath(form.SettingsPath(), kLastPathSource, name);
   form.ShowStatus();
   form.SetButtonsOnOff();
 }
@@ -133,7 +119,7 @@ void SourceImageCommand(TForm1& form) {
   TSrcSetup* window = SetupWindow(form);
   TEnCropImage* crop = window->CropImage();
   window->SetGridChecked(crop->ShowCells());
-  window->SetStretchVisible(form.StretchAllowed);
+  window->SetStretchVisible(form.Preferences().StretchAllowed);
   if (form.QVPlan1.TableIsOpen()) {
     // The project's grid and its part of the picture, when the picture is in the window.
     if (crop->HasPicture()) {

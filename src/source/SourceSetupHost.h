@@ -23,6 +23,8 @@ class TSourceSetupHost {
   virtual void MosaicCellsChanged() = 0;
   // Shows a help topic.
   virtual void ShowHelpTopic(int context) = 0;
+  // The settings file (the window's bounds, the remembered folders, the scanner).
+  virtual const std::string& SettingsPath() = 0;
 };
 
 }  // namespace qv

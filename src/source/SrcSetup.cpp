@@ -85,7 +85,7 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
   auto* bar = new QMenuBar(this);
   layout->setMenuBar(bar);
 
-  CropImage1 = new TEnCropImage(this);
+  CropImage1 = new TEnCropImage(host_.SettingsPath(), this);
   CropImage1->setObjectName("CropImage1");
   CropImage1->SetScaleStyle(TScaleStyle::ssFullScale);
   CropImage1->SetResampleStyle(TCropImage::rsNone);
@@ -151,7 +151,7 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
   connect(CBGrid, &QCheckBox::toggled, CropImage1, &TCropImage::SetShowCells);
 
   try {
-    RestoreWindowBounds(SettingsPath, kBoundsSection, kBoundsKey, this);
+    RestoreWindowBounds(host_.SettingsPath(), kBoundsSection, kBoundsKey, this);
   } catch (const std::exception&) {
     // Damaged bounds in the settings: the window keeps its design place.
   }
@@ -160,7 +160,7 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
 
 TSrcSetup::~TSrcSetup() {
   try {
-    SaveWindowBounds(SettingsPath, kBoundsSection, kBoundsKey, this);
+    SaveWindowBounds(host_.SettingsPath(), kBoundsSection, kBoundsKey, this);
   } catch (const std::exception&) {
   }
 }
@@ -296,14 +296,14 @@ void TSrcSetup::OpenImage(const std::string& fileName) {
 
 std::string TSrcSetup::ChoosePicture() {
   const QString picked = Prompts().OpenFile(
-      {"Open source image", FromCore(LastPathFolder(SettingsPath, kLastPathSource)), PictureFilter(), {}, {}});
+      {"Open source image", FromCore(LastPathFolder(host_.SettingsPath(), kLastPathSource)), PictureFilter(), {}, {}});
   return ToCore(picked);
 }
 
 void TSrcSetup::OpenClick() {
   const std::string name = ChoosePicture();
   if (name.empty()) return;
-  RememberLastPath(SettingsPath, kLastPathSource, name);
+  RememberLastPath(host_.SettingsPath(), kLastPathSource, name);
   try {
     OpenImage(name);
   } catch (const EQuivara&) {
@@ -335,14 +335,14 @@ bool TSrcSetup::SaveImageAs() {
   if (!CropImage1->HasPicture()) return false;
   QString type = "jpg (*.jpg)";
   const QString picked = Prompts().SaveFileOfType({"Save image as",
-                                                   FromCore(LastPathFolder(SettingsPath, kLastPathSource)),
+                                                   FromCore(LastPathFolder(host_.SettingsPath(), kLastPathSource)),
                                                    "jpg (*.jpg);;tiff (*.tif);;bmp (*.bmp)",
                                                    "jpg",
                                                    {}},
                                                   type);
   if (picked.isEmpty()) return false;
   std::string name = ToCore(picked);
-  RememberLastPath(SettingsPath, kLastPathSource, name);
+  RememberLastPath(host_.SettingsPath(), kLastPathSource, name);
   // The chosen type decides; without one, the extension typed.
   std::string ext = type.startsWith("tiff") ? ".tif" : type.startsWith("bmp") ? ".bmp" : ".jpg";
   if (type.isEmpty()) {
@@ -356,7 +356,7 @@ bool TSrcSetup::SaveImageAs() {
   } else if (ext == ".bmp") {
     SaveBmpFile(name, picture);
   } else {
-    const int quality = Tjpegoptions::AskJpegQuality(this);
+    const int quality = Tjpegoptions::AskJpegQuality(host_.SettingsPath(), this);
     if (quality < 0) return false;
     SaveJpegFile(name, picture, quality);
   }
@@ -380,12 +380,13 @@ bool TSrcSetup::Apply() {
                          pbYes | pbNo, pbYes}) == pbYes)
     SaveImageAs();
 
-  const QString picked = Prompts().SaveFile({"Save project", FromCore(LastPathFolder(SettingsPath, kLastPathProject)),
-                                             "qvp (*.qvp)", "qvp", FromCore(ProposedProjectName())});
+  const QString picked =
+      Prompts().SaveFile({"Save project", FromCore(LastPathFolder(host_.SettingsPath(), kLastPathProject)),
+                          "qvp (*.qvp)", "qvp", FromCore(ProposedProjectName())});
   if (picked.isEmpty()) return false;
   std::string project = ToCore(picked);
   if (LowerExtension(project).empty()) project += ".qvp";
-  RememberLastPath(SettingsPath, kLastPathProject, project);
+  RememberLastPath(host_.SettingsPath(), kLastPathProject, project);
 
   const Rect crop = CropImage1->PictureCropRect();
   const Bitmap24& picture = CropImage1->Picture();

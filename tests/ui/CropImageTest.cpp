@@ -139,11 +139,11 @@ void CropImageTest::ManyCellsDrawWithoutALineEach() {
 
 void CropImageTest::TilePreviewShowsThePictureOrTheThumbnail() {
   qvtest::TempDir dir;
-  qv::SettingsPath = dir.File("qv003.ini");
+  const std::string settings = dir.File("qv003.ini");
   const std::string file = dir.File("tile.bmp");
   qv::SaveBmpFile(file, *Ramp(120, 80));
   {
-    qv::TTilePrev prev;
+    qv::TTilePrev prev(settings);
     prev.resize(500, 400);
     prev.show();
     prev.SetTile(file, {110, 70, 10, 10}, Bitmap24(36, 36));  // reversed corners: a flipped tile
@@ -157,8 +157,8 @@ void CropImageTest::TilePreviewShowsThePictureOrTheThumbnail() {
     prev.move(33, 44);
     prev.accept();
   }
-  QVERIFY(!qv::IniReadString(qv::SettingsPath, "LayOut", "TilePreview", "").empty());
-  qv::TTilePrev missing;
+  QVERIFY(!qv::IniReadString(settings, "LayOut", "TilePreview", "").empty());
+  qv::TTilePrev missing(settings);
   missing.SetTile(dir.File("gone.jpg"), {0, 0, 5, 5}, Bitmap24(36, 27));
   QCOMPARE(missing.windowTitle(), QString("File not found, it's a stored thumbnial (36x27)"));
   QCOMPARE(missing.findChild<QLabel*>("Label1")->text(),

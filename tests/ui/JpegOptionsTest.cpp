@@ -16,29 +16,30 @@ using namespace qv;
 class JpegOptionsTest : public QObject {
   Q_OBJECT
   qvtest::TempDir dir_;
+  std::string settings_;
 
  private slots:
   void init() {
-    SettingsPath = dir_.File("qv003.ini");
-    std::remove(SettingsPath.c_str());
+    settings_ = dir_.File("qv003.ini");
+    std::remove(settings_.c_str());
   }
 
   void StartsFromTheSettingsWithEightyFiveAsCeiling() {
     {
-      Tjpegoptions d;
+      Tjpegoptions d(settings_);
       QCOMPARE(d.windowTitle(), QString("JPEG Options"));
       QCOMPARE(d.Quality(), 85);  // nothing stored
       QCOMPARE(d.findChild<QSlider*>("TrackBar1")->value(), 85);
       QCOMPARE(d.findChild<QSlider*>("TrackBar1")->tickInterval(), 10);
     }
-    IniWriteInt(SettingsPath, "Output", "JPG", 60);
-    QCOMPARE(Tjpegoptions().Quality(), 60);
-    IniWriteInt(SettingsPath, "Output", "JPG", 97);
-    QCOMPARE(Tjpegoptions().Quality(), 85);
+    IniWriteInt(settings_, "Output", "JPG", 60);
+    QCOMPARE(Tjpegoptions(settings_).Quality(), 60);
+    IniWriteInt(settings_, "Output", "JPG", 97);
+    QCOMPARE(Tjpegoptions(settings_).Quality(), 85);
   }
 
   void ControlsFollowEachOtherAndSnapBackToEightyFive() {
-    Tjpegoptions d;
+    Tjpegoptions d(settings_);
     auto* spin = d.findChild<QSpinBox*>("SpinEdit1");
     auto* bar = d.findChild<QSlider*>("TrackBar1");
     bar->setValue(40);
@@ -54,17 +55,17 @@ class JpegOptionsTest : public QObject {
   }
 
   void OkWritesAndReturnsTheQualityButNotZero() {
-    Tjpegoptions d;
+    Tjpegoptions d(settings_);
     d.show();
     d.SetQuality(0);
     d.findChild<QPushButton*>("BitBtn1")->click();
     QVERIFY(d.isVisible());  // 0 is no modal result
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "JPG", -5), -5);
+    QCOMPARE(IniReadInt(settings_, "Output", "JPG", -5), -5);
     d.SetQuality(70);
     d.findChild<QPushButton*>("BitBtn1")->click();
     QVERIFY(!d.isVisible());
     QCOMPARE(d.result(), 70);
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "JPG", -5), 70);
+    QCOMPARE(IniReadInt(settings_, "Output", "JPG", -5), 70);
   }
 
   void AskGivesQualityOrMinusOne() {
@@ -75,14 +76,14 @@ class JpegOptionsTest : public QObject {
       d.findChild<QPushButton*>("BitBtn1")->click();
       return d.result();
     });
-    QCOMPARE(Tjpegoptions::AskJpegQuality(), 55);
+    QCOMPARE(Tjpegoptions::AskJpegQuality(settings_), 55);
     prompts.Dialogs.push_back([](QDialog& d) {
       d.findChild<QPushButton*>("BitBtn2")->click();
       return d.result();
     });
-    QCOMPARE(Tjpegoptions::AskJpegQuality(), -1);
-    QCOMPARE(Tjpegoptions::AskJpegQuality(), -1);  // closed without a button
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "JPG", 0), 55);
+    QCOMPARE(Tjpegoptions::AskJpegQuality(settings_), -1);
+    QCOMPARE(Tjpegoptions::AskJpegQuality(settings_), -1);  // closed without a button
+    QCOMPARE(IniReadInt(settings_, "Output", "JPG", 0), 55);
     QCOMPARE(prompts.DialogNames.front(), QString("jpegoptions"));
     SetPrompts(nullptr);
   }

@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "MainFormFixture.h"
+#include "MenuItems.h"
 #include "controls/SpinEdits.h"
 #include "engine/LibraryMaintenance.h"
 #include "library/LibResSetDlg.h"
@@ -25,18 +26,12 @@
 #include "mainwindow/MosaicView.h"
 
 using namespace qv;
+using qvtest::Child;
 using qvtest::TMainFormFixture;
 
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-template <class T>
-T* Child(QObject* o, const char* name) {
-  T* c = o->findChild<T*>(name);
-  if (!c) qFatal("no child %s", name);
-  return c;
-}
 
 void Click(QObject* o, const char* name) { QTest::mouseClick(Child<QPushButton>(o, name), Qt::LeftButton); }
 
@@ -61,7 +56,7 @@ class LibraryInspectorTest : public QObject {
   void SummaryRowsAndMosaicSides() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 10);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     QVERIFY(form.QVLib1.AddFlippedCopies(kFlipHorizontal));
     QVERIFY(form.QVLib1.AddFlippedCopies(kFlipRotate180));
@@ -102,7 +97,7 @@ class LibraryInspectorTest : public QObject {
   void FindsTheTileOfACell() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 10);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     const std::string name = form.QVLib1.RecordName(7);
@@ -131,7 +126,7 @@ class LibraryInspectorTest : public QObject {
   void DeletedMarksPopupAndRemoval() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 5);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     QVERIFY(!Child<QPushButton>(&in.Form, "BtnRemoveDeleted")->isEnabled());
@@ -163,7 +158,7 @@ class LibraryInspectorTest : public QObject {
   void ShowFileFramesThePictureOrShowsTheThumbnail() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 3);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     QString caption, label;
@@ -187,7 +182,7 @@ class LibraryInspectorTest : public QObject {
   void NoDiscardsTheMarks() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 3);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     in.Form.ToggleDeleted(1);
@@ -208,7 +203,7 @@ class LibraryInspectorTest : public QObject {
     const std::string moved = fx.Dir.File("sub");
     std::filesystem::create_directories(moved);
     std::filesystem::copy_file(lib, moved + "/lib.qv2");
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(moved + "/lib.qv2");
     TOpened in(form);
     in.Form.ToggleDeleted(2);
@@ -229,7 +224,7 @@ class LibraryInspectorTest : public QObject {
   void AReadOnlyLibraryIsNeverReplaced() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 3);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     const std::string before = qvtest::FileBytes(lib);
@@ -247,7 +242,7 @@ class LibraryInspectorTest : public QObject {
   void AppendCleanDoublesAndFlips() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 4);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     // The same folder once more: every name comes twice.
@@ -289,7 +284,7 @@ class LibraryInspectorTest : public QObject {
   void ResampleIntoANewFileAndOpenIt() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 4);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     TOpened in(form);
     int startGrid = 0;
@@ -327,7 +322,7 @@ class LibraryInspectorTest : public QObject {
   void CreateShowsTheLibraryAsAMosaic() {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 5);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     InstallLibraryCommands(form);
     form.OpenLibraryByName(lib);
     const std::string project = fx.Dir.File("shown.qvp");
@@ -341,14 +336,15 @@ class LibraryInspectorTest : public QObject {
       Child<QRadioButton>(in, "RadioButtonAsIs")->setChecked(true);
       Click(in, "BtnCreate");
     });
+    emit Child<QMenu>(form, "Edit1")->aboutToShow();
     form.findChild<QAction*>("Showlibraryasmosaic1")->trigger();
     QVERIFY(form.QVPlan1.TableIsOpen());
     QCOMPARE(Q(form.QVPlan1.BaseName()), Q(project));
     QCOMPARE(form.QVPlan1.Cols, 2);
     QCOMPARE(form.QVPlan1.Rows, 3);
     QCOMPARE(qvtest::CellTiles(form.QVMosaic1), (std::vector<int32_t>{1, 2, 4, 5, 0, 0}));
-    QVERIFY(form.RBTarget1->isChecked());
-    QVERIFY(form.MosaicView1->View() == TGridView::Target);
+    QVERIFY(Child<QRadioButton>(form, "RBTarget1")->isChecked());
+    QVERIFY(form.MosaicView().View() == TGridView::Target);
     // The deleted mark was written before the project opened its library.
     QVERIFY(TileDeleted(form.QVLib1, 3));
 
@@ -358,6 +354,7 @@ class LibraryInspectorTest : public QObject {
       QVERIFY(in->RemoveDeletedClick());
       in->close();
     });
+    emit Child<QMenu>(form, "Edit1")->aboutToShow();
     form.findChild<QAction*>("Libraryinspector1")->trigger();
     QCOMPARE(qvtest::CellTiles(form.QVMosaic1), (std::vector<int32_t>{1, 2, 3, 4, 0, 0}));
     QVERIFY(form.QVMosaic1.Modified);
@@ -365,26 +362,27 @@ class LibraryInspectorTest : public QObject {
 
   void MainWindowEntries() {
     TMainFormFixture fx;
-    TForm1 form;
+    TForm1 form(fx.Settings());
     InstallLibraryCommands(form);
     QAction* newLibrary = form.findChild<QAction*>("Newlibrary1");
     QAction* inspector = form.findChild<QAction*>("Libraryinspector1");
     QAction* asMosaic = form.findChild<QAction*>("Showlibraryasmosaic1");
     QVERIFY(newLibrary && inspector && asMosaic);
-    QCOMPARE(form.File1->actions().first(), newLibrary);
-    QVERIFY(form.File1->actions()[1]->isSeparator());
+    const QList<QAction*> file = qvtest::ShownActions(Child<QMenu>(form, "File1"));
+    QCOMPARE(file.first(), newLibrary);
+    QVERIFY(file[1]->isSeparator());
     QCOMPARE(newLibrary->text(), QString("New library..."));
-    QVERIFY(form.Edit1->menuAction()->isVisible());
-    emit form.Edit1->aboutToShow();
+    QVERIFY(Child<QMenu>(form, "Edit1")->menuAction()->isVisible());
+    emit Child<QMenu>(form, "Edit1")->aboutToShow();
     QVERIFY(!inspector->isEnabled());
     QVERIFY(!asMosaic->isEnabled());
     form.OpenLibraryByName(fx.MakeLibrary("lib", 2));
-    emit form.Edit1->aboutToShow();
+    emit Child<QMenu>(form, "Edit1")->aboutToShow();
     QVERIFY(inspector->isEnabled());
-    MosaicRunning = true;
-    emit form.Edit1->aboutToShow();
+    form.SetForStartMosaic();
+    emit Child<QMenu>(form, "Edit1")->aboutToShow();
     QVERIFY(!inspector->isEnabled());
-    MosaicRunning = false;
+    form.SetForEndMosaic();
     // The toolbar button opens the dialog.
     QTimer::singleShot(0, this, [] {
       QWidget* d = QApplication::activeModalWidget();
@@ -392,7 +390,7 @@ class LibraryInspectorTest : public QObject {
       QCOMPARE(d->windowTitle(), QString("New library"));
       d->close();
     });
-    form.SpeedButton1->click();
+    Child<QToolButton>(form, "SpeedButton1")->click();
   }
 };
 

@@ -11,6 +11,7 @@
 #include "settings/RecentFiles.h"
 
 using namespace qv;
+using qvtest::Child;
 using qvtest::TMainFormFixture;
 
 namespace {
@@ -39,29 +40,29 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 5, 4);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     fx.Prompts.Files.push_back(Q(project));
-    form.SpeedButton4->click();
+    Child<QToolButton>(form, "SpeedButton4")->click();
     QCOMPARE(int(fx.Prompts.OpenRequests.size()), 1);
     QCOMPARE(fx.Prompts.OpenRequests[0].Filter, QString("qvp (*.qvp);;qv2 (*.qv2)"));
     QCOMPARE(fx.Prompts.OpenRequests[0].Folder, Q(fx.Dir.Path() + "/"));  // the settings file's folder
     QVERIFY(form.QVPlan1.TableIsOpen() && form.QVMosaic1.TableIsOpen());
     QCOMPARE(Q(form.QVLib1.BaseName()), Q(lib));  // the project's library came with it
-    QCOMPARE(form.DrawGrid1->ColCount(), 5);
-    QCOMPARE(form.DrawGrid1->RowCount(), 4);
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->ColCount(), 5);
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->RowCount(), 4);
     QCOMPARE(form.windowTitle(), QString("Quivara 3 - (5x4) - proj.qvp"));
-    QCOMPARE(MenuCaptions(form.Recentprojects1), QStringList({Q(project)}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(form, "Recentprojects1")), QStringList({Q(project)}));
     QCOMPARE(IniReadString(fx.Settings(), "LastPath", "Project", ""), fx.Dir.Path() + "/");
-    QVERIFY(form.SpeedButton7->isEnabled());
-    QVERIFY(!form.SpeedButton5->isEnabled());  // not modified yet
+    QVERIFY(Child<QToolButton>(form, "SpeedButton7")->isEnabled());
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton5")->isEnabled());  // not modified yet
 
     // A library chosen through the dialog's second filter is refused with the engine's error.
     fx.Prompts.Files.push_back(Q(lib));
-    form.SpeedButton4->click();
+    Child<QToolButton>(form, "SpeedButton4")->click();
     QCOMPARE(int(fx.Prompts.Messages.size()), 1);
     QCOMPARE(fx.Prompts.Messages[0].Icon, TPromptIcon::Error);
     QCOMPARE(Q(form.QVPlan1.BaseName()), Q(project));  // the open project stayed
-    QCOMPARE(MenuCaptions(form.Recentprojects1), QStringList({Q(project)}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(form, "Recentprojects1")), QStringList({Q(project)}));
   }
 
   void LibraryCompatibilityQuestions() {
@@ -72,7 +73,7 @@ class MainFormFilesTest : public QObject {
     std::string fine = fx.MakeLibrary("fine", 5, 4, 4, 8, 70);  // another grid: test 2
     std::string project = fx.MakeProject("proj", lib, 3, 3);
     const std::string notLib = fx.Dir.File("proj_source.jpg");
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
 
     // Same proportion and sampling: no question.
@@ -105,7 +106,7 @@ class MainFormFilesTest : public QObject {
     QVERIFY(form.OpenLibraryByName(fine));
     QVERIFY(!form.QVPlan1.TableIsOpen());
     QCOMPARE(Q(form.QVLib1.BaseName()), Q(fine));
-    QCOMPARE(form.DrawGrid1->ColCount(), 1);
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->ColCount(), 1);
 
     // Without a project any library opens without a question.
     size_t asked = fx.Prompts.Messages.size();
@@ -121,7 +122,9 @@ class MainFormFilesTest : public QObject {
              Q("Library \r" + wide + "\r has a different tile height/width ratio.\r Close the current project?\r"));
 
     // Stretching allowed: asked whether to stretch; OK keeps the project open.
-    form.StretchAllowed = true;
+    TMainPreferences stretching = form.Preferences();
+    stretching.StretchAllowed = true;
+    form.SetPreferences(stretching);
     fx.Prompts.Answers = {pbOK};
     QVERIFY(form.OpenLibraryByName(wide));
     QCOMPARE(fx.Prompts.LastText(),
@@ -141,7 +144,7 @@ class MainFormFilesTest : public QObject {
 
     // The libraries opened are on their recent list, newest first (a project's own library
     // opened with it is not).
-    QCOMPARE(MenuCaptions(form.Recentlibraries1), QStringList({Q(wide), Q(same), Q(fine)}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(form, "Recentlibraries1")), QStringList({Q(wide), Q(same), Q(fine)}));
     QCOMPARE(IniReadString(fx.Settings(), "LastPath", "Library", ""), fx.Dir.Path() + "/");
   }
 
@@ -150,21 +153,23 @@ class MainFormFilesTest : public QObject {
     std::string lib = fx.MakeLibrary("lib", 8);
     std::vector<std::string> p;
     for (int i = 0; i < 6; ++i) p.push_back(fx.MakeProject("p" + std::to_string(i), lib, 2, 2));
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(p[0]);
     form.OpenQVP(p[0]);
-    QCOMPARE(MenuCaptions(form.Recentprojects1), QStringList({Q(p[0])}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(form, "Recentprojects1")), QStringList({Q(p[0])}));
     for (int i = 1; i < 6; ++i) form.OpenQVP(p[i]);
-    QCOMPARE(MenuCaptions(form.Recentprojects1), QStringList({Q(p[5]), Q(p[4]), Q(p[3]), Q(p[2]), Q(p[1])}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(form, "Recentprojects1")),
+             QStringList({Q(p[5]), Q(p[4]), Q(p[3]), Q(p[2]), Q(p[1])}));
     // The third entry, chosen from the menu, goes to the top; the others keep their order.
-    form.Recentprojects1->actions()[2]->trigger();
+    Child<QMenu>(form, "Recentprojects1")->actions()[2]->trigger();
     QCOMPARE(Q(form.QVPlan1.BaseName()), Q(p[3]));
-    QCOMPARE(MenuCaptions(form.Recentprojects1), QStringList({Q(p[3]), Q(p[5]), Q(p[4]), Q(p[2]), Q(p[1])}));
-    QCOMPARE(form.Recentprojects1->actions()[0]->text(), Q(p[3]));
+    QCOMPARE(MenuCaptions(Child<QMenu>(form, "Recentprojects1")),
+             QStringList({Q(p[3]), Q(p[5]), Q(p[4]), Q(p[2]), Q(p[1])}));
+    QCOMPARE(Child<QMenu>(form, "Recentprojects1")->actions()[0]->text(), Q(p[3]));
     // The lists survive in the settings file.
     QCOMPARE(ReadRecentList(fx.Settings(), TRecentKind::Project)[1], p[5]);
-    TForm1 next;
-    QCOMPARE(MenuCaptions(next.Recentprojects1).size(), 5);
+    TForm1 next(fx.Settings());
+    QCOMPARE(MenuCaptions(Child<QMenu>(next, "Recentprojects1")).size(), 5);
 
     // A project named in upper or lower case is opened as a project.
     std::string upper = fx.Dir.File("UPPER.QVP");
@@ -175,12 +180,14 @@ class MainFormFilesTest : public QObject {
     QCOMPARE(Q(next.QVPlan1.BaseName()), Q(p[1]));
 
     // A project that has gone is skipped without a message and stays on the list.
-    QCOMPARE(MenuCaptions(next.Recentprojects1), QStringList({Q(p[1]), Q(upper), Q(p[3]), Q(p[5]), Q(p[4])}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(next, "Recentprojects1")),
+             QStringList({Q(p[1]), Q(upper), Q(p[3]), Q(p[5]), Q(p[4])}));
     std::filesystem::remove(p[4]);
-    next.Recentprojects1->actions()[4]->trigger();
+    Child<QMenu>(next, "Recentprojects1")->actions()[4]->trigger();
     QCOMPARE(Q(next.QVPlan1.BaseName()), Q(p[1]));
     QCOMPARE(int(fx.Prompts.Messages.size()), 0);
-    QCOMPARE(MenuCaptions(next.Recentprojects1), QStringList({Q(p[1]), Q(upper), Q(p[3]), Q(p[5]), Q(p[4])}));
+    QCOMPARE(MenuCaptions(Child<QMenu>(next, "Recentprojects1")),
+             QStringList({Q(p[1]), Q(upper), Q(p[3]), Q(p[5]), Q(p[4])}));
 
     // A library on the list opens through the compatibility test.
     next.RecentMenuClick(lib);
@@ -192,9 +199,9 @@ class MainFormFilesTest : public QObject {
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string odd = fx.Dir.File("cats & dogs.qv2");
     std::filesystem::copy_file(lib, odd);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(odd);
-    QAction* item = form.Recentlibraries1->actions()[0];
+    QAction* item = Child<QMenu>(form, "Recentlibraries1")->actions()[0];
     QCOMPARE(item->data().toString(), Q(odd));
     QCOMPARE(item->iconText(), Q(odd));
   }
@@ -203,20 +210,21 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 3, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
-    form.File1Click();
-    QVERIFY(!form.SaveQVP1->isEnabled() && !form.Revertproject1->isEnabled());
-    QVERIFY(form.SaveQVPas1->isEnabled() && form.Closeproject1->isEnabled() && form.Savestatistic1->isEnabled());
+    form.UpdateMenus();
+    QVERIFY(!Child<QAction>(form, "SaveQVP1")->isEnabled() && !Child<QAction>(form, "Revertproject1")->isEnabled());
+    QVERIFY(Child<QAction>(form, "SaveQVPas1")->isEnabled() && Child<QAction>(form, "Closeproject1")->isEnabled() &&
+            Child<QAction>(form, "Savestatistic1")->isEnabled());
 
     ChangeCell(form, 2);
-    QVERIFY(form.SpeedButton5->isEnabled());
-    QVERIFY(form.SaveQVP1->isEnabled() && form.Revertproject1->isEnabled());
+    QVERIFY(Child<QToolButton>(form, "SpeedButton5")->isEnabled());
+    QVERIFY(Child<QAction>(form, "SaveQVP1")->isEnabled() && Child<QAction>(form, "Revertproject1")->isEnabled());
 
     // "Save project as..." writes a copy; the open project keeps its name and stays modified.
     std::string copy = fx.Dir.File("copy.qvp");
     fx.Prompts.Files.push_back(Q(copy));
-    form.SaveQVPas1->trigger();
+    Child<QAction>(form, "SaveQVPas1")->trigger();
     QCOMPARE(fx.Prompts.SaveRequests.back().Filter, QString("qvp (*.qvp)"));
     QCOMPARE(fx.Prompts.SaveRequests.back().DefaultSuffix, QString("qvp"));
     QVERIFY(FileExists(copy));
@@ -241,7 +249,7 @@ class MainFormFilesTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!form.QVMosaic1.Modified && !form.QVPlan1.Modified);
-    QVERIFY(!form.SpeedButton5->isEnabled());
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton5")->isEnabled());
     TQVData plan, mosaic;
     QVERIFY(plan.OpenProject(project, mosaic));
     QCOMPARE(mosaic.RecordTileNo(2), form.QVMosaic1.RecordTileNo(2));
@@ -251,7 +259,7 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 3, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
 
     // Without changes: reopened without a question.
@@ -273,13 +281,13 @@ class MainFormFilesTest : public QObject {
 
     // Close without changes: no question; the library stays open.
     size_t asked = fx.Prompts.Messages.size();
-    form.Closeproject1->trigger();
+    Child<QAction>(form, "Closeproject1")->trigger();
     QCOMPARE(fx.Prompts.Messages.size(), asked);
     QVERIFY(!form.QVPlan1.TableIsOpen() && !form.QVMosaic1.TableIsOpen());
     QVERIFY(form.QVLib1.TableIsOpen());
-    QCOMPARE(form.DrawGrid1->ColCount(), 1);
-    QCOMPARE(form.DrawGrid1->RowCount(), 1);
-    QVERIFY(!form.SpeedButton7->isEnabled());
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->ColCount(), 1);
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->RowCount(), 1);
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton7")->isEnabled());
 
     // Close with changes, Yes: saved first.
     form.OpenQVP(project);
@@ -296,12 +304,12 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 2, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
     ChangeCell(form, 1);
     std::filesystem::remove(project);
     fx.Prompts.Answers = {pbOK};
-    form.Revertproject1->trigger();
+    Child<QAction>(form, "Revertproject1")->trigger();
     QVERIFY(form.QVPlan1.TableIsOpen());
     QVERIFY(form.QVMosaic1.Modified);
     QCOMPARE(fx.Prompts.LastText(), Q("File: " + project + " not found."));
@@ -312,12 +320,12 @@ class MainFormFilesTest : public QObject {
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string a = fx.MakeProject("a", lib, 2, 2);
     std::string b = fx.MakeProject("b", lib, 2, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(a);
     ChangeCell(form, 1);
     fx.Prompts.Files = {Q(b)};
     fx.Prompts.Answers = {pbCancel};
-    form.Openqvp1->trigger();
+    Child<QAction>(form, "Openqvp1")->trigger();
     QCOMPARE(Q(form.QVPlan1.BaseName()), Q(a));
     QVERIFY(form.QVMosaic1.Modified);
     fx.Prompts.Answers = {pbNo};
@@ -329,7 +337,7 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 2, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.OpenQVP(project);
@@ -343,7 +351,7 @@ class MainFormFilesTest : public QObject {
     QVERIFY(plan.OpenProject(project, mosaic));
     QCOMPARE(mosaic.RecordTileNo(1), 0);  // closed without saving
 
-    TForm1 other;
+    TForm1 other(fx.Settings());
     other.show();
     other.OpenQVP(project);
     ChangeCell(other, 1);
@@ -352,7 +360,7 @@ class MainFormFilesTest : public QObject {
     QVERIFY(plan.OpenProject(project, mosaic));
     QVERIFY(mosaic.RecordTileNo(1) > 0);
 
-    TForm1 unchanged;
+    TForm1 unchanged(fx.Settings());
     unchanged.show();
     unchanged.OpenQVP(project);
     size_t asked = fx.Prompts.Messages.size();
@@ -364,7 +372,7 @@ class MainFormFilesTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 2, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenCommandLineFile(Q(project));
     QVERIFY(form.QVPlan1.TableIsOpen());
     form.OpenCommandLineFile(Q(fx.Dir.File("missing.qvp")));

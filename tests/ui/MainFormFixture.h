@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "FindChild.h"
 #include "ScriptedPrompts.h"
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
@@ -21,16 +22,13 @@ namespace qvtest {
 struct TMainFormFixture {
   TempDir Dir;
   TScriptedPrompts Prompts;
+  const std::string SettingsFile = Dir.File("qv003.ini");
 
-  TMainFormFixture() {
-    qv::SettingsPath = Dir.File("qv003.ini");
-    qv::SetPrompts(&Prompts);
-    qv::MosaicRunning = false;
-    qv::FirstActivationDone = false;
-  }
+  TMainFormFixture() { qv::SetPrompts(&Prompts); }
   ~TMainFormFixture() { qv::SetPrompts(nullptr); }
 
-  const std::string& Settings() const { return qv::SettingsPath; }
+  // The settings file of the windows the test makes (TForm1 form(fx.Settings())).
+  const std::string& Settings() const { return SettingsFile; }
 
   // A library of count tiles cut from pictures of 24 x 18 pixels, each of its own colours.
   std::string MakeLibrary(const std::string& name, int count, int propX = 4, int propY = 4, int grid = 6,

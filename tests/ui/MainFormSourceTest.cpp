@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "MainFormFixture.h"
+#include "MenuItems.h"
 #include "codecs/BmpCodec.h"
 #include "controls/DrawGrid.h"
 #include "settings/IniFile.h"
@@ -16,6 +17,7 @@
 #include "source/SrcSetup.h"
 
 using namespace qv;
+using qvtest::Child;
 using qvtest::TMainFormFixture;
 
 namespace {
@@ -41,29 +43,28 @@ class MainFormSourceTest : public QObject {
     const std::string lib = fx.MakeLibrary("flowers", 6);
     const std::string picture = fx.Dir.File("sunset.bmp");
     SaveBmpFile(picture, qvtest::DrawTestPicture(240, 160, 4));
-    TForm1 form;
+    TForm1 form(fx.Settings());
     InstallSourceCommands(form);
-    QVERIFY(!form.SpeedButton3->isEnabled());  // "Open image" needs a library
-    emit form.File1->aboutToShow();
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton3")->isEnabled());  // "Open image" needs a library
+    emit Child<QMenu>(form, "File1")->aboutToShow();
     QVERIFY(!form.findChild<QAction*>("Opensource1")->isEnabled());
     QVERIFY(form.OpenLibraryByName(lib));
     form.SetButtonsOnOff();
-    QVERIFY(form.SpeedButton3->isEnabled());
-    QStringList items;
-    for (QAction* a : form.File1->actions()) items << (a->isSeparator() ? "-" : a->text());
+    QVERIFY(Child<QToolButton>(form, "SpeedButton3")->isEnabled());
+    const QStringList items = qvtest::ShownCaptions(Child<QMenu>(form, "File1"));
     QCOMPARE(items.mid(0, 3), QStringList({"Open library...", "Open project...", "Open source image..."}));
     QVERIFY(items.contains("Recent source images"));
 
     const std::string project = fx.Dir.File("sunset-flowers-30x30.qvp");
     fx.Prompts.Files = {Q(picture), Q(project)};
     PressInSetupWhenShown(fx, "BtnApply");
-    form.SpeedButton3->click();
+    Child<QToolButton>(form, "SpeedButton3")->click();
     QCOMPARE(fx.Prompts.Unanswered, 0);
     QVERIFY(fx.Prompts.OpenRequests[0].Filter.contains("JPEG Image File (*.jpg *.jpeg)"));
     QCOMPARE(fx.Prompts.SaveRequests[0].FileName, QString("sunset-flowers-30x30.qvp"));
     QVERIFY(form.QVPlan1.TableIsOpen());
     QCOMPARE(form.QVPlan1.BaseName(), project);
-    QCOMPARE(form.DrawGrid1->ColCount(), 30);
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->ColCount(), 30);
     QCOMPARE(form.windowTitle(), QString("Quivara 3 - (30x30) - sunset-flowers-30x30.qvp"));
     QVERIFY(!form.QVMosaic1.Modified);  // saved
     QCOMPARE(form.QVPlan1.SourceRect, (Rect{40, 0, 200, 160}));
@@ -73,8 +74,8 @@ class MainFormSourceTest : public QObject {
       form.QVMosaic1.GoRecord(n);
       QVERIFY(form.QVMosaic1.Signature == form.QVPlan1.Signature);
     }
-    QCOMPARE(form.Recentsourceimages1->actions().size(), 1);
-    QCOMPARE(form.Recentsourceimages1->actions()[0]->data().toString(), Q(picture));
+    QCOMPARE(Child<QMenu>(form, "Recentsourceimages1")->actions().size(), 1);
+    QCOMPARE(Child<QMenu>(form, "Recentsourceimages1")->actions()[0]->data().toString(), Q(picture));
     QCOMPARE(IniReadString(fx.Settings(), "LastPath", "Source", ""), fx.Dir.Path() + "/");
 
     // The recent picture opens the window again with the picture; Cancel changes nothing.
@@ -88,7 +89,7 @@ class MainFormSourceTest : public QObject {
     TMainFormFixture fx;
     const std::string lib = fx.MakeLibrary("lib", 4);
     const std::string project = fx.MakeProject("proj", lib, 5, 4);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     TSrcSetup* setup = InstallSourceCommands(form);
     form.OpenQVP(project);
     QCOMPARE(setup->CropImage()->PictureFileName(), form.QVPlan1.SourceFileName);
@@ -99,7 +100,7 @@ class MainFormSourceTest : public QObject {
 
   void RefusalsAndWrongPictures() {
     TMainFormFixture fx;
-    TForm1 form;
+    TForm1 form(fx.Settings());
     TSrcSetup* setup = InstallSourceCommands(form);
     form.findChild<QAction*>("Sourceimage1")->trigger();
     QCOMPARE(fx.Prompts.LastText(), QString("Please open library first!"));

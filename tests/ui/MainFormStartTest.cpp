@@ -14,14 +14,17 @@
 #include <QtTest>
 
 #include "MainFormFixture.h"
+#include "MenuItems.h"
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/SplashForm.h"
+#include "outputui/SaveMosaic.h"
 #include "settings/IniFile.h"
 
 using namespace qv;
+using qvtest::Child;
 using qvtest::TMainFormFixture;
 
 class MainFormStartTest : public QObject {
@@ -29,128 +32,195 @@ class MainFormStartTest : public QObject {
  private slots:
   void NoSettingsFile() {
     TMainFormFixture fx;
-    TForm1 form;
-    QCOMPARE(form.SpinRadius2->Value(), 6);
-    QCOMPARE(form.SpinRepetition2->Value(), 0);
-    QCOMPARE(form.SpinRepetition2->text(), QString("Auto"));
-    QVERIFY(!form.ChkFixAuto->isChecked());
-    QVERIFY(form.ChkFixManual->isChecked());
-    QVERIFY(!form.ChkInvertSelection->isChecked());
-    QCOMPARE(form.SpinEdit2->Value(), 40);
-    QCOMPARE(form.VNSpinEdit1->Value(), 10);
-    QCOMPARE(int(RenderType), 2);
-    QCOMPARE(form.Smartmosaic1->shortcut(), QKeySequence("Ctrl+R"));
-    QVERIFY(form.Mosaicall1->shortcut().isEmpty());
-    QVERIFY(form.Randommosaic1->shortcut().isEmpty());
-    QVERIFY(form.WizardOnStart);
-    QVERIFY(!form.StretchAllowed);
-    QCOMPARE(form.CandidateCount, 5);
-    QVERIFY(form.CandidatePopupAllowed && form.FastJpegAllowed && form.DetailedBackground);
+    TForm1 form(fx.Settings());
+    QCOMPARE(Child<TVNSpinEdit>(form, "SpinRadius2")->Value(), 6);
+    QCOMPARE(Child<TVNCharSpinEdit>(form, "SpinRepetition2")->Value(), 0);
+    QCOMPARE(Child<TVNCharSpinEdit>(form, "SpinRepetition2")->text(), QString("Auto"));
+    QVERIFY(!Child<QCheckBox>(form, "ChkFixAuto")->isChecked());
+    QVERIFY(Child<QCheckBox>(form, "ChkFixManual")->isChecked());
+    QVERIFY(!Child<QCheckBox>(form, "ChkInvertSelection")->isChecked());
+    QCOMPARE(Child<TVNSpinEdit>(form, "SpinEdit2")->Value(), 40);
+    QCOMPARE(Child<TVNSpinEdit>(form, "VNSpinEdit1")->Value(), 10);
+    QCOMPARE(form.Preferences().RenderType, 2);
+    QCOMPARE(Child<QAction>(form, "Smartmosaic1")->shortcut(), QKeySequence("Ctrl+R"));
+    QVERIFY(Child<QAction>(form, "Mosaicall1")->shortcut().isEmpty());
+    QVERIFY(Child<QAction>(form, "Randommosaic1")->shortcut().isEmpty());
+    const TMainPreferences& p = form.Preferences();
+    QVERIFY(p.WizardOnStart);
+    QVERIFY(!p.StretchAllowed && !p.FlipRotateAllowed);
+    QCOMPARE(p.CandidateCount, 5);
+    QVERIFY(p.CandidatePopupAllowed && p.FastJpegAllowed && p.DetailedBackground);
     // "Use tiles: " starts hidden with only "Original" ticked; the view is "Source".
-    QVERIFY(form.GroupBox1->isHidden());
-    QVERIFY(form.CBFlipOriginal->isChecked());
-    QVERIFY(!form.CBFlipH->isChecked() && !form.CBFlipV->isChecked() && !form.CBRota180->isChecked());
-    QVERIFY(form.RBSource1->isChecked());
-    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(Child<QGroupBox>(form, "GroupBox1")->isHidden());
+    QVERIFY(Child<QCheckBox>(form, "CBFlipOriginal")->isChecked());
+    QVERIFY(!Child<QCheckBox>(form, "CBFlipH")->isChecked() && !Child<QCheckBox>(form, "CBFlipV")->isChecked() &&
+            !Child<QCheckBox>(form, "CBRota180")->isChecked());
+    QVERIFY(Child<QRadioButton>(form, "RBSource1")->isChecked());
+    QVERIFY(Child<QGroupBox>(form, "GroupBox2")->isHidden());
     QCOMPARE(form.windowTitle(), QString("Quivara 3"));
     QCOMPARE(QCoreApplication::applicationName(), QString("Quivara"));
   }
 
   void Layout() {
     TMainFormFixture fx;
-    TForm1 form;
+    TForm1 form(fx.Settings());
+    InstallSaveMosaic(form);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.minimumSize(), QSize(508, 457));
-    QCOMPARE(form.Panel1->width(), 113);
-    QCOMPARE(form.StatusPanel[0]->width(), 82);
-    QCOMPARE(form.StatusPanel[1]->width(), 270);
-    QVERIFY(form.StatusPanel[2]->width() >= 50);
-    QVERIFY(form.StatusPanel[0]->alignment() & Qt::AlignHCenter);
+    QCOMPARE(Child<QFrame>(form, "Panel1")->width(), 113);
+    QCOMPARE(Child<QLabel>(form, "StatusPanel0")->width(), 82);
+    QCOMPARE(Child<QLabel>(form, "StatusPanel1")->width(), 270);
+    QVERIFY(Child<QLabel>(form, "StatusPanel2")->width() >= 50);
+    QVERIFY(Child<QLabel>(form, "StatusPanel0")->alignment() & Qt::AlignHCenter);
     QCOMPARE(form.statusBar()->objectName(), QString("StatusBar1"));
     // The grid fills the rest of the window, right of the panel.
-    QVERIFY(form.DrawGrid1->geometry().left() >= form.Panel1->geometry().right());
-    QVERIFY(form.DrawGrid1->width() > 300);
+    QVERIFY(Child<TDrawGrid>(form, "DrawGrid1")->geometry().left() >=
+            Child<QFrame>(form, "Panel1")->geometry().right());
+    QVERIFY(Child<TDrawGrid>(form, "DrawGrid1")->width() > 300);
     // Toolbar buttons: 28 x 28 in one column, four small ones beside the first; names as tips.
-    QCOMPARE(form.SpeedButton2->size(), QSize(28, 28));
-    QCOMPARE(form.SpeedButton2->toolTip(), QString("Open library"));
-    QCOMPARE(form.SpeedButton15->toolTip(), QString("View 100% mosaic"));
-    QVERIFY(form.SpeedButton4->y() > form.SpeedButton2->y());
-    QVERIFY(form.SpeedButton12->x() > form.SpeedButton2->x());
+    QCOMPARE(Child<QToolButton>(form, "SpeedButton2")->size(), QSize(28, 28));
+    QCOMPARE(Child<QToolButton>(form, "SpeedButton2")->toolTip(), QString("Open library"));
+    QCOMPARE(Child<QToolButton>(form, "SpeedButton15")->toolTip(), QString("View 100% mosaic"));
+    QVERIFY(Child<QToolButton>(form, "SpeedButton4")->y() > Child<QToolButton>(form, "SpeedButton2")->y());
+    QVERIFY(Child<QToolButton>(form, "SpeedButton12")->x() > Child<QToolButton>(form, "SpeedButton2")->x());
     // At start "Save project", "Render mosaic" and "Stop" are off; "Open" buttons on.
-    QVERIFY(!form.SpeedButton5->isEnabled());
-    QVERIFY(!form.SpeedButton7->isEnabled());
-    QVERIFY(!form.SpeedButton9->isEnabled());
-    QVERIFY(form.SpeedButton2->isEnabled() && form.SpeedButton4->isEnabled() && form.SpeedButton10->isEnabled());
-    // Commands of windows the program does not have yet show nowhere.
-    for (QToolButton* b : {form.SpeedButton1, form.SpeedButton3, form.SpeedButton8, form.SpeedButton11})
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton5")->isEnabled());
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton7")->isEnabled());
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton9")->isEnabled());
+    QVERIFY(Child<QToolButton>(form, "SpeedButton2")->isEnabled() &&
+            Child<QToolButton>(form, "SpeedButton4")->isEnabled() &&
+            Child<QToolButton>(form, "SpeedButton10")->isEnabled());
+    // Commands of windows not installed show nowhere.
+    for (QToolButton* b : {Child<QToolButton>(form, "SpeedButton1"), Child<QToolButton>(form, "SpeedButton3"),
+                           Child<QToolButton>(form, "SpeedButton8"), Child<QToolButton>(form, "SpeedButton11")})
       QVERIFY(!b->isVisible());
-    QVERIFY(form.SpeedButton6->isVisible());
-    QVERIFY(!form.SpeedButton6->isEnabled());  // "Save mosaic image" needs a mosaic
-    QVERIFY(!form.Edit1->menuAction()->isVisible());
+    QVERIFY(Child<QToolButton>(form, "SpeedButton6")->isVisible());
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton6")->isEnabled());  // "Save mosaic image" needs a mosaic
+    QVERIFY(!Child<QMenu>(form, "Edit1")->menuAction()->isVisible());
     // The radio buttons, fields and boxes in their order down the panel.
-    QVERIFY(form.RBDelta1->y() < form.RBSource1->y());
-    QVERIFY(form.RBSource1->y() < form.RBTarget1->y());
-    QVERIFY(form.RBTarget1->y() < form.RBEnhance1->y());
-    QVERIFY(form.RBEnhance1->y() < form.SpinRadius2->y());
-    QVERIFY(form.SpinRadius2->y() < form.SpinRepetition2->y());
-    QVERIFY(form.SpinRepetition2->y() < form.ChkFixAuto->y());
-    QVERIFY(form.ChkFixAuto->y() < form.ChkFixManual->y());
-    QVERIFY(form.ChkFixManual->y() < form.ChkInvertSelection->y());
+    QVERIFY(Child<QRadioButton>(form, "RBDelta1")->y() < Child<QRadioButton>(form, "RBSource1")->y());
+    QVERIFY(Child<QRadioButton>(form, "RBSource1")->y() < Child<QRadioButton>(form, "RBTarget1")->y());
+    QVERIFY(Child<QRadioButton>(form, "RBTarget1")->y() < Child<QRadioButton>(form, "RBEnhance1")->y());
+    QVERIFY(Child<QRadioButton>(form, "RBEnhance1")->y() < Child<TVNSpinEdit>(form, "SpinRadius2")->y());
+    QVERIFY(Child<TVNSpinEdit>(form, "SpinRadius2")->y() < Child<TVNCharSpinEdit>(form, "SpinRepetition2")->y());
+    QVERIFY(Child<TVNCharSpinEdit>(form, "SpinRepetition2")->y() < Child<QCheckBox>(form, "ChkFixAuto")->y());
+    QVERIFY(Child<QCheckBox>(form, "ChkFixAuto")->y() < Child<QCheckBox>(form, "ChkFixManual")->y());
+    QVERIFY(Child<QCheckBox>(form, "ChkFixManual")->y() < Child<QCheckBox>(form, "ChkInvertSelection")->y());
     // "Enhance" shows the "Color" and "Blend" group.
-    form.RBEnhance1->setChecked(true);
-    QVERIFY(form.GroupBox2->isVisible());
-    form.RBTarget1->setChecked(true);
-    QVERIFY(!form.GroupBox2->isVisible());
+    Child<QRadioButton>(form, "RBEnhance1")->setChecked(true);
+    QVERIFY(Child<QGroupBox>(form, "GroupBox2")->isVisible());
+    Child<QRadioButton>(form, "RBTarget1")->setChecked(true);
+    QVERIFY(!Child<QGroupBox>(form, "GroupBox2")->isVisible());
   }
 
   void MenusAndShortcuts() {
     TMainFormFixture fx;
-    TForm1 form;
-    auto captions = [](QMenu* m) {
-      QStringList s;
-      for (QAction* a : m->actions()) s << (a->isSeparator() ? "-" : a->text());
-      return s;
-    };
-    QCOMPARE(captions(form.File1),
+    TForm1 form(fx.Settings());
+    InstallSaveMosaic(form);
+    auto captions = [&form](const char* menu) { return qvtest::ShownCaptions(Child<QMenu>(form, menu)); };
+    QCOMPARE(captions("File1"),
              QStringList({"Open library...", "Open project...", "-", "Revert project", "Close project", "-",
                           "Recent projects", "Recent libraries", "-", "Save project", "Save project as...", "-",
                           "Save mosaic...", "Save statistic...", "-", "Exit"}));
-    QCOMPARE(captions(form.Run1), QStringList({"Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
-    QCOMPARE(captions(form.Help1), QStringList({"Help", "Visit Quivara online...", "About..."}));
-    QCOMPARE(form.SaveQVP1->shortcut(), QKeySequence("Ctrl+S"));
-    QCOMPARE(form.SaveQVPas1->shortcut(), QKeySequence("Ctrl+Shift+S"));
-    QCOMPARE(form.Stopmosaicprocess1->shortcut(), QKeySequence(Qt::Key_Escape));
-    QCOMPARE(form.Hidedetails1->shortcut(), QKeySequence("Ctrl+F7"));
-    QCOMPARE(form.Showdetails1->shortcut(), QKeySequence("Ctrl+F8"));
-    QCOMPARE(form.Fastview1->shortcut(), QKeySequence("Ctrl+1"));
-    QCOMPARE(form.N1001->shortcut(), QKeySequence("Ctrl+9"));
-    QCOMPARE(form.Fittowindow1->shortcut(), QKeySequence("Ctrl+0"));
-    QCOMPARE(form.Fittoselection1->shortcut(), QKeySequence("Ctrl+Shift+0"));
-    QCOMPARE(form.ZoomIn1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Equal));
-    QCOMPARE(form.ZoomOut1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    QCOMPARE(form.ViewSource1->shortcut(), QKeySequence("Ctrl+2"));
-    QCOMPARE(form.ViewTarget1->shortcut(), QKeySequence("Ctrl+3"));
-    QCOMPARE(form.ViewEnhance1->shortcut(), QKeySequence("Ctrl+4"));
+    QCOMPARE(captions("Run1"), QStringList({"Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
+    QCOMPARE(captions("View1"), QStringList({"Hide details", "Show details", "-", "Fast view", "100%", "Fit to window",
+                                             "Fit to selection", "-", "Zoom In", "Zoom Out", "-", "View Source",
+                                             "View Target", "View Enhance", "-", "Show grid"}));
+    QCOMPARE(captions("Help1"), QStringList({"Help", "Visit Quivara online...", "About..."}));
+    QCOMPARE(Child<QAction>(form, "SaveQVP1")->shortcut(), QKeySequence("Ctrl+S"));
+    QCOMPARE(Child<QAction>(form, "SaveQVPas1")->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    QCOMPARE(Child<QAction>(form, "Stopmosaicprocess1")->shortcut(), QKeySequence(Qt::Key_Escape));
+    QCOMPARE(Child<QAction>(form, "Hidedetails1")->shortcut(), QKeySequence("Ctrl+F7"));
+    QCOMPARE(Child<QAction>(form, "Showdetails1")->shortcut(), QKeySequence("Ctrl+F8"));
+    QCOMPARE(Child<QAction>(form, "Fastview1")->shortcut(), QKeySequence("Ctrl+1"));
+    QCOMPARE(Child<QAction>(form, "N1001")->shortcut(), QKeySequence("Ctrl+9"));
+    QCOMPARE(Child<QAction>(form, "Fittowindow1")->shortcut(), QKeySequence("Ctrl+0"));
+    QCOMPARE(Child<QAction>(form, "Fittoselection1")->shortcut(), QKeySequence("Ctrl+Shift+0"));
+    QCOMPARE(Child<QAction>(form, "ZoomIn1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Equal));
+    QCOMPARE(Child<QAction>(form, "ZoomOut1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    QCOMPARE(Child<QAction>(form, "ViewSource1")->shortcut(), QKeySequence("Ctrl+2"));
+    QCOMPARE(Child<QAction>(form, "ViewTarget1")->shortcut(), QKeySequence("Ctrl+3"));
+    QCOMPARE(Child<QAction>(form, "ViewEnhance1")->shortcut(), QKeySequence("Ctrl+4"));
 
     // Nothing open: only the always-enabled items.
-    form.File1Click();
-    QVERIFY(form.Openlibrary1->isEnabled() && form.Openqvp1->isEnabled() && form.Exit1->isEnabled());
-    QVERIFY(!form.Revertproject1->isEnabled() && !form.Closeproject1->isEnabled());
-    QVERIFY(!form.SaveQVP1->isEnabled() && !form.SaveQVPas1->isEnabled() && !form.Savestatistic1->isEnabled());
-    form.Run1Click();
-    QVERIFY(!form.Mosaicall1->isEnabled() && !form.Stopmosaicprocess1->isEnabled());
+    form.UpdateMenus();
+    QVERIFY(Child<QAction>(form, "Openlibrary1")->isEnabled() && Child<QAction>(form, "Openqvp1")->isEnabled() &&
+            Child<QAction>(form, "Exit1")->isEnabled());
+    QVERIFY(!Child<QAction>(form, "Revertproject1")->isEnabled() &&
+            !Child<QAction>(form, "Closeproject1")->isEnabled());
+    QVERIFY(!Child<QAction>(form, "SaveQVP1")->isEnabled() && !Child<QAction>(form, "SaveQVPas1")->isEnabled() &&
+            !Child<QAction>(form, "Savestatistic1")->isEnabled());
+    form.UpdateMenus();
+    QVERIFY(!Child<QAction>(form, "Mosaicall1")->isEnabled() &&
+            !Child<QAction>(form, "Stopmosaicprocess1")->isEnabled());
 
     // "Show grid" and "Hide grid": only one visible, and it has Ctrl+5.
-    form.View1Click();
-    QVERIFY(form.Showgrid1->isVisible() && !form.Hidegrid1->isVisible());
-    QCOMPARE(form.Showgrid1->shortcut(), QKeySequence("Ctrl+5"));
-    form.Showgrid1->trigger();
-    form.View1Click();
-    QVERIFY(!form.Showgrid1->isVisible() && form.Hidegrid1->isVisible());
-    QCOMPARE(form.Hidegrid1->shortcut(), QKeySequence("Ctrl+5"));
-    QVERIFY(form.Showgrid1->shortcut().isEmpty());
-    QCOMPARE(form.DrawGrid1->GridLineWidth(), 1);
+    form.UpdateMenus();
+    QVERIFY(Child<QAction>(form, "Showgrid1")->isVisible() && !Child<QAction>(form, "Hidegrid1")->isVisible());
+    QCOMPARE(Child<QAction>(form, "Showgrid1")->shortcut(), QKeySequence("Ctrl+5"));
+    Child<QAction>(form, "Showgrid1")->trigger();
+    form.UpdateMenus();
+    QVERIFY(!Child<QAction>(form, "Showgrid1")->isVisible() && Child<QAction>(form, "Hidegrid1")->isVisible());
+    QCOMPARE(Child<QAction>(form, "Hidegrid1")->shortcut(), QKeySequence("Ctrl+5"));
+    QVERIFY(Child<QAction>(form, "Showgrid1")->shortcut().isEmpty());
+    QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->GridLineWidth(), 1);
+  }
+
+  void CommandsOfOtherWindowsJoinTheirPlaces() {
+    TMainFormFixture fx;
+    TForm1 form(fx.Settings());
+    int runs = 0;
+    bool ready = false;
+    TMainCommand open;
+    open.Name = "Opensourceimage1";
+    open.Caption = "Open source image...";
+    open.Run = [&] { ++runs; };
+    open.Enabled = [&] { return ready; };
+    QAction* openItem = form.AddCommand(TMenuPlace::OpenSourceImage, open);
+    TMainCommand preferences;
+    preferences.Name = "Preferences1";
+    preferences.Caption = "Preferences...";
+    form.AddCommand(TMenuPlace::EditPreferences, preferences);
+    TMainCommand wizard;
+    wizard.Name = "RunQuivaraWizard1";
+    wizard.Caption = "Run Quivara Wizard";
+    wizard.Shortcut = QKeySequence("Ctrl+W");
+    wizard.Run = [&] { runs += 10; };
+    wizard.Button = "SpeedButton11";
+    QAction* wizardItem = form.AddCommand(TMenuPlace::Wizard, wizard);
+
+    // Each at its place; the separators around places that are still empty do not show.
+    QCOMPARE(qvtest::ShownCaptions(Child<QMenu>(form, "File1")).mid(0, 4),
+             QStringList({"Open library...", "Open project...", "Open source image...", "-"}));
+    QVERIFY(Child<QMenu>(form, "Edit1")->menuAction()->isVisible());
+    QCOMPARE(qvtest::ShownCaptions(Child<QMenu>(form, "Edit1")), QStringList({"Preferences..."}));
+    QCOMPARE(
+        qvtest::ShownCaptions(Child<QMenu>(form, "Run1")),
+        QStringList({"Run Quivara Wizard", "-", "Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
+    QCOMPARE(wizardItem->shortcut(), QKeySequence("Ctrl+W"));
+
+    // The rule is asked as the menu opens.
+    emit Child<QMenu>(form, "File1")->aboutToShow();
+    QVERIFY(!openItem->isEnabled());
+    ready = true;
+    emit Child<QMenu>(form, "File1")->aboutToShow();
+    QVERIFY(openItem->isEnabled());
+    openItem->trigger();
+    QCOMPARE(runs, 1);
+
+    // The toolbar button shows and runs the command.
+    auto* button = Child<QToolButton>(form, "SpeedButton11");
+    QVERIFY(!button->isHidden());
+    button->click();
+    QCOMPARE(runs, 11);
+
+    // A pass locks every added command, whatever its rule says; its end gives the rules back.
+    form.SetForStartMosaic();
+    form.UpdateMenus();
+    QVERIFY(!wizardItem->isEnabled() && !openItem->isEnabled());
+    form.SetForEndMosaic();
+    QVERIFY(wizardItem->isEnabled() && openItem->isEnabled());
   }
 
   void CtrlRFollowsDefaultMosaicMode_data() {
@@ -168,14 +238,15 @@ class MainFormStartTest : public QObject {
     IniWriteString(fx.Settings(), "StartUp", "DefaultMosaicMode", mode.toStdString());
     std::string lib = fx.MakeLibrary("lib", 16);
     std::string project = fx.MakeProject("p", lib, 3, 2);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QCOMPARE(int(RenderType), type);
-    QAction* items[3] = {form.Mosaicall1, form.Randommosaic1, form.Smartmosaic1};
+    QCOMPARE(form.Preferences().RenderType, type);
+    QAction* items[3] = {Child<QAction>(form, "Mosaicall1"), Child<QAction>(form, "Randommosaic1"),
+                         Child<QAction>(form, "Smartmosaic1")};
     for (int i = 0; i < 3; ++i) QCOMPARE(items[i]->shortcut() == QKeySequence("Ctrl+R"), i == type);
     form.OpenQVP(project);
-    form.SpinRadius2->SetValue(0);
+    Child<TVNSpinEdit>(form, "SpinRadius2")->SetValue(0);
     QSignalSpy spy(items[type], &QAction::triggered);
     QTest::keyClick(&form, Qt::Key_R, Qt::ControlModifier);
     QCOMPARE(spy.count(), 1);
@@ -196,25 +267,25 @@ class MainFormStartTest : public QObject {
     IniWriteBool(fx.Settings(), "StartUp", "WizardOnStart", false);
     IniWriteString(fx.Settings(), "LayOut", "MainForm", "30,40,730,640");
     {
-      TForm1 form;
-      QCOMPARE(form.SpinRadius2->Value(), 4);
-      QCOMPARE(form.SpinRepetition2->text(), QString("3"));
-      QVERIFY(form.ChkFixAuto->isChecked());
-      QVERIFY(!form.ChkFixManual->isChecked());
-      QVERIFY(form.ChkInvertSelection->isChecked());
-      QCOMPARE(form.SpinEdit2->Value(), 70);
-      QCOMPARE(form.VNSpinEdit1->Value(), 10);
-      QVERIFY(!form.WizardOnStart);
+      TForm1 form(fx.Settings());
+      QCOMPARE(Child<TVNSpinEdit>(form, "SpinRadius2")->Value(), 4);
+      QCOMPARE(Child<TVNCharSpinEdit>(form, "SpinRepetition2")->text(), QString("3"));
+      QVERIFY(Child<QCheckBox>(form, "ChkFixAuto")->isChecked());
+      QVERIFY(!Child<QCheckBox>(form, "ChkFixManual")->isChecked());
+      QVERIFY(Child<QCheckBox>(form, "ChkInvertSelection")->isChecked());
+      QCOMPARE(Child<TVNSpinEdit>(form, "SpinEdit2")->Value(), 70);
+      QCOMPARE(Child<TVNSpinEdit>(form, "VNSpinEdit1")->Value(), 10);
+      QVERIFY(!form.Preferences().WizardOnStart);
       QCOMPARE(form.geometry(), QRect(30, 40, 700, 600));
 
       form.OpenQVP(project);
-      form.SpinRadius2->SetValue(2);
-      form.SpinRepetition2->SetValue(0);
-      form.ChkFixAuto->setChecked(false);
-      form.ChkInvertSelection->setChecked(false);
-      form.CBFlipH->setChecked(true);
-      form.SpinEdit2->SetValue(20);
-      form.VNSpinEdit1->SetValue(50);
+      Child<TVNSpinEdit>(form, "SpinRadius2")->SetValue(2);
+      Child<TVNCharSpinEdit>(form, "SpinRepetition2")->SetValue(0);
+      Child<QCheckBox>(form, "ChkFixAuto")->setChecked(false);
+      Child<QCheckBox>(form, "ChkInvertSelection")->setChecked(false);
+      Child<QCheckBox>(form, "CBFlipH")->setChecked(true);
+      Child<TVNSpinEdit>(form, "SpinEdit2")->SetValue(20);
+      Child<TVNSpinEdit>(form, "VNSpinEdit1")->SetValue(50);
       form.setGeometry(50, 60, 650, 520);
     }
     const std::string& ini = fx.Settings();
@@ -232,9 +303,9 @@ class MainFormStartTest : public QObject {
     QCOMPARE(IniReadString(ini, "StartUp", "LastBase", ""), lib);
     QCOMPARE(IniReadString(ini, "LayOut", "MainForm", ""), std::string("50,60,700,580"));
     // The next window starts from what the last one left.
-    TForm1 next;
-    QCOMPARE(next.SpinRadius2->Value(), 2);
-    QCOMPARE(next.SpinEdit2->Value(), 20);
+    TForm1 next(fx.Settings());
+    QCOMPARE(Child<TVNSpinEdit>(next, "SpinRadius2")->Value(), 2);
+    QCOMPARE(Child<TVNSpinEdit>(next, "SpinEdit2")->Value(), 20);
     QCOMPARE(next.geometry(), QRect(50, 60, 650, 520));
   }
 
@@ -247,33 +318,34 @@ class MainFormStartTest : public QObject {
       // A last library that is gone: nothing open, no message.
       IniWriteString(ini, "StartUp", "OpenOnStart", "Base");
       IniWriteString(ini, "StartUp", "LastBase", fx.Dir.File("gone.qv2"));
-      TForm1 form;
+      TForm1 form(fx.Settings());
       form.StartUpSetup();
       QVERIFY(!form.QVLib1.TableIsOpen());
       QCOMPARE(int(fx.Prompts.Messages.size()), 0);
     }
     IniWriteString(ini, "StartUp", "LastBase", lib);  // (the closing form wrote its own state)
     {
-      TForm1 form;
+      TForm1 form(fx.Settings());
       form.StartUpSetup();
       QVERIFY(form.QVLib1.TableIsOpen());
       QVERIFY(!form.QVPlan1.TableIsOpen());
       QVERIFY(form.StatusText(2).startsWith("Lib: 8 rec. (YCC) 4/4 - 6/6 - "));
-      QVERIFY(form.SpeedButton3->isEnabled() || form.SpeedButton3->isHidden());
+      QVERIFY(Child<QToolButton>(form, "SpeedButton3")->isEnabled() ||
+              Child<QToolButton>(form, "SpeedButton3")->isHidden());
     }
     {
       IniWriteString(ini, "StartUp", "OpenOnStart", "Project");
       IniWriteString(ini, "StartUp", "LastProject", project);
-      TForm1 form;
+      TForm1 form(fx.Settings());
       form.StartUpSetup();
       QVERIFY(form.QVPlan1.TableIsOpen());
       QVERIFY(form.QVLib1.TableIsOpen());  // the project's own library
-      QCOMPARE(form.DrawGrid1->ColCount(), 3);
-      QCOMPARE(form.DrawGrid1->RowCount(), 2);
+      QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->ColCount(), 3);
+      QCOMPARE(Child<TDrawGrid>(form, "DrawGrid1")->RowCount(), 2);
     }
     {
       IniWriteString(ini, "StartUp", "OpenOnStart", "No");
-      TForm1 form;
+      TForm1 form(fx.Settings());
       form.StartUpSetup();
       QVERIFY(!form.QVPlan1.TableIsOpen() && !form.QVLib1.TableIsOpen());
     }
@@ -283,7 +355,7 @@ class MainFormStartTest : public QObject {
     TMainFormFixture fx;
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 4, 3);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenLibraryByName(lib);
     QCOMPARE(form.StatusText(2), QString::fromStdString("Lib: 8 rec. (YCC) 4/4 - 6/6 - " + lib));
     form.OpenQVP(project);
@@ -296,7 +368,7 @@ class MainFormStartTest : public QObject {
     form.ShowStatus();
     QCOMPARE(form.StatusText(2), QString::fromStdString("Lib: 8 (HR) rec. (YCC) 4/4 - 6/6 - " + lib));
     // Any other view: the current cell's tile of the mosaic.
-    form.RBTarget1->setChecked(true);
+    Child<QRadioButton>(form, "RBTarget1")->setChecked(true);
     form.QVLib1.GoRecord(3);
     form.QVMosaic1.PlaceTile(5, form.QVLib1, true);
     form.QVMosaic1.GoRecord(5);
@@ -317,68 +389,67 @@ class MainFormStartTest : public QObject {
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 2, 2);
     std::filesystem::remove(lib);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
     form.ShowStatus();
     QVERIFY(form.StatusText(1).startsWith("Pic: 4 rec. (RGB) 4/4 - 6/6 - "));
     QVERIFY(!form.QVLib1.TableIsOpen());
-    QVERIFY(!form.SpeedButton3->isEnabled());  // "Open image" needs a library
-    QVERIFY(form.SpeedButton7->isEnabled());   // the mosaic is open
-    form.Run1Click();
-    QVERIFY(!form.Mosaicall1->isEnabled());  // composing needs the library too
+    QVERIFY(!Child<QToolButton>(form, "SpeedButton3")->isEnabled());  // "Open image" needs a library
+    QVERIFY(Child<QToolButton>(form, "SpeedButton7")->isEnabled());   // the mosaic is open
+    form.UpdateMenus();
+    QVERIFY(!Child<QAction>(form, "Mosaicall1")->isEnabled());  // composing needs the library too
   }
 
   void HintsWhenControlsGetTheFocus() {
     TMainFormFixture fx;
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     struct {
       QWidget* w;
       const char* hint;
-    } cases[] = {{form.SpinRadius2, "Set a distance between same tiles"},
-                 {form.SpinRepetition2, "Set number of repetition of same tile"},
-                 {form.ChkFixAuto, "Don't rewrite or erase already rendered cells."},
-                 {form.ChkFixManual, "Don't rewrite/erase cells that were rendered manually."},
-                 {form.ChkInvertSelection, "Invert selection. Selected cells are not active."},
-                 {form.RBSource1, "View source image"},
-                 {form.RBTarget1, "View target mosaic"},
-                 {form.RBDelta1, "View difference between source and mosaic"},
-                 {form.RBEnhance1, "Show color enhanced mosaic"}};
+    } cases[] = {{Child<TVNSpinEdit>(form, "SpinRadius2"), "Set a distance between same tiles"},
+                 {Child<TVNCharSpinEdit>(form, "SpinRepetition2"), "Set number of repetition of same tile"},
+                 {Child<QCheckBox>(form, "ChkFixAuto"), "Don't rewrite or erase already rendered cells."},
+                 {Child<QCheckBox>(form, "ChkFixManual"), "Don't rewrite/erase cells that were rendered manually."},
+                 {Child<QCheckBox>(form, "ChkInvertSelection"), "Invert selection. Selected cells are not active."},
+                 {Child<QRadioButton>(form, "RBSource1"), "View source image"},
+                 {Child<QRadioButton>(form, "RBTarget1"), "View target mosaic"},
+                 {Child<QRadioButton>(form, "RBDelta1"), "View difference between source and mosaic"},
+                 {Child<QRadioButton>(form, "RBEnhance1"), "Show color enhanced mosaic"}};
     for (auto& c : cases) {
       c.w->setFocus();
       QCoreApplication::processEvents();
       QCOMPARE(form.StatusText(1), QString(c.hint));
       QCOMPARE(c.w->toolTip(), QString(c.hint));
     }
-    form.GroupBox1->show();
-    form.CBRota180->setFocus();
+    Child<QGroupBox>(form, "GroupBox1")->show();
+    Child<QCheckBox>(form, "CBRota180")->setFocus();
     QCoreApplication::processEvents();
     QCOMPARE(form.StatusText(1), QString("Use 180 degs rotated tile images."));
   }
 
   void HelpAndAbout() {
     TMainFormFixture fx;
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QTest::keyClick(form.DrawGrid1, Qt::Key_F1);
+    QTest::keyClick(Child<TDrawGrid>(form, "DrawGrid1"), Qt::Key_F1);
     QVERIFY(HelpWindow()->isVisible());
     QCOMPARE(HelpWindow()->CurrentUrl(), HelpTopicUrl(4));
-    form.Help2->trigger();
+    Child<QAction>(form, "Help2")->trigger();
     QCOMPARE(HelpWindow()->CurrentUrl(), HelpContentsUrl());
     HelpWindow()->hide();
 
     TSplashForm splash;
-    TForm1::SplashForm = &splash;
+    form.SetSplashForm(&splash);
     bool shownModal = false;
     QTimer::singleShot(30, &splash, [&] {
       shownModal = splash.isVisible() && splash.isModal();
       splash.FormClick();
     });
-    form.About1->trigger();
+    Child<QAction>(form, "About1")->trigger();
     QVERIFY(shownModal);
-    TForm1::SplashForm = nullptr;
   }
 };
 

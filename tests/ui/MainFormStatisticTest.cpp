@@ -9,6 +9,7 @@
 #include "settings/IniFile.h"
 
 using namespace qv;
+using qvtest::Child;
 using qvtest::TMainFormFixture;
 
 class MainFormStatisticTest : public QObject {
@@ -19,7 +20,7 @@ class MainFormStatisticTest : public QObject {
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 2, 2);
     qvtest::TUrlRecorder urls;
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
     // Cells: tile a, tile b, tile a, empty.
     for (auto [cell, record] : {std::pair{1, 2}, std::pair{2, 5}, std::pair{3, 2}}) {
@@ -29,7 +30,7 @@ class MainFormStatisticTest : public QObject {
     const std::string a = form.QVLib1.RecordName(2), b = form.QVLib1.RecordName(5);
     const std::string report = fx.Dir.File("stat.txt");
     fx.Prompts.Files.push_back(QString::fromStdString(report));
-    form.Savestatistic1->trigger();
+    Child<QAction>(form, "Savestatistic1")->trigger();
 
     const TFileRequest& dialog = fx.Prompts.SaveRequests.back();
     QCOMPARE(dialog.Filter, QString("Delimited text (*.txt);;All files (*.*)"));
@@ -50,9 +51,9 @@ class MainFormStatisticTest : public QObject {
     QCOMPARE(form.StatusText(0), QString("100%"));
     QCOMPARE(int(urls.Urls.size()), 1);
     QCOMPARE(urls.Urls[0], QUrl::fromLocalFile(QString::fromStdString(report)));
-    QVERIFY(form.Panel1->findChild<QProgressBar*>() == nullptr);
-    QVERIFY(!MosaicRunning);
-    QVERIFY(form.Openqvp1->isEnabled());
+    QVERIFY(Child<QFrame>(form, "Panel1")->findChild<QProgressBar*>() == nullptr);
+    QVERIFY(!form.MosaicRunning());
+    QVERIFY(Child<QAction>(form, "Openqvp1")->isEnabled());
   }
 
   void CancelledDialogDoesNothing() {
@@ -60,10 +61,10 @@ class MainFormStatisticTest : public QObject {
     std::string lib = fx.MakeLibrary("lib", 8);
     std::string project = fx.MakeProject("proj", lib, 2, 2);
     qvtest::TUrlRecorder urls;
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
     fx.Prompts.Files.push_back(QString());
-    form.Savestatistic1->trigger();
+    Child<QAction>(form, "Savestatistic1")->trigger();
     QVERIFY(urls.Urls.empty());
     QCOMPARE(IniReadString(fx.Settings(), "LastPath", "Mosaic", "none"), std::string("none"));
   }

@@ -53,7 +53,7 @@ class NewLibraryDialogTest : public QObject {
     IniWriteInt(fx.Settings(), "NewBase", "XScale", 9);  // read back clamped to 3..4
     IniWriteInt(fx.Settings(), "NewBase", "YScale", 4);
     {
-      TQ2NewBaseForm d(nullptr);
+      TQ2NewBaseForm d(fx.Settings(), nullptr);
       d.show();
       QCOMPARE(d.windowTitle(), QString("New library"));
       QVERIFY(Child<QCheckBox>(&d, "chkJPG")->isChecked());
@@ -92,7 +92,7 @@ class NewLibraryDialogTest : public QObject {
 
   void MissingAndBadInputs() {
     TMainFormFixture fx;
-    TQ2NewBaseForm d(nullptr);
+    TQ2NewBaseForm d(fx.Settings(), nullptr);
     auto scan = [&] { QTest::mouseClick(Child<QPushButton>(&d, "BitBtn1"), Qt::LeftButton); };
     scan();
     QCOMPARE(fx.Prompts.LastText(), QString("Please specify new library name"));
@@ -153,8 +153,8 @@ class NewLibraryDialogTest : public QObject {
   void BuildOpensTheLibraryInTheMainWindow() {
     TMainFormFixture fx;
     const std::string root = MakePictures(fx, "pics", 4);
-    TForm1 form;
-    TQ2NewBaseForm d(&form);
+    TForm1 form(fx.Settings());
+    TQ2NewBaseForm d(fx.Settings(), &form);
     Fill(d, fx.Dir.File("tiles.lib"), root);  // another extension becomes .qv2
     QStringList titles;
     connect(&d, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
@@ -176,8 +176,8 @@ class NewLibraryDialogTest : public QObject {
   void StopWritesAndOpensThePicturesAddedSoFar() {
     TMainFormFixture fx;
     const std::string root = MakePictures(fx, "pics", 12);
-    TForm1 form;
-    TQ2NewBaseForm d(&form);
+    TForm1 form(fx.Settings());
+    TQ2NewBaseForm d(fx.Settings(), &form);
     d.show();
     d.QVData1.BuildThreads = 1;
     Fill(d, fx.Dir.File("part.qv2"), root);
@@ -202,9 +202,9 @@ class NewLibraryDialogTest : public QObject {
     const std::string lib = fx.MakeLibrary("lib", 6);
     const std::string project = fx.MakeProject("proj", lib, 3, 2);
     const std::string root = MakePictures(fx, "pics", 3);
-    TForm1 form;
+    TForm1 form(fx.Settings());
     form.OpenQVP(project);
-    TQ2NewBaseForm d(&form);
+    TQ2NewBaseForm d(fx.Settings(), &form);
     // Filled as the wizard fills it: 3 : 4 tiles.
     TNewLibraryChoices c;
     c.FileName = fx.Dir.File("tall.qv2");

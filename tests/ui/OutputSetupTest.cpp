@@ -42,10 +42,11 @@ class OutputSetupTest : public QObject {
   Q_OBJECT
   qvtest::TempDir dir_;
   qvtest::TScriptedPrompts prompts_;
+  std::string settings_;
 
   // A window for 40 x 30 cells of 50 x 50 tiles, as "Save mosaic..." opens it.
   std::unique_ptr<TOutputSetup> Open() {
-    auto d = std::make_unique<TOutputSetup>();
+    auto d = std::make_unique<TOutputSetup>(settings_);
     d->SetGrid(TOutputGrid{40, 30, 50, 50});
     DefaultOutputSize(d->Settings(), d->Grid());
     d->SetPreviews(Solid(40, 30, 0, 0, 200), Solid(40, 30, 0, 200, 0));
@@ -57,8 +58,8 @@ class OutputSetupTest : public QObject {
 
  private slots:
   void init() {
-    SettingsPath = dir_.File("qv003.ini");
-    std::remove(SettingsPath.c_str());
+    settings_ = dir_.File("qv003.ini");
+    std::remove(settings_.c_str());
     SetPrompts(&prompts_);
   }
   void cleanup() { SetPrompts(nullptr); }
@@ -187,17 +188,17 @@ class OutputSetupTest : public QObject {
       // Not remembered: blend goes back to 0 and is not written.
       QCOMPARE(d->Settings().Blending, 0);
     }
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "MosaicWidth", 0), 2000);
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "Units", 0), 1);
-    QVERIFY(IniReadBool(SettingsPath, "Output", "Grid", false));
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "Blending", -1), -1);
-    IniWriteBool(SettingsPath, "StartUp", "RememberBlendSetting", true);
+    QCOMPARE(IniReadInt(settings_, "Output", "MosaicWidth", 0), 2000);
+    QCOMPARE(IniReadInt(settings_, "Output", "Units", 0), 1);
+    QVERIFY(IniReadBool(settings_, "Output", "Grid", false));
+    QCOMPARE(IniReadInt(settings_, "Output", "Blending", -1), -1);
+    IniWriteBool(settings_, "StartUp", "RememberBlendSetting", true);
     {
       auto d = Open();
       QCOMPARE(d->findChild<QComboBox*>("ComboUnits")->currentIndex(), 1);
       d->findChild<TVNSpinEdit*>("SpinBlend")->setValue(25);
     }
-    QCOMPARE(IniReadInt(SettingsPath, "Output", "Blending", -1), 25);
+    QCOMPARE(IniReadInt(settings_, "Output", "Blending", -1), 25);
     auto d = Open();
     QCOMPARE(d->Settings().Blending, 25);
   }

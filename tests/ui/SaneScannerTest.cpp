@@ -78,6 +78,8 @@ struct THost : qv::TSourceSetupHost {
   void InsertRecentFile(const std::string&) override {}
   void MosaicCellsChanged() override {}
   void ShowHelpTopic(int) override {}
+  std::string Settings;
+  const std::string& SettingsPath() override { return Settings; }
 };
 
 }  // namespace
@@ -133,7 +135,7 @@ void SaneScannerTest::CancelledScanRaisesAndAcquireChangesNothingOnFailure() {
   // A device that does not exist: a clear message, the view unchanged.
   qvtest::TMainFormFixture f;
   qv::IniWriteString(f.Settings(), "Scanner", "Device", "nosuch:0");
-  qv::TEnCropImage view;
+  qv::TEnCropImage view(f.Settings());
   QVERIFY(!view.Acquire());
   QVERIFY(!view.HasPicture());
   QVERIFY(f.Prompts.LastText().startsWith("The scanner nosuch:0 cannot be opened"));
@@ -142,6 +144,7 @@ void SaneScannerTest::CancelledScanRaisesAndAcquireChangesNothingOnFailure() {
 void SaneScannerTest::AcquireInTheSetupWindow() {
   qvtest::TMainFormFixture f;
   THost host;
+  host.Settings = f.Settings();
   host.Lib.Open(f.MakeLibrary("lib", 2));
   qv::TSrcSetup window(host);
   window.show();

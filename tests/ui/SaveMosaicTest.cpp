@@ -27,6 +27,7 @@
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "imaging/TiffWriter.h"
+#include "mainwindow/MosaicView.h"
 #include "models/OutputLayout.h"
 #include "outputui/OutputSetup.h"
 #include "outputui/ResizeWarning.h"
@@ -34,6 +35,7 @@
 #include "settings/IniFile.h"
 
 using namespace qv;
+using qvtest::Child;
 using qvtest::TMainFormFixture;
 namespace fs = std::filesystem;
 
@@ -72,14 +74,14 @@ std::string Hex(uint32_t colorRef) {
 // A project of cols x rows cells filled by "Mosaic all" and saved.
 struct TSaveFixture : TMainFormFixture {
   std::string Library, Project;
-  TForm1 Form;
+  TForm1 Form{SettingsFile};
   TSaveFixture(int cols, int rows, int tiles = 12) {
     Library = MakeLibrary("lib", tiles);
     Project = MakeProject("proj", Library, cols, rows);
     InstallSaveMosaic(Form);
     Form.OpenQVP(Project);
-    Form.SpinRadius2->SetValue(0);
-    Form.Mosaicall1->trigger();
+    Child<TVNSpinEdit>(Form, "SpinRadius2")->SetValue(0);
+    Child<QAction>(Form, "Mosaicall1")->trigger();
     Form.SaveQVP();
   }
   template <class T>
@@ -106,7 +108,7 @@ class SaveMosaicTest : public QObject {
  private slots:
   void OneCellSavesTheWholeGridAndASelectionItsCells() {
     TSaveFixture fx(5, 4);
-    fx.Form.DrawGrid1->SetSelection(TGridRect{2, 1, 2, 1});
+    fx.Form.MosaicView().DrawGrid1->SetSelection(TGridRect{2, 1, 2, 1});
     auto d = PrepareOutputSetup(fx.Form);
     QVERIFY(d);
     QCOMPARE(d->Grid().Cols, 5);
@@ -119,7 +121,7 @@ class SaveMosaicTest : public QObject {
 
     // A 3 x 2 selection saves exactly those cells: the text list names 6 cells.
     const bool shown = fx.Form.QVMosaic1.ShowThumbs;
-    fx.Form.DrawGrid1->SetSelection(TGridRect{1, 1, 3, 2});
+    fx.Form.MosaicView().DrawGrid1->SetSelection(TGridRect{1, 1, 3, 2});
     d = PrepareOutputSetup(fx.Form);
     QCOMPARE(fx.Form.QVMosaic1.ShowThumbs, shown);
     QCOMPARE(d->Grid().Cols, 3);
@@ -134,18 +136,18 @@ class SaveMosaicTest : public QObject {
 
   void StopDuringThePreviewOpensNothing() {
     TSaveFixture fx(6, 5);
-    fx.Form.DrawGrid1->SetSelection(TGridRect{0, 2, 5, 2});  // one row: that row only
+    fx.Form.MosaicView().DrawGrid1->SetSelection(TGridRect{0, 2, 5, 2});  // one row: that row only
     const bool shown = fx.Form.QVMosaic1.ShowThumbs;
     bool busy = false;
     QTimer::singleShot(0, [&] {
-      busy = MosaicRunning && fx.Form.SpeedButton9->isEnabled();
-      fx.Form.SpeedButton9->click();  // "Stop"
+      busy = fx.Form.MosaicRunning() && Child<QToolButton>(fx.Form, "SpeedButton9")->isEnabled();
+      Child<QToolButton>(fx.Form, "SpeedButton9")->click();  // "Stop"
     });
     QVERIFY(!PrepareOutputSetup(fx.Form));
     QVERIFY(busy);
-    QVERIFY(!MosaicRunning);
+    QVERIFY(!fx.Form.MosaicRunning());
     QCOMPARE(fx.Form.QVMosaic1.ShowThumbs, shown);
-    QVERIFY(fx.Form.SpeedButton6->isEnabled());
+    QVERIFY(Child<QToolButton>(fx.Form, "SpeedButton6")->isEnabled());
     auto d = PrepareOutputSetup(fx.Form);  // the next one runs to the end
     QVERIFY(d);
     QCOMPARE(d->Grid().Cols, 6);
@@ -155,9 +157,9 @@ class SaveMosaicTest : public QObject {
 
   void OpensWithTheGridsProportionsAndTheEnhanceValues() {
     TSaveFixture fx(40, 3, 6);
-    fx.Form.RBEnhance1->setChecked(true);
-    fx.Form.SpinEdit2->setValue(35);    // "Color"
-    fx.Form.VNSpinEdit1->setValue(15);  // "Blend"
+    Child<QRadioButton>(fx.Form, "RBEnhance1")->setChecked(true);
+    Child<TVNSpinEdit>(fx.Form, "SpinEdit2")->setValue(35);    // "Color"
+    Child<TVNSpinEdit>(fx.Form, "VNSpinEdit1")->setValue(15);  // "Blend"
     IniWriteInt(fx.Settings(), "Output", "MosaicHeight", 999);
     auto d = PrepareOutputSetup(fx.Form);
     QCOMPARE(d->Settings().OutputWidth, 160);
@@ -169,7 +171,7 @@ class SaveMosaicTest : public QObject {
 
   void EveryTypeEqualsWhatTheCommandLineWrites() {
     TSaveFixture fx(6, 4);
-    fx.Form.DrawGrid1->SetSelection(TGridRect{0, 0, 0, 0});
+    fx.Form.MosaicView().DrawGrid1->SetSelection(TGridRect{0, 0, 0, 0});
     auto d = PrepareOutputSetup(fx.Form);
     QVERIFY(d);
     // Centimetres at 300 dpi, borders in centimetres, grid, correction and blend.
@@ -457,9 +459,9 @@ class SaveMosaicTest : public QObject {
     TSaveFixture fx(4, 3);
     auto* action = fx.Form.findChild<QAction*>("Mosaiclayoutsetup1");
     QVERIFY(action);
-    fx.Form.File1Click();
+    fx.Form.UpdateMenus();
     QVERIFY(action->isEnabled());
-    QVERIFY(fx.Form.SpeedButton6->isEnabled());
+    QVERIFY(Child<QToolButton>(fx.Form, "SpeedButton6")->isEnabled());
     QString title;
     QTimer closer;  // closes the window once it is shown modally
     QObject::connect(&closer, &QTimer::timeout, [&] {

@@ -44,6 +44,8 @@ struct THost : qv::TSourceSetupHost {
   void InsertRecentFile(const std::string& f) override { Recent.push_back(f); }
   void MosaicCellsChanged() override {}
   void ShowHelpTopic(int) override {}
+  std::string Settings;
+  const std::string& SettingsPath() override { return Settings; }
 };
 
 struct TSetup {
@@ -51,6 +53,7 @@ struct TSetup {
   THost Host;
   std::unique_ptr<qv::TSrcSetup> Window;
   explicit TSetup(int propX = 100, int propY = 100) {
+    Host.Settings = F.Settings();
     Host.Lib.Open(F.MakeLibrary("flowers", 3, 4, 4));
     Host.Lib.PropX = propX;
     Host.Lib.PropY = propY;
