@@ -68,12 +68,7 @@ class BenchFiles {
     if (it != libraries_.end()) return it->second;
     const std::string file = dir_ + "/lib" + std::to_string(tiles) + ".qv2";
     qv::TQVData t;
-    t.BuildGridW = t.BuildGridH = 6;
-    t.BuildPropX = t.BuildPropY = 4;
-    t.BuildColorSystem = qv::kColorYCC;
-    t.BuildFilterCode = qv::kFilterMitchell;
-    t.BuildFormatByte = 3;
-    t.OpenWorkFiles();
+    t.OpenWorkFiles(qv::TBuildSettings());  // a new library's: 6 x 6 YCC signatures, Mitchell
     for (int k = 0; k < tiles; ++k) {
       const qv::Bitmap24 thumb = PhotoLikePicture(42, 42, uint32_t(k + 1));
       const qv::SignatureBytes sig = qv::SignatureOf(qv::Resample(thumb, 6, 6, qv::kFilterMitchell), qv::kColorYCC);
@@ -97,7 +92,7 @@ class BenchFiles {
     const std::string file = dir_ + "/project" + key + ".qvp";
     qv::TQVData lib, plan, mosaic;
     lib.Open(Library(tiles));
-    lib.CreateProject(file, PhotoLikePicture(cols * 8, rows * 8, 424242), {}, rows, cols);
+    lib.CreateProject(file, PhotoLikePicture(cols * 8, rows * 8, 424242), {}, qv::Size{cols, rows});
     plan.OpenProject(file, mosaic);
     for (int32_t n = 1; n <= mosaic.Count; ++n) {
       plan.Go(n);

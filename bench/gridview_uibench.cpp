@@ -42,12 +42,9 @@ struct Mosaic {
   Mosaic() {
     const std::string path = Dir.File("mosaic.qv2");
     qv::TQVData w;
-    w.BuildGridW = w.BuildGridH = 6;
-    w.BuildPropX = w.BuildPropY = 4;
-    w.BuildColorSystem = qv::kColorRGB;  // plans and mosaics keep RGB signatures
-    w.BuildFilterCode = 6;
-    w.BuildFormatByte = 3;
-    w.OpenWorkFiles();
+    qv::TBuildSettings settings;
+    settings.ColorSystem = qv::kColorRGB;  // plans and mosaics keep RGB signatures
+    w.OpenWorkFiles(settings);
     for (int k = 1; k <= kSide * kSide; ++k) {
       qv::SignatureBytes sig(108);
       for (size_t i = 0; i < sig.size(); ++i) sig[i] = uint8_t(k * 37 + i * 11);

@@ -95,14 +95,12 @@ void Build(benchmark::State& state, bool fastJpeg, int threads, bool tuned = fal
   int64_t added = 0;
   for (auto _ : state) {
     qv::TQVData t;
-    t.BuildFilterCode = 6;
-    t.ThumbWidth = 42;
-    t.JpegQuality = 85;
-    t.PictureExtensions = "*.JPG*.JPEG";
-    t.RootFolder = folder;
-    t.FastJpeg = fastJpeg;
-    t.BuildThreads = threads;
-    if (!t.CreateLibrary(out)) state.SkipWithError("cannot write the library");
+    qv::TBuildSettings settings;  // a new library as the dialog makes it
+    settings.PictureExtensions = "*.JPG*.JPEG";
+    settings.RootFolder = folder;
+    settings.FastJpeg = fastJpeg;
+    settings.Threads = threads;
+    if (!t.CreateLibrary(out, settings)) state.SkipWithError("cannot write the library");
     added += t.AddedCount;
   }
   std::remove(out.c_str());

@@ -22,4 +22,11 @@ struct Point {
   constexpr bool operator==(const Point&) const = default;
 };
 
+// A width and a height: of a picture in pixels, or of a grid in columns and rows of cells.
+struct Size {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  constexpr bool operator==(const Size&) const = default;
+};
+
 }  // namespace qv

@@ -14,9 +14,9 @@
 #include "cli/CmdRender.h"
 #include "codecs/PictureLoader.h"
 #include "engine/CompositionRun.h"
+#include "engine/FolderScan.h"
 #include "engine/QVData.h"
 #include "output/StatisticReport.h"
-#include "raster/Resample.h"
 
 namespace qvcli {
 namespace {
@@ -58,22 +58,14 @@ int RunDemo(const std::vector<std::string>& argv) {
 
   // 1. The library: square tiles, as the new library dialog makes them.
   qv::TQVData lib;
-  lib.PictureExtensions = "*.JPG*.JPEG";
-  lib.RootFolder = samples + "/tiles";
-  lib.IncludeSubfolders = true;
-  lib.BuildPropX = lib.BuildPropY = 4;
-  lib.BuildGridW = lib.BuildGridH = 6;
-  lib.BuildColorSystem = qv::kColorYCC;
-  lib.BuildFilterCode = qv::kFilterMitchell;
-  lib.BuildFormatByte = 3;
-  lib.ThumbWidth = 42;
-  lib.JpegQuality = 85;
-  lib.CropMode = 4;
+  qv::TBuildSettings settings;
+  settings.RootFolder = samples + "/tiles";
+  settings.PictureExtensions = qv::PictureExtensionsFor({"JPG"});
   {
-    Progress progress("Library", int64_t(lib.ListPictureFiles(lib.RootFolder).size()));
+    Progress progress("Library", int64_t(qv::ListPictureFiles(settings).size()));
     int64_t seen = 0;
     lib.OnCreateBaseProgress = [&](qv::TQVData&) { progress.Update(++seen); };
-    if (!lib.CreateLibrary(libFile)) throw CliError("Cannot write " + libFile);
+    if (!lib.CreateLibrary(libFile, settings)) throw CliError("Cannot write " + libFile);
     progress.Finish();
   }
   if (!lib.Open(libFile, 0)) throw CliError("Cannot open " + libFile);
@@ -85,7 +77,7 @@ int RunDemo(const std::vector<std::string>& argv) {
   qv::TSourceImageRecord rec;
   rec.FileName = source;
   rec.SourceRect = qv::Rect{0, 0, sourcePicture.Width(), sourcePicture.Height()};
-  lib.CreateProject(project, sourcePicture, rec, rows, cols);
+  lib.CreateProject(project, sourcePicture, rec, qv::Size{cols, rows});
   qv::TQVData plan, mosaic;
   OpenProjectFile(plan, mosaic, project);
 

@@ -60,25 +60,29 @@ std::pair<int, int> PairFromArg(const std::string& v, const std::string& what, i
   return {a, b};
 }
 
-// Build settings shared by create and append.
-void ApplyScanOptions(const Args& args, TQVData& t) {
-  t.PictureExtensions = PatternsFromArgs(args);
-  t.IncludeSubfolders = !args.Has("no-subfolders");
-  t.CropMode = static_cast<uint8_t>(CropModeFromArg(args.Value("crop", "cc")));
-  t.MarginPercent = args.Int("margin", 0);
-  if (t.MarginPercent < 0 || t.MarginPercent > 100) throw CliError("--margin must be 0..100");
-  t.FastJpeg = !args.Has("no-fast-jpeg");
-  t.BuildThreads = args.Int("threads", 0);
-  if (t.BuildThreads < 0) throw CliError("--threads must be 0 (one per core) or more");
+// The scan settings of create and append: which pictures, how each is cut and read.
+qv::TScanSettings ScanSettingsFromArgs(const Args& args, const std::string& folder) {
+  qv::TScanSettings scan;
+  scan.RootFolder = folder;
+  scan.PictureExtensions = PatternsFromArgs(args);
+  scan.IncludeSubfolders = !args.Has("no-subfolders");
+  scan.CropMode = CropModeFromArg(args.Value("crop", "cc"));
+  scan.MarginPercent = args.Int("margin", 0);
+  if (scan.MarginPercent < 0 || scan.MarginPercent > 100) throw CliError("--margin must be 0..100");
+  scan.FastJpeg = !args.Has("no-fast-jpeg");
+  scan.Threads = args.Int("threads", 0);
+  if (scan.Threads < 0) throw CliError("--threads must be 0 (one per core) or more");
+  return scan;
 }
 
-// Runs a build or append pass with a progress bar over the files it will visit.
-bool RunScanPass(TQVData& t, const std::string& folder, const std::string& label, const std::function<bool()>& pass,
+// Runs a build or append pass over scan.RootFolder with a progress bar over the files it
+// will visit.
+bool RunScanPass(TQVData& t, const qv::TScanSettings& scan, const std::string& label, const std::function<bool()>& pass,
                  const std::string& target) {
-  if (!qv::DirectoryExists(folder)) throw CliError("Folder not found: " + folder);
+  if (!qv::DirectoryExists(scan.RootFolder)) throw CliError("Folder not found: " + scan.RootFolder);
   std::string targetDir = qv::ExtractFileDir(target);
   if (!targetDir.empty() && !qv::DirectoryExists(targetDir)) throw CliError("Folder not found: " + targetDir);
-  size_t total = t.ListPictureFiles(folder).size();
+  size_t total = qv::ListPictureFiles(scan).size();
   // An append pass counts on from the tiles already there.
   const int32_t before = t.TableIsOpen() ? t.UnflippedCount : 0;
   Progress progress(label, static_cast<int64_t>(total));
@@ -103,21 +107,16 @@ int RunCreate(const std::vector<std::string>& argv) {
   qv::TuneAllocatorForLargePictures();
   const std::string& out = args.Need(0, "library file name (OUT.qv2)");
   if (args.Value("root").empty()) throw CliError("Missing --root DIR");
-  const std::string root = AbsolutePath(args.Value("root"));  // tiles keep full paths
-  TQVData t;
-  ApplyScanOptions(args, t);
+  // Tiles keep full paths. Everything not given is as the new library dialog makes it.
+  qv::TBuildSettings settings;
+  static_cast<qv::TScanSettings&>(settings) = ScanSettingsFromArgs(args, AbsolutePath(args.Value("root")));
   auto prop = PairFromArg(args.Value("prop", "4:4"), "--prop", 1, 1000);
-  t.BuildPropX = prop.first;
-  t.BuildPropY = prop.second;
-  t.BuildColorSystem = ColorFromArg(args.Value("color", "ycc"));
-  t.BuildGridW = t.BuildGridH = 6;
-  t.ThumbWidth = 42;
-  t.JpegQuality = 85;
-  t.BuildFilterCode = qv::kFilterMitchell;
-  t.BuildFormatByte = 3;
-  t.RootFolder = root;
+  settings.PropX = prop.first;
+  settings.PropY = prop.second;
+  settings.ColorSystem = ColorFromArg(args.Value("color", "ycc"));
+  TQVData t;
   RunScanPass(
-      t, root, "Scanning", [&] { return t.CreateLibrary(out); }, out);
+      t, settings, "Scanning", [&] { return t.CreateLibrary(out, settings); }, out);
   return t.StopRequested ? 130 : 0;
 }
 
@@ -134,11 +133,10 @@ int RunAppend(const std::vector<std::string>& argv) {
   const std::string folder = AbsolutePath(args.Need(1, "folder to append"));
   TQVData t;
   OpenLibrary(t, lib);
-  ApplyScanOptions(args, t);
-  t.SetAppendSettings();
+  const qv::TScanSettings scan = ScanSettingsFromArgs(args, folder);
   int flips = t.Count - t.UnflippedCount;
   RunScanPass(
-      t, folder, "Appending", [&] { return t.AppendFolder(folder); }, lib);
+      t, scan, "Appending", [&] { return t.AppendFolder(scan); }, lib);
   if (flips > 0) std::printf("The %d flipped copies were dropped; add them again with \"library flips\".\n", flips);
   return t.StopRequested ? 130 : 0;
 }
@@ -249,18 +247,21 @@ int RunResample(const std::vector<std::string>& argv) {
   auto grid = PairFromArg(args.Value("grid"), "--grid", 1, 320);
   TQVData t;
   OpenLibrary(t, lib);
-  uint8_t cs = args.Has("color") ? ColorFromArg(args.Value("color")) : t.ColorSystem;
+  qv::TResampleSettings settings;
+  settings.GridW = grid.first;
+  settings.GridH = grid.second;
+  settings.ColorSystem = args.Has("color") ? ColorFromArg(args.Value("color")) : t.ColorSystem;
   std::string warning;
   t.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
   Progress progress("Resampling", 100);
   WirePercentProgress(t, progress);
   StopOnInterrupt stop(t.StopRequested);
-  bool written = t.ResampleLibrary(out, grid.first, cs, grid.second);
+  bool written = t.ResampleLibrary(out, settings);
   progress.Update(100);
   progress.Finish();
   if (!written) throw CliError("Cannot write " + out);
-  std::printf("%s: %d tiles, grid %d x %d, colour system %s\n", out.c_str(), t.AddedCount, grid.first, grid.second,
-              cs == qv::kColorYCC ? "YCC" : "RGB");
+  std::printf("%s: %d tiles, grid %d x %d, colour system %s\n", out.c_str(), t.AddedCount, settings.GridW,
+              settings.GridH, settings.ColorSystem == qv::kColorYCC ? "YCC" : "RGB");
   if (!warning.empty()) throw CliError(warning + " (the file holds the tiles done so far)");
   return 0;
 }

@@ -80,7 +80,7 @@ int RunProjectCreate(const std::vector<std::string>& argv) {
   qv::Bitmap24 cut(frame.Width(), frame.Height());
   cut.Draw(pic, -frame.Left, -frame.Top);
 
-  lib.CreateProject(out, cut, {source, frame}, rows, cols);
+  lib.CreateProject(out, cut, {source, frame}, qv::Size{cols, rows});
   // The new mosaic starts with every cell showing its part of the source.
   TQVData plan, mosaic;
   OpenProjectFile(plan, mosaic, out);

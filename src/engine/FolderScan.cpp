@@ -131,4 +131,8 @@ std::vector<std::string> ListPictureFilesIn(const std::string& folder, const std
   return std::move(s.out);
 }
 
+std::vector<std::string> ListPictureFiles(const TScanSettings& scan) {
+  return ListPictureFilesIn(scan.RootFolder, scan.PictureExtensions, scan.IncludeSubfolders);
+}
+
 }  // namespace qv

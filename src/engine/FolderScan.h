@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/BuildSettings.h"
+
 namespace qv {
 
 // The picture types a library can be built from, in the order their patterns are run
@@ -32,5 +34,9 @@ bool IsTrashFolder(const std::string& folder);
 // visited once. A folder that cannot be read contributes nothing.
 std::vector<std::string> ListPictureFilesIn(const std::string& folder, const std::string& patterns,
                                             bool includeSubfolders);
+
+// The picture files a build or append pass with these settings visits, in the order it
+// visits them (for a progress bar that knows its end).
+std::vector<std::string> ListPictureFiles(const TScanSettings& scan);
 
 }  // namespace qv

@@ -267,7 +267,7 @@ bool CreateLibraryMosaic(TQVData& library, const std::string& fileName, int32_t 
   }
 
   TempFile created{MakeTempFileName("qv")};
-  library.CreateProject(created.Name, source, TSourceImageRecord{}, rows, cols);
+  library.CreateProject(created.Name, source, TSourceImageRecord{}, Size{cols, rows});
   TQVData plan, mosaic;
   if (!plan.OpenProject(created.Name, mosaic)) throw EStreamError("Cannot read " + created.Name);
 

@@ -22,6 +22,7 @@
 
 #include "base/Geometry.h"
 #include "base/RecentCache.h"
+#include "engine/BuildSettings.h"
 #include "engine/ByteSection.h"
 #include "engine/CellGrid.h"
 #include "engine/FileSection.h"
@@ -138,26 +139,11 @@ class TQVData {
   std::atomic<bool> StopRequested{false};
   int32_t Progress = 0;
   int32_t AddedCount = 0;
-  uint8_t JpegQuality = 50;  // quality of thumbnails this instance writes
+  uint8_t JpegQuality = 50;  // quality of the thumbnails flips and placements write
 
-  // ---- Build settings (set by the caller before a pass) ----
-  int32_t MarginPercent = 0;
-  uint8_t BuildFilterCode = 0;  // 0 (Box) until a pass sets it; plans take it as their filter
-  int32_t BuildPropX = 4;
-  int32_t BuildPropY = 4;
-  int32_t BuildGridW = 6;
-  int32_t BuildGridH = 6;
-  std::string PictureExtensions;  // upper-case patterns run together, e.g. "*.JPG*.JPEG"
-  std::string RootFolder;
-  bool IncludeSubfolders = true;
-  uint8_t BuildFormatByte = 3;
-  uint8_t BuildColorSystem = kColorYCC;
-  uint8_t CropMode = 4;
-  int32_t ThumbWidth = 42;
-  bool FastJpeg = true;
-  // Threads that decode pictures during a build: 0 = one per core, 1 = none (everything on
-  // the calling thread). The file written is the same either way.
-  int BuildThreads = 0;
+  // Filter code of the last build, append or resample pass this instance ran (Box until
+  // one runs). The plans CreateProject writes carry it as their filter code.
+  uint8_t BuildFilterCode = kFilterBox;
   Bitmap24 LastTilePicture;  // the last picture added, as cropped (a preview for the dialog)
 
   // ---- Project values ----
@@ -257,8 +243,8 @@ class TQVData {
   void ReadLibraryInfo(const std::string& fileName, TBaseInfo& info) const;
   // -1 not a library, 0 same geometry, 1 other proportion, 2 other signature grid.
   int32_t CompareLibraryFile(const std::string& fileName) const;
-  // Writes the build work files as a library file with the header from the build settings,
-  // then deletes them. False when the file cannot be written.
+  // Writes the work files of a pass as a library file with the header from the pass's
+  // settings, then deletes them. False when the file cannot be written.
   bool WriteLibraryFile(const std::string& fileName);
 
   // Pieces for the project file, which embeds libraries with shifted offsets.
@@ -281,28 +267,26 @@ class TQVData {
   int64_t LibraryImageSize() const;
   void WriteLibraryImage(const ByteSink& sink) const;
 
-  // ---- Building (QVDataBuild.cpp) ----
-  // Build pass over RootFolder into a new library file; the open table is not changed.
-  // False when the file could not be written.
-  bool CreateLibrary(const std::string& fileName);
-  // Build settings for appending to the open library: its own proportion, grid, format
-  // byte, colour system and filter, thumbnails of 36 pixels at quality 75.
-  void SetAppendSettings();
-  // Appends the pictures of folder to the open library and rewrites BaseName. The caller
-  // reopens the file afterwards.
-  bool AppendFolder(const std::string& folder);
+  // ---- Building (QVDataBuild.cpp); the settings are in engine/BuildSettings.h ----
+  // Build pass over settings.RootFolder into a new library file; the open table is not
+  // changed. False when the file could not be written. Raises EQuivara for settings that
+  // cannot make a library ("Not ready to create ..." without picture types).
+  bool CreateLibrary(const std::string& fileName, const TBuildSettings& settings);
+  // Appends the pictures below scan.RootFolder to the open library and rewrites BaseName;
+  // the caller reopens the file afterwards. The new tiles get the library's own proportion,
+  // grid, colour system, filter and format byte (AppendSettings). Flipped copies are not
+  // carried into the file.
+  bool AppendFolder(const TScanSettings& scan);
+  // The settings AppendFolder(scan) runs with on the open library.
+  TBuildSettings AppendSettings(const TScanSettings& scan) const;
   // Writes a copy of the open library with another signature grid and colour system.
-  bool ResampleLibrary(const std::string& fileName, int32_t gridW, uint8_t colorSystem, int32_t gridH);
+  bool ResampleLibrary(const std::string& fileName, const TResampleSettings& settings);
 
-  // Steps of the passes.
-  // The picture files a scan of folder visits, in the order it visits them.
-  std::vector<std::string> ListPictureFiles(const std::string& folder) const;
-  void ScanFolder(const std::string& folder);
-  bool AddPicture(const std::string& fileName);
-  void AddTileRecord(const std::string& name, int32_t picWidth, int32_t picHeight, const Rect& crop,
-                     const SignatureBytes& signature, const std::string& jpeg);
-  void OpenWorkFiles();
-  void CopyToWorkFiles();  // the open library's unflipped tiles into fresh work files
+  // Work files of a pass. OpenWorkFiles starts empty ones for a library of the settings'
+  // proportion, grid, colour system, filter and format byte; AppendWorkRecord adds records;
+  // WriteLibraryFile writes the library file (header from those settings, Count =
+  // AddedCount) and closes them.
+  void OpenWorkFiles(const TBuildSettings& settings);
   // Appends one record to the work files; info's offsets are filled in here. jpeg == nullptr
   // writes no thumbnail (offset 0). slotFieldIsSignature: the TileInfo's second field gets
   // the signature's offset (slot + 5) instead of the slot's.
@@ -316,14 +300,16 @@ class TQVData {
     FileSection Text, Data, Thumb;
   };
   std::unique_ptr<WorkFiles> Work;  // exists from OpenWorkFiles to WriteLibraryFile
+  // The settings of the pass that owns Work (or ran last).
+  const TBuildSettings& PassSettings() const { return pass_; }
 
   // ---- Project file (QVDataProject.cpp) ----
-  // Called on the library: writes a new project (short form) for a grid of cols x rows cells
-  // cut from sourceBitmap, whose plan and mosaic parts are the same plan. Raises EQuivara
-  // when the library is not open or the grid is not usable, EStreamError when the file
-  // cannot be written (an existing file is then left as it was).
+  // Called on the library: writes a new project (short form) for a grid of cells.Width
+  // columns by cells.Height rows cut from sourceBitmap, whose plan and mosaic parts are the
+  // same plan. Raises EQuivara when the library is not open or the grid is not usable,
+  // EStreamError when the file cannot be written (an existing file is then left as it was).
   void CreateProject(const std::string& fileName, const Bitmap24& sourceBitmap, const TSourceImageRecord& source,
-                     int32_t rows, int32_t cols);
+                     Size cells);
   // Open(f, 1) on the plan and Open(f, 2) on the mosaic, reading both parts before either
   // instance changes: a project that does not hold together raises EFormatError and changes
   // neither. False when the file does not exist.
@@ -399,10 +385,23 @@ class TQVData {
   // Every 100 records of a pass over the unflipped tiles (i the 0-based index of the tile
   // just done): Progress = Round(i / UnflippedCount x 100), then OnProgress.
   void ReportTileProgress(int32_t i);
-  TTileBuildSettings CurrentBuildSettings() const;
-  // Build proportion, grid, format byte, colour system and filter from the open table.
-  void UseTableGeometryForBuild();
+  // Proportion, grid, colour system, filter and format byte of the open table; the rest
+  // as for a new library.
+  TBuildSettings TableBuildSettings() const;
+  // The build pass (into fileName) or the append pass (onto the open library, rewriting
+  // fileName = BaseName) with these settings.
+  bool RunScanPass(const TBuildSettings& settings, bool append, const std::string& fileName);
+  // Steps of the build and append passes, run with pass_.
+  void ScanFolder(const std::string& folder);
+  bool AddPicture(const std::string& fileName);
   void AddPreparedTile(const std::string& fileName, TPreparedTile& tile);
+  void AddTileRecord(const std::string& name, int32_t picWidth, int32_t picHeight, const Rect& crop,
+                     const SignatureBytes& signature, const std::string& jpeg);
+  // The open library's unflipped tiles into fresh work files for a pass of settings.
+  void CopyToWorkFiles(const TBuildSettings& settings);
+  // The settings of the running pass: the geometry of the records it writes and of the
+  // header WriteLibraryFile gives them.
+  TBuildSettings pass_;
   // Where the unflipped tiles' TileInfos and thumbnails end in their sections; what lies
   // beyond belongs to flipped copies only.
   void UnflippedSectionEnds(int64_t& textEnd, int64_t& thumbEnd) const;

@@ -17,11 +17,6 @@ namespace {
 
 const char kCheckExtensions[] = "\r\n Check some of picture file extantions";
 
-void CheckGrid(int gridW, int gridH) {
-  if (gridW < 1 || gridH < 1 || gridW > 0xFFFF || gridH > 0xFFFF || int64_t(gridW) * gridH > 1 << 20)
-    throw EQuivara("Signature grid " + std::to_string(gridW) + " x " + std::to_string(gridH) + " is not usable");
-}
-
 // Closes the work files when a pass leaves early through an error.
 struct WorkFilesGuard {
   TQVData& t;
@@ -33,82 +28,59 @@ struct WorkFilesGuard {
 
 }  // namespace
 
-TTileBuildSettings TQVData::CurrentBuildSettings() const {
-  TTileBuildSettings s;
-  if (BuildPropX < 1 || BuildPropY < 1 || BuildPropX > 0xFFFF || BuildPropY > 0xFFFF)
-    throw EQuivara("Tile proportion " + std::to_string(BuildPropX) + " : " + std::to_string(BuildPropY) +
-                   " is not usable");
-  CheckGrid(BuildGridW, BuildGridH);
-  s.PropX = BuildPropX;
-  s.PropY = BuildPropY;
-  s.GridW = BuildGridW;
-  s.GridH = BuildGridH;
-  s.MarginPercent = std::clamp(MarginPercent, 0, 100);
-  s.CropMode = CropMode;
-  s.ThumbWidth = ThumbWidth;
-  s.ThumbHeight = ThumbHeightFor(ThumbWidth, BuildPropX, BuildPropY);
-  if (s.ThumbWidth < 1 || s.ThumbHeight < 1 || s.ThumbWidth > 0xFFFF || s.ThumbHeight > 0xFFFF)
-    throw EQuivara("Thumbnail size " + std::to_string(s.ThumbWidth) + " x " + std::to_string(s.ThumbHeight) +
-                   " is not usable");
-  s.Filter = ResampleFilterFromCode(BuildFilterCode);
-  s.ColorSystem = BuildColorSystem;
-  s.JpegQuality = std::clamp<int>(JpegQuality, 1, 100);
-  s.FastJpeg = FastJpeg;
-  return s;
-}
-
 // ---- Build and append passes ----
 
-bool TQVData::CreateLibrary(const std::string& fileName) {
-  AddedCount = 0;
-  CurrentBuildSettings();  // refuses unusable settings before anything is done
-  OpenWorkFiles();
+bool TQVData::RunScanPass(const TBuildSettings& settings, bool append, const std::string& fileName) {
+  settings.Check();  // refuses unusable settings before anything is done
+  if (append) {
+    AddedCount = UnflippedCount;
+    CopyToWorkFiles(settings);
+  } else {
+    AddedCount = 0;
+    OpenWorkFiles(settings);
+  }
   WorkFilesGuard guard{*this};
-  if (PictureExtensions.empty()) throw EQuivara("Not ready to create " + fileName + kCheckExtensions);
-  ScanFolder(RootFolder);
+  if (settings.PictureExtensions.empty())
+    throw EQuivara((append ? "Not ready to update " : "Not ready to create ") + fileName + kCheckExtensions);
+  ScanFolder(settings.RootFolder);
   guard.done = true;
   return WriteLibraryFile(fileName);
 }
 
-void TQVData::UseTableGeometryForBuild() {
-  BuildPropX = PropX;
-  BuildPropY = PropY;
-  BuildGridW = GridW;
-  BuildGridH = GridH;
-  BuildFormatByte = FormatByte;
-  BuildColorSystem = ColorSystem;
-  BuildFilterCode = FilterCode;
+bool TQVData::CreateLibrary(const std::string& fileName, const TBuildSettings& settings) {
+  return RunScanPass(settings, false, fileName);
 }
 
-void TQVData::SetAppendSettings() {
-  UseTableGeometryForBuild();
-  ThumbWidth = 36;
-  JpegQuality = 75;
+TBuildSettings TQVData::TableBuildSettings() const {
+  TBuildSettings s;
+  s.PropX = PropX;
+  s.PropY = PropY;
+  s.GridW = GridW;
+  s.GridH = GridH;
+  s.ColorSystem = ColorSystem;
+  s.FilterCode = FilterCode;
+  s.FormatByte = FormatByte;
+  return s;
 }
 
-bool TQVData::AppendFolder(const std::string& folder) {
+TBuildSettings TQVData::AppendSettings(const TScanSettings& scan) const {
+  // The new records get the shape and signatures of the records already there.
+  TBuildSettings s = TableBuildSettings();
+  static_cast<TScanSettings&>(s) = scan;
+  s.ThumbWidth = kAppendThumbWidth;
+  s.JpegQuality = kAppendJpegQuality;
+  return s;
+}
+
+bool TQVData::AppendFolder(const TScanSettings& scan) {
   if (!TableIsOpen()) throw EQuivara("No library is open to append to");
-  // The new records must have the signatures of the records already there.
-  BuildGridW = GridW;
-  BuildGridH = GridH;
-  BuildColorSystem = ColorSystem;
-  CurrentBuildSettings();
-  AddedCount = UnflippedCount;
-  CopyToWorkFiles();
-  WorkFilesGuard guard{*this};
-  if (PictureExtensions.empty()) throw EQuivara("Not ready to update " + baseName_ + kCheckExtensions);
-  ScanFolder(folder);
-  guard.done = true;
-  return WriteLibraryFile(baseName_);
-}
-
-std::vector<std::string> TQVData::ListPictureFiles(const std::string& folder) const {
-  return ListPictureFilesIn(folder, PictureExtensions, IncludeSubfolders);
+  const std::string fileName = baseName_;
+  return RunScanPass(AppendSettings(scan), true, fileName);
 }
 
 void TQVData::ScanFolder(const std::string& folder) {
-  const std::vector<std::string> files = ListPictureFiles(folder);
-  int threads = BuildThreads > 0 ? BuildThreads : static_cast<int>(std::thread::hardware_concurrency());
+  const std::vector<std::string> files = ListPictureFilesIn(folder, pass_.PictureExtensions, pass_.IncludeSubfolders);
+  int threads = pass_.Threads > 0 ? pass_.Threads : static_cast<int>(std::thread::hardware_concurrency());
   if (threads <= 1 || files.size() < 2) {
     for (const auto& f : files) {
       if (StopRequested) return;
@@ -118,7 +90,7 @@ void TQVData::ScanFolder(const std::string& folder) {
   }
   // Workers decode and reduce the pictures a few files ahead; the records are still added
   // here, one by one in scan order, with the progress event and stop test of each file.
-  TilePipeline pipeline(files, CurrentBuildSettings(), threads, static_cast<size_t>(threads) + 2);
+  TilePipeline pipeline(files, pass_, threads, static_cast<size_t>(threads) + 2);
   for (size_t i = 0; i < files.size(); ++i) {
     if (StopRequested) return;
     if (!Work) throw EStreamError("No build pass is running");
@@ -133,7 +105,7 @@ bool TQVData::AddPicture(const std::string& fileName) {
   if (!Work) throw EStreamError("No build pass is running");
   if (OnProcessMessages) OnProcessMessages();
   if (OnCreateBaseProgress) OnCreateBaseProgress(*this);
-  TPreparedTile tile = PrepareTile(fileName, CurrentBuildSettings());
+  TPreparedTile tile = PrepareTile(fileName, pass_);
   if (!tile.Ok) return false;
   AddPreparedTile(fileName, tile);
   return true;
@@ -161,15 +133,18 @@ Bitmap24 StoredSignatureCells(const uint8_t* sig, int gridW, int gridH) {
 
 }  // namespace
 
-bool TQVData::ResampleLibrary(const std::string& fileName, int32_t gridW, uint8_t colorSystem, int32_t gridH) {
+bool TQVData::ResampleLibrary(const std::string& fileName, const TResampleSettings& settings) {
   if (!TableIsOpen()) throw EQuivara("No library is open to resample");
-  CheckGrid(gridW, gridH);
+  settings.Check();
+  const int32_t gridW = settings.GridW, gridH = settings.GridH;
+  const uint8_t colorSystem = settings.ColorSystem;
+  // The copy keeps the library's proportion, filter and format byte.
+  TBuildSettings header = TableBuildSettings();
+  header.GridW = gridW;
+  header.GridH = gridH;
+  header.ColorSystem = colorSystem;
   AddedCount = 0;
-  UseTableGeometryForBuild();
-  BuildColorSystem = colorSystem;
-  BuildGridW = gridW;
-  BuildGridH = gridH;
-  OpenWorkFiles();
+  OpenWorkFiles(header);
   WorkFilesGuard guard{*this};
   const int filter = ResampleFilterFromCode(FilterCode);
   try {

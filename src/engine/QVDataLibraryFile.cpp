@@ -230,24 +230,36 @@ void TQVData::AdoptTable(LoadedTable&& table, const std::string& baseName) {
 
 // ---- Writing ----
 
+namespace {
+
+// The header of a library of count records, all unflipped, in the settings' proportion,
+// grid, colour system, filter code (as given) and format byte; no section offsets yet.
+TLibraryHeader HeaderFor(const TBuildSettings& shape, int32_t count) {
+  TLibraryHeader h;
+  h.Count = count;
+  h.UnflippedCount = count;
+  h.FormatByte = shape.FormatByte;
+  h.ColorSystem = shape.ColorSystem;
+  h.FilterCode = shape.FilterCode;
+  h.PropX = static_cast<uint16_t>(shape.PropX);
+  h.PropY = static_cast<uint16_t>(shape.PropY);
+  h.GridW = static_cast<uint16_t>(shape.GridW);
+  h.GridH = static_cast<uint16_t>(shape.GridH);
+  h.SigSize = static_cast<uint32_t>(shape.GridW * shape.GridH * 3);
+  return h;
+}
+
+}  // namespace
+
 int64_t TQVData::LibraryImageSize() const {
   return kLibraryHeaderSize + TextSection.Size() + DataSection.Size() + ThumbSection.Size();
 }
 
 void TQVData::WriteLibraryImage(const ByteSink& sink) const {
-  TLibraryHeader h;
-  h.Count = Count;
-  h.FormatByte = FormatByte;
-  h.ColorSystem = ColorSystem;
-  h.FilterCode = FilterCode;
+  TLibraryHeader h = HeaderFor(TableBuildSettings(), Count);
   h.UnflippedCount = UnflippedCount;
   h.Reserved = HeaderReserved;
   std::memcpy(h.FlipKinds, FlipKinds, 3);
-  h.PropX = static_cast<uint16_t>(PropX);
-  h.PropY = static_cast<uint16_t>(PropY);
-  h.GridW = static_cast<uint16_t>(GridW);
-  h.GridH = static_cast<uint16_t>(GridH);
-  h.SigSize = static_cast<uint32_t>(GridW * GridH * 3);
   SetSectionOffsets(h, TextSection.Size(), DataSection.Size());
   std::string head = EncodeLibraryHeader(h);
   sink(head.data(), head.size());
@@ -280,17 +292,8 @@ int64_t TQVData::WorkLibraryImageSize() const {
 
 void TQVData::WriteWorkLibraryImage(const ByteSink& sink) const {
   if (!Work) throw EStreamError("No build pass is running");
-  TLibraryHeader h;
-  h.Count = AddedCount;
-  h.FormatByte = BuildFormatByte;
-  h.ColorSystem = BuildColorSystem;
-  h.FilterCode = static_cast<uint8_t>(ResampleFilterFromCode(BuildFilterCode));
-  h.UnflippedCount = AddedCount;
-  h.PropX = static_cast<uint16_t>(BuildPropX);
-  h.PropY = static_cast<uint16_t>(BuildPropY);
-  h.GridW = static_cast<uint16_t>(BuildGridW);
-  h.GridH = static_cast<uint16_t>(BuildGridH);
-  h.SigSize = static_cast<uint32_t>(BuildGridW * BuildGridH * 3);
+  TLibraryHeader h = HeaderFor(pass_, AddedCount);
+  h.FilterCode = static_cast<uint8_t>(ResampleFilterFromCode(pass_.FilterCode));
   SetSectionOffsets(h, Work->Text.Size(), Work->Data.Size());
   std::string head = EncodeLibraryHeader(h);
   sink(head.data(), head.size());

@@ -220,7 +220,8 @@ bool TQVData::OpenProject(const std::string& fileName, TQVData& mosaic) {
 // ---- Creating ----
 
 void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceBitmap, const TSourceImageRecord& source,
-                            int32_t rows, int32_t cols) {
+                            Size cells) {
+  const int32_t cols = cells.Width, rows = cells.Height;
   if (!TableIsOpen() || GridW < 1 || GridH < 1) throw EQuivara("No library is open to make a project with");
   if (cols < 1 || rows < 1 || cols > 0xFFFF || rows > 0xFFFF)
     throw EQuivara("A grid of " + std::to_string(cols) + " x " + std::to_string(rows) + " cells is not usable");
@@ -230,34 +231,20 @@ void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceB
   CheckName(BaseName(), "The library file name");
   CheckName(source.FileName, "The source file name");
 
-  // The pass runs with the library's geometry and the plan's colour system; the build
-  // settings the caller had are given back afterwards. The plan's filter code is the
-  // library instance's build filter code, which stays as it is.
-  struct SavedSettings {
-    TQVData& t;
-    int32_t propX = t.BuildPropX, propY = t.BuildPropY, gridW = t.BuildGridW, gridH = t.BuildGridH;
-    uint8_t format = t.BuildFormatByte, color = t.BuildColorSystem;
-    ~SavedSettings() {
-      t.BuildPropX = propX;
-      t.BuildPropY = propY;
-      t.BuildGridW = gridW;
-      t.BuildGridH = gridH;
-      t.BuildFormatByte = format;
-      t.BuildColorSystem = color;
-      t.CloseWorkFiles();
-    }
-  } saved{*this};
-  BuildPropX = PropX;
-  BuildPropY = PropY;
-  BuildGridW = GridW;
-  BuildGridH = GridH;
-  BuildFormatByte = FormatByte;
-  BuildColorSystem = kColorRGB;
+  // The plan has the library's geometry and RGB signatures; its filter code is this
+  // instance's build filter code, which a pass leaves behind.
+  TBuildSettings plan = TableBuildSettings();
+  plan.ColorSystem = kColorRGB;
+  plan.FilterCode = BuildFilterCode;
   AddedCount = 0;
 
   const Bitmap24 grid =
       Resample(sourceBitmap, static_cast<int>(width), static_cast<int>(height), ResampleFilterFromCode(FilterCode));
-  OpenWorkFiles();
+  OpenWorkFiles(plan);
+  struct WorkFilesCloser {
+    TQVData& t;
+    ~WorkFilesCloser() { t.CloseWorkFiles(); }
+  } closer{*this};
   Bitmap24 cell(GridW, GridH);
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < cols; ++c) {

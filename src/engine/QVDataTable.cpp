@@ -51,12 +51,7 @@ void TQVData::GetInfo(TBaseInfo& info) const {
     info.FileName.clear();
     return;
   }
-  info.FileName = baseName_;
-  info.Count = Count;
-  info.PropX = PropX;
-  info.PropY = PropY;
-  info.GridW = GridW;
-  info.GridH = GridH;
+  info = {.FileName = baseName_, .Count = Count, .PropX = PropX, .PropY = PropY, .GridW = GridW, .GridH = GridH};
 }
 
 // ---- Cursor ----

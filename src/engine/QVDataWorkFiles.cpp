@@ -17,7 +17,9 @@ int32_t CheckedOffset(int64_t v) {
 
 }  // namespace
 
-void TQVData::OpenWorkFiles() {
+void TQVData::OpenWorkFiles(const TBuildSettings& settings) {
+  pass_ = settings;
+  BuildFilterCode = settings.FilterCode;
   auto w = std::make_unique<WorkFiles>();
   w->Text.Append(kTextTag, kTagSize);
   w->Data.Append(kDataTag, kTagSize);
@@ -38,11 +40,13 @@ void TQVData::UnflippedSectionEnds(int64_t& textEnd, int64_t& thumbEnd) const {
   }
 }
 
-void TQVData::CopyToWorkFiles() {
+void TQVData::CopyToWorkFiles(const TBuildSettings& settings) {
   // Only the unflipped tiles are carried: the flip blocks would otherwise come back as
   // ordinary tiles. They can be added again to the new file.
   int64_t textEnd, thumbEnd;
   UnflippedSectionEnds(textEnd, thumbEnd);
+  pass_ = settings;
+  BuildFilterCode = settings.FilterCode;
   auto w = std::make_unique<WorkFiles>();
   w->Text.Append(TextSection.Data(), textEnd);
   w->Data.Append(DataSection.Data(), std::min(DataSection.Size(), SlotOffset(UnflippedCount + 1)));
@@ -53,7 +57,7 @@ void TQVData::CopyToWorkFiles() {
 void TQVData::AppendWorkRecord(uint8_t status, const uint8_t* signature, TTileInfo info, const std::string* jpeg,
                                bool slotFieldIsSignature) {
   if (!Work) throw EStreamError("No build pass is running");
-  const int64_t sigSize = int64_t(BuildGridW) * BuildGridH * 3;
+  const int64_t sigSize = int64_t(pass_.GridW) * pass_.GridH * 3;
   const int32_t slotAt = CheckedOffset(Work->Data.Size());
   const int32_t textAt = CheckedOffset(Work->Text.Size());
   CheckedOffset(Work->Data.Size() + kSlotHeadSize + sigSize);
@@ -81,9 +85,9 @@ void TQVData::AppendWorkRecord(uint8_t status, const uint8_t* signature, TTileIn
 
 void TQVData::AddTileRecord(const std::string& name, int32_t picWidth, int32_t picHeight, const Rect& crop,
                             const SignatureBytes& signature, const std::string& jpeg) {
-  if (signature.size() != size_t(BuildGridW) * BuildGridH * 3)
-    throw EQuivara("Signature of " + std::to_string(signature.size()) + " bytes for a " + std::to_string(BuildGridW) +
-                   " x " + std::to_string(BuildGridH) + " grid");
+  if (signature.size() != size_t(pass_.GridW) * pass_.GridH * 3)
+    throw EQuivara("Signature of " + std::to_string(signature.size()) + " bytes for a " + std::to_string(pass_.GridW) +
+                   " x " + std::to_string(pass_.GridH) + " grid");
   TTileInfo info;
   info.PicWidth = static_cast<uint16_t>(picWidth);
   info.PicHeight = static_cast<uint16_t>(picHeight);

@@ -7,6 +7,7 @@
 #include "base/Rounding.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
+#include "imaging/RasterUtils.h"
 #include "raster/Resample.h"
 
 namespace qv {
@@ -50,13 +51,14 @@ namespace {
 
 bool IsJpegExtension(const std::string& upperExt) { return upperExt == ".JPG" || upperExt == ".JPEG"; }
 
-void Prepare(const std::string& fileName, const TTileBuildSettings& s, TPreparedTile& t) {
+void Prepare(const std::string& fileName, const TBuildSettings& s, TPreparedTile& t) {
+  const int thumbHeight = s.ThumbHeight(), filter = ResampleFilterFromCode(s.FilterCode);
   std::string ext = UpperCaseAscii(ExtractFileExt(fileName));
   Bitmap24 picture;
   int fullW = 0, fullH = 0;
   bool sizeFromHeader = false;
   if (s.FastJpeg && IsJpegExtension(ext)) {
-    JpegScaleChoice choice = ChooseJpegScale(fileName, s.ThumbWidth, s.ThumbHeight);
+    JpegScaleChoice choice = ChooseJpegScale(fileName, s.ThumbWidth, thumbHeight);
     try {
       picture = DecodeJpegFile(fileName, choice.Scale);
       if (choice.Scale != 0) {
@@ -87,10 +89,10 @@ void Prepare(const std::string& fileName, const TTileBuildSettings& s, TPrepared
   t.Cropped.Draw(picture, -draw.Left, -draw.Top);
   picture = Bitmap24();
 
-  Bitmap24 thumb = Resample(t.Cropped, s.ThumbWidth, s.ThumbHeight, s.Filter);
+  Bitmap24 thumb = Resample(t.Cropped, s.ThumbWidth, thumbHeight, filter);
   t.Jpeg = EncodeJpeg(thumb, s.JpegQuality);
   // The signature is made from the thumbnail bitmap, not from the full picture.
-  Bitmap24 grid = Resample(thumb, s.GridW, s.GridH, s.Filter);
+  Bitmap24 grid = Resample(thumb, s.GridW, s.GridH, filter);
   t.Signature = SignatureOf(grid, s.ColorSystem);
   if (t.Signature.size() != static_cast<size_t>(s.GridW) * s.GridH * 3)
     throw EPictureError("Signature of the wrong size");
@@ -102,7 +104,7 @@ void Prepare(const std::string& fileName, const TTileBuildSettings& s, TPrepared
 
 }  // namespace
 
-TPreparedTile PrepareTile(const std::string& fileName, const TTileBuildSettings& settings) {
+TPreparedTile PrepareTile(const std::string& fileName, const TBuildSettings& settings) {
   TPreparedTile t;
   try {
     Prepare(fileName, settings, t);

@@ -6,24 +6,11 @@
 #include <string>
 
 #include "base/Geometry.h"
+#include "engine/BuildSettings.h"
 #include "engine/Signature.h"
 #include "raster/Bitmap24.h"
 
 namespace qv {
-
-// CropMode codes.
-enum : int {
-  kCropLeftTop = 0,
-  kCropCentreTop = 1,
-  kCropRightTop = 2,
-  kCropLeftCentre = 3,
-  kCropCentre = 4,
-  kCropRightCentre = 5,
-  kCropLeftBottom = 6,
-  kCropCentreBottom = 7,
-  kCropRightBottom = 8,
-  kCropStretch = 9,
-};
 
 // The part of a width x height picture that a tile of proportion propX : propY keeps, with
 // marginPercent of the picture trimmed (half on each side), for a CropMode.
@@ -31,22 +18,6 @@ Rect TileCropRect(int width, int height, int propX, int propY, int marginPercent
 
 // Thumbnail height for a thumbnail width and a tile proportion: Round(width / propX * propY).
 int ThumbHeightFor(int thumbWidth, int propX, int propY);
-
-// The build settings one picture needs.
-struct TTileBuildSettings {
-  int PropX = 4;
-  int PropY = 4;
-  int GridW = 6;
-  int GridH = 6;
-  int MarginPercent = 0;
-  int CropMode = kCropCentre;
-  int ThumbWidth = 42;
-  int ThumbHeight = 42;
-  int Filter = 6;  // resampler filter number (already mapped from the stored code)
-  int ColorSystem = kColorYCC;
-  int JpegQuality = 85;
-  bool FastJpeg = true;
-};
 
 // Everything a record needs from one picture.
 struct TPreparedTile {
@@ -62,6 +33,8 @@ struct TPreparedTile {
 
 // Loads, crops and reduces one picture. Never throws: a picture that cannot be used comes
 // back with Ok false and the reason in Error.
-TPreparedTile PrepareTile(const std::string& fileName, const TTileBuildSettings& settings);
+// Uses the settings' proportion, grid, margin, crop mode, thumbnail size and quality,
+// colour system, filter and FastJpeg; settings.Check() must have passed.
+TPreparedTile PrepareTile(const std::string& fileName, const TBuildSettings& settings);
 
 }  // namespace qv

@@ -4,7 +4,7 @@
 
 namespace qv {
 
-TilePipeline::TilePipeline(const std::vector<std::string>& files, const TTileBuildSettings& settings, int threads,
+TilePipeline::TilePipeline(const std::vector<std::string>& files, const TBuildSettings& settings, int threads,
                            size_t window)
     : files_(files), settings_(settings), window_(std::max<size_t>(window, 1)), limit_(window_) {
   threads = std::max(threads, 1);

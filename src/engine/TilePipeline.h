@@ -17,7 +17,7 @@ namespace qv {
 class TilePipeline {
  public:
   // window: how many files beyond the one being taken the workers may prepare.
-  TilePipeline(const std::vector<std::string>& files, const TTileBuildSettings& settings, int threads, size_t window);
+  TilePipeline(const std::vector<std::string>& files, const TBuildSettings& settings, int threads, size_t window);
   // Stops handing out files and waits for the workers (each finishes its current picture).
   ~TilePipeline();
   TilePipeline(const TilePipeline&) = delete;
@@ -30,7 +30,7 @@ class TilePipeline {
   void Work();
 
   const std::vector<std::string>& files_;
-  const TTileBuildSettings settings_;
+  const TBuildSettings settings_;
   const size_t window_;
   std::mutex mutex_;
   std::condition_variable workAvailable_;

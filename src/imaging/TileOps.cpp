@@ -383,8 +383,9 @@ void BlendOver(Bitmap24& picture, const Bitmap24& overlay, int alpha) {
   pic.ToBitmap24(picture);
 }
 
-void BlockColourCorrect(Bitmap24& picture, const Bitmap24& source, int cellsX, int percent, int cellsY) {
+void BlockColourCorrect(Bitmap24& picture, const Bitmap24& source, Size cells, int percent) {
   const int w = source.Width(), h = source.Height();
+  const int cellsX = cells.Width, cellsY = cells.Height;
   if (w <= 0 || h <= 0 || cellsX <= 0 || cellsY <= 0) return;
   const int nx = double(w) / cellsX > 4 ? cellsX : std::max(1, RoundHalfEven(w / 4.0));
   const int ny = double(h) / cellsY > 4 ? cellsY : std::max(1, RoundHalfEven(h / 4.0));

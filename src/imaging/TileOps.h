@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Geometry.h"
 #include "raster/Bitmap24.h"
 #include "raster/Bitmap32.h"
 
@@ -117,8 +118,9 @@ void CorrectAndBlendCell(Bitmap32& cell, const Bitmap24& sourceCell, const Compo
 void BlendOver(Bitmap24& picture, const Bitmap24& overlay, int alpha);
 
 // Colour-corrects a whole mosaic preview block by block toward a source picture of the same
-// size: cellsX x cellsY blocks, or blocks of about 4 pixels when the cells are smaller.
-void BlockColourCorrect(Bitmap24& picture, const Bitmap24& source, int cellsX, int percent, int cellsY);
+// size: cells.Width x cells.Height blocks (the mosaic's columns and rows), or blocks of
+// about 4 pixels in a direction where the cells are smaller.
+void BlockColourCorrect(Bitmap24& picture, const Bitmap24& source, Size cells, int percent);
 
 // One cell of the on-screen enhanced mosaic: the tile colour-corrected toward sourceCell,
 // sourceCell blended over it with opacity alpha, then scaled with nearest-neighbour sampling

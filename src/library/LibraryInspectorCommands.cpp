@@ -16,6 +16,7 @@
 #include "base/FileUtil.h"
 #include "controls/SpinEdits.h"
 #include "engine/CompositionRun.h"
+#include "engine/FolderScan.h"
 #include "engine/LibraryMaintenance.h"
 #include "engine/QVData.h"
 #include "library/LibResSetDlg.h"
@@ -177,6 +178,7 @@ void TLibrayMosaic::ResampleClick() {
   if (!settings.Confirmed()) return;
   const int32_t gw = settings.NewGridW(), gh = settings.NewGridH();
   const uint8_t cs = settings.NewColorSystem();
+  const TResampleSettings resample{.GridW = gw, .GridH = gh, .ColorSystem = cs};
 
   TFileRequest r;
   r.Title = "Save resampled library as";
@@ -203,7 +205,7 @@ void TLibrayMosaic::ResampleClick() {
   lib_.StopRequested = false;
   bool written = false;
   try {
-    written = lib_.ResampleLibrary(file, gw, cs, gh);
+    written = lib_.ResampleLibrary(file, resample);
   } catch (...) {
     lib_.OnProgress = std::move(savedProgress);
     lib_.StopRequested = false;
@@ -241,17 +243,16 @@ void TLibrayMosaic::AppendClick() {
   }
   IniWriteString(main_.SettingsPath(), "LastPath", "LibraryRoot", ToCore(folder));
 
-  // The library's own geometry and colour system; the picture types of the new library
-  // dialog; thumbnails of 36 pixels at quality 75.
+  // The picture types of the new library dialog, whole pictures cut in the centre; the
+  // engine takes the library's own geometry and colour system and makes thumbnails of 36
+  // pixels at quality 75.
   const std::string name = lib_.BaseName();
-  lib_.SetAppendSettings();
-  lib_.PictureExtensions =
+  TScanSettings scan;
+  scan.RootFolder = root;
+  scan.PictureExtensions =
       PictExtsFromTicks(TicksFromImgExts(IniReadString(main_.SettingsPath(), "NewBase", "ImgExts", ".JPG")));
-  lib_.IncludeSubfolders = true;
-  lib_.CropMode = 4;
-  lib_.MarginPercent = 0;
-  lib_.FastJpeg = main_.Preferences().FastJpegAllowed;
-  const int64_t total = lib_.PictureExtensions.empty() ? 0 : int64_t(lib_.ListPictureFiles(root).size());
+  scan.FastJpeg = main_.Preferences().FastJpegAllowed;
+  const int64_t total = scan.PictureExtensions.empty() ? 0 : int64_t(ListPictureFiles(scan).size());
   if (total == 0) {
     Prompts().Error("No picture of the types ticked in the new library dialog was found in\r" + FromCore(root),
                     kApplicationTitle);
@@ -277,7 +278,7 @@ void TLibrayMosaic::AppendClick() {
     EndPass();
   };
   try {
-    written = lib_.AppendFolder(root);
+    written = lib_.AppendFolder(scan);
   } catch (...) {
     restore();
     throw;

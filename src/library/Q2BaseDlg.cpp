@@ -21,6 +21,7 @@
 #include "controls/BitmapImage.h"
 #include "controls/SpinEdits.h"
 #include "engine/CompositionRun.h"
+#include "engine/FolderScan.h"
 #include "engine/Signature.h"
 #include "library/LibraryFiles.h"
 #include "mainwindow/HelpWindow.h"
@@ -369,25 +370,25 @@ void TQ2NewBaseForm::BitBtn1Click() {
 
   QVData1.Close();
   QVData1.StopRequested = false;
-  QVData1.MarginPercent = SpinEdit3->Value();
-  QVData1.BuildFilterCode = static_cast<uint8_t>(ComboBox1->currentIndex());
-  QVData1.BuildPropX = SpinEdit2->Value();
-  QVData1.BuildPropY = SpinEdit1->Value();
-  QVData1.BuildGridW = QVData1.BuildGridH = 6;
-  QVData1.ThumbWidth = 42;
-  QVData1.JpegQuality = 85;
-  QVData1.PictureExtensions = GetPictExts();
-  QVData1.RootFolder = root;
-  QVData1.IncludeSubfolders = CheckBox1->isChecked();
-  QVData1.CropMode = static_cast<uint8_t>(CropMode());
-  QVData1.BuildFormatByte = 3;
-  QVData1.BuildColorSystem = RadioButtonRGB->isChecked() ? kColorRGB : kColorYCC;
-  QVData1.FastJpeg = main_ ? main_->Preferences().FastJpegAllowed : true;
+  // A 6 x 6 grid, thumbnails of 42 pixels at quality 85 and format byte 3, as every new
+  // library has them (the defaults); the rest from the controls.
+  TBuildSettings settings;
+  settings.MarginPercent = SpinEdit3->Value();
+  settings.FilterCode = static_cast<uint8_t>(ComboBox1->currentIndex());
+  settings.PropX = SpinEdit2->Value();
+  settings.PropY = SpinEdit1->Value();
+  settings.PictureExtensions = GetPictExts();
+  settings.RootFolder = root;
+  settings.IncludeSubfolders = CheckBox1->isChecked();
+  settings.CropMode = CropMode();
+  settings.ColorSystem = RadioButtonRGB->isChecked() ? kColorRGB : kColorYCC;
+  settings.FastJpeg = main_ ? main_->Preferences().FastJpegAllowed : true;
+  settings.Threads = BuildThreads;
 
   // The pictures are counted first, so the bar and the time left mean something.
   filesFound_ = 0;
-  if (!QVData1.PictureExtensions.empty()) {
-    filesFound_ = static_cast<int64_t>(QVData1.ListPictureFiles(root).size());
+  if (!settings.PictureExtensions.empty()) {
+    filesFound_ = static_cast<int64_t>(ListPictureFiles(settings).size());
     if (filesFound_ == 0) {
       Prompts().Error("No picture of the ticked types was found in\r" + FromCore(root), kApplicationTitle);
       return;
@@ -411,7 +412,7 @@ void TQ2NewBaseForm::BitBtn1Click() {
   const std::string building = f + ".building";
   bool written = false;
   try {
-    written = QVData1.CreateLibrary(building);
+    written = QVData1.CreateLibrary(building, settings);
   } catch (const std::exception& e) {
     // No type ticked, or the work files could not be made: the message, and the dialog
     // ready for another try.

@@ -47,6 +47,8 @@ class TQ2NewBaseForm : public QDialog {
   ~TQ2NewBaseForm() override;
 
   TQVData QVData1;
+  // Threads that decode pictures during a build (0 = one per core, 1 = the window's own).
+  int BuildThreads = 0;
 
   // "Scan images": builds the library named in TxtNewQvb from TxtRoot (the wizard calls it
   // directly after filling the fields).

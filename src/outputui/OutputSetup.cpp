@@ -466,7 +466,7 @@ void TOutputSetup::RefreshPreview() {
     StretchDraw(layout_, p.Target, mosaicPreview_);
   } else {
     Bitmap24 copy = mosaicPreview_;
-    BlockColourCorrect(copy, sourcePreview_, std::max(grid_.Cols, 1), correction, std::max(grid_.Rows, 1));
+    BlockColourCorrect(copy, sourcePreview_, Size{std::max(grid_.Cols, 1), std::max(grid_.Rows, 1)}, correction);
     BlendOver(copy, sourcePreview_, BlendAlphaFromPercent(blend));
     StretchDraw(layout_, p.Target, copy);
   }

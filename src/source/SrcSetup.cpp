@@ -401,7 +401,7 @@ bool TSrcSetup::Apply() {
     lib.PropX = RoundHalfEven(double(crop.Width()) * 100 / XTiles());
     lib.PropY = RoundHalfEven(double(crop.Height()) * 100 / YTiles());
   }
-  lib.CreateProject(project, whole ? picture : part, source, YTiles(), XTiles());
+  lib.CreateProject(project, whole ? picture : part, source, Size{XTiles(), YTiles()});
 
   host_.InsertRecentFile(project);
   if (!source.FileName.empty()) host_.InsertRecentFile(source.FileName);

@@ -43,7 +43,7 @@ class CompositionTest : public ::testing::Test {
     ASSERT_TRUE(lib_.Open(libFile));
     lib_.ShowThumbs = true;
     const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
-    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, 5), {}, rows, cols);
+    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, 5), {}, qv::Size{cols, rows});
     ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
     for (int32_t n = 1; n <= mosaic_.Count; ++n) {
       plan_.Go(n);

@@ -85,21 +85,22 @@ inline void WriteTestJpeg(const std::string& path, int w, int h, uint32_t seed) 
 
 inline std::string FileBytes(const std::string& path) { return qv::ReadWholeFile(path); }
 
-// Build settings of a new library as the new library dialog sets them.
-inline void SetNewLibrarySettings(qv::TQVData& t, const std::string& root) {
-  t.MarginPercent = 0;
-  t.BuildFilterCode = 6;
-  t.BuildPropX = t.BuildPropY = 4;
-  t.BuildGridW = t.BuildGridH = 6;
-  t.ThumbWidth = 42;
-  t.JpegQuality = 85;
-  t.PictureExtensions = "*.JPG*.JPEG";
-  t.RootFolder = root;
-  t.IncludeSubfolders = true;
-  t.CropMode = 4;
-  t.BuildFormatByte = 3;
-  t.BuildColorSystem = qv::kColorYCC;
-  t.FastJpeg = true;
+// Build settings of a new library as the new library dialog sets them (the defaults), over
+// the JPEG files below root.
+inline qv::TBuildSettings NewLibrarySettings(const std::string& root) {
+  qv::TBuildSettings s;
+  s.RootFolder = root;
+  s.PictureExtensions = "*.JPG*.JPEG";
+  return s;
+}
+
+// Settings for a table written by hand through the work files.
+inline qv::TBuildSettings TableSettings(int gridW, int gridH, uint8_t colorSystem) {
+  qv::TBuildSettings s;
+  s.GridW = gridW;
+  s.GridH = gridH;
+  s.ColorSystem = colorSystem;
+  return s;
 }
 
 // A library written through the work files, with made-up signatures and small thumbnails;
@@ -108,13 +109,7 @@ inline void SetNewLibrarySettings(qv::TQVData& t, const std::string& root) {
 inline void WriteSyntheticLibrary(const std::string& path, int count, int gridW = 6, int gridH = 6,
                                   const std::vector<int>& withoutThumb = {}) {
   qv::TQVData t;
-  t.BuildGridW = gridW;
-  t.BuildGridH = gridH;
-  t.BuildPropX = t.BuildPropY = 4;
-  t.BuildColorSystem = qv::kColorRGB;
-  t.BuildFilterCode = 6;
-  t.BuildFormatByte = 3;
-  t.OpenWorkFiles();
+  t.OpenWorkFiles(TableSettings(gridW, gridH, qv::kColorRGB));
   for (int k = 1; k <= count; ++k) {
     qv::SignatureBytes sig(size_t(gridW) * gridH * 3);
     for (size_t i = 0; i < sig.size(); ++i) sig[i] = uint8_t(k * 37 + i * 11);

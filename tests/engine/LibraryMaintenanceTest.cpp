@@ -18,11 +18,7 @@ using qv::TQVData;
 void WriteNamedLibrary(const std::string& path, const std::vector<std::string>& names,
                        const std::vector<uint32_t>& colours = {}) {
   TQVData t;
-  t.BuildGridW = t.BuildGridH = 2;
-  t.BuildPropX = t.BuildPropY = 4;
-  t.BuildColorSystem = qv::kColorRGB;
-  t.BuildFilterCode = 6;
-  t.OpenWorkFiles();
+  t.OpenWorkFiles(qvtest::TableSettings(2, 2, qv::kColorRGB));
   for (size_t i = 0; i < names.size(); ++i) {
     const uint32_t c = i < colours.size() ? colours[i] : uint32_t(0x102030 * (i + 1));
     qv::Bitmap24 thumb(8, 8);
@@ -249,7 +245,7 @@ TEST_F(LibraryMosaicTest, ProjectFollowsTheLibraryThroughRemovalAndResampling) {
 
   // A resampled copy has other signatures: the project refuses it as another sampling.
   const std::string resampled = dir_.File("lib8.qv2");
-  ASSERT_TRUE(t_.ResampleLibrary(resampled, 3, qv::kColorYCC, 3));
+  ASSERT_TRUE(t_.ResampleLibrary(resampled, {.GridW = 3, .GridH = 3, .ColorSystem = qv::kColorYCC}));
   EXPECT_EQ(plan_.CompareLibraryFile(resampled), 2);
 }
 

@@ -16,13 +16,7 @@ inline void WriteLibraryOfSignatures(const std::string& path, const std::vector<
                                      int gridH, const std::vector<uint8_t>& statuses = {},
                                      uint8_t colorSystem = qv::kColorRGB) {
   qv::TQVData t;
-  t.BuildGridW = gridW;
-  t.BuildGridH = gridH;
-  t.BuildPropX = t.BuildPropY = 4;
-  t.BuildColorSystem = colorSystem;
-  t.BuildFilterCode = 6;
-  t.BuildFormatByte = 3;
-  t.OpenWorkFiles();
+  t.OpenWorkFiles(TableSettings(gridW, gridH, colorSystem));
   for (size_t i = 0; i < sigs.size(); ++i) {
     qv::TTileInfo info;
     info.PicWidth = 100;

@@ -34,7 +34,7 @@ class OptimizeTest : public ::testing::Test {
     ASSERT_TRUE(lib_.Open(libFile));
     lib_.ShowThumbs = true;
     const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
-    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, seed), {}, rows, cols);
+    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, seed), {}, qv::Size{cols, rows});
     ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
     s_.Rules = {};
     s_.Rules.Cols = cols;

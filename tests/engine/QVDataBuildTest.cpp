@@ -107,9 +107,9 @@ class BuildTest : public ::testing::Test {
   }
 
   void Build(TQVData& t, const std::string& out, int threads) {
-    qvtest::SetNewLibrarySettings(t, pictures_);
-    t.BuildThreads = threads;
-    ASSERT_TRUE(t.CreateLibrary(out));
+    qv::TBuildSettings settings = qvtest::NewLibrarySettings(pictures_);
+    settings.Threads = threads;
+    ASSERT_TRUE(t.CreateLibrary(out, settings));
   }
 
   // Builds a library of count pictures into lib.qv2 and opens it on t.
@@ -127,7 +127,7 @@ class BuildTest : public ::testing::Test {
 TEST_F(BuildTest, FastJpegDecodesSmallAndStoresTheFullSize) {
   const std::string pic = pictures_ + "/wide.jpg";
   qvtest::WriteTestJpeg(pic, 640, 480, 5);
-  qv::TTileBuildSettings s;
+  qv::TBuildSettings s;
   qv::TPreparedTile fast = qv::PrepareTile(pic, s);
   ASSERT_TRUE(fast.Ok) << fast.Error;
   EXPECT_EQ(fast.PicWidth, 640);
@@ -147,7 +147,7 @@ TEST_F(BuildTest, FastJpegDecodesSmallAndStoresTheFullSize) {
 
 TEST_F(BuildTest, OtherFormatsAndIconsAreLoaded) {
   qv::SaveBmpFile(pictures_ + "/x.bmp", qvtest::DrawTestPicture(60, 80, 9));
-  qv::TTileBuildSettings s;
+  qv::TBuildSettings s;
   qv::TPreparedTile t = qv::PrepareTile(pictures_ + "/x.bmp", s);
   ASSERT_TRUE(t.Ok) << t.Error;
   EXPECT_EQ(t.Crop, (Rect{0, 10, 60, 70}));
@@ -185,18 +185,16 @@ TEST_F(BuildTest, WorkerThreadsWriteTheSameFile) {
   for (bool fast : {true, false}) {
     SCOPED_TRACE(fast ? "fast JPEG" : "full JPEG");
     TQVData a, b;
-    a.FastJpeg = b.FastJpeg = fast;
     std::vector<int> progressA, progressB;
     a.OnCreateBaseProgress = [&](TQVData& d) { progressA.push_back(d.AddedCount); };
     b.OnCreateBaseProgress = [&](TQVData& d) { progressB.push_back(d.AddedCount); };
-    qvtest::SetNewLibrarySettings(a, pictures_);
-    qvtest::SetNewLibrarySettings(b, pictures_);
-    a.FastJpeg = b.FastJpeg = fast;
-    a.PictureExtensions = b.PictureExtensions = "*.JPG*.JPEG*.BMP";
-    a.BuildThreads = 1;
-    b.BuildThreads = 3;
-    ASSERT_TRUE(a.CreateLibrary(dir_.File("a.qv2")));
-    ASSERT_TRUE(b.CreateLibrary(dir_.File("b.qv2")));
+    qv::TBuildSettings settings = qvtest::NewLibrarySettings(pictures_);
+    settings.FastJpeg = fast;
+    settings.PictureExtensions = "*.JPG*.JPEG*.BMP";
+    settings.Threads = 1;
+    ASSERT_TRUE(a.CreateLibrary(dir_.File("a.qv2"), settings));
+    settings.Threads = 3;
+    ASSERT_TRUE(b.CreateLibrary(dir_.File("b.qv2"), settings));
     EXPECT_EQ(a.AddedCount, 18);
     EXPECT_EQ(qvtest::FileBytes(dir_.File("a.qv2")), qvtest::FileBytes(dir_.File("b.qv2")));
     EXPECT_EQ(progressA, progressB);
@@ -232,11 +230,11 @@ TEST_F(BuildTest, StopEndsTheScanAtTheNextPicture) {
 TEST_F(BuildTest, NoExtensionsIsAnError) {
   AddPictures(pictures_, 1, 1);
   TQVData t;
-  qvtest::SetNewLibrarySettings(t, pictures_);
-  t.PictureExtensions = "";
+  qv::TBuildSettings settings = qvtest::NewLibrarySettings(pictures_);
+  settings.PictureExtensions = "";
   const std::string out = dir_.File("none.qv2");
   try {
-    t.CreateLibrary(out);
+    t.CreateLibrary(out, settings);
     FAIL() << "no error";
   } catch (const qv::EQuivara& e) {
     EXPECT_EQ(std::string(e.what()), "Not ready to create " + out + "\r\n Check some of picture file extantions");
@@ -248,8 +246,7 @@ TEST_F(BuildTest, NoExtensionsIsAnError) {
 TEST_F(BuildTest, UnwritableTargetIsReported) {
   AddPictures(pictures_, 1, 1);
   TQVData t;
-  qvtest::SetNewLibrarySettings(t, pictures_);
-  EXPECT_FALSE(t.CreateLibrary(dir_.File("missing/folder/x.qv2")));
+  EXPECT_FALSE(t.CreateLibrary(dir_.File("missing/folder/x.qv2"), qvtest::NewLibrarySettings(pictures_)));
   EXPECT_FALSE(t.Work);
 }
 
@@ -266,9 +263,10 @@ TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
   const std::string more = dir_.File("more");
   MakeDir(more);
   AddPictures(more, 2, 50);
-  t.PictureExtensions = "*.JPG*.JPEG";
-  t.SetAppendSettings();
-  ASSERT_TRUE(t.AppendFolder(more));
+  qv::TScanSettings scan;
+  scan.RootFolder = more;
+  scan.PictureExtensions = "*.JPG*.JPEG";
+  ASSERT_TRUE(t.AppendFolder(scan));
   EXPECT_EQ(t.AddedCount, 5);
 
   TQVData u;
@@ -292,7 +290,7 @@ TEST_F(BuildTest, ResampleWritesAnotherGridFromTheThumbnails) {
   BuildAndOpen(t, 3, 7);
   ASSERT_TRUE(t.AddFlippedCopies(qv::kFlipVertical));
   const std::string out = dir_.File("small.qv2");
-  ASSERT_TRUE(t.ResampleLibrary(out, 3, qv::kColorRGB, 2));
+  ASSERT_TRUE(t.ResampleLibrary(out, {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorRGB}));
   EXPECT_EQ(t.Count, 6);  // the open library is not changed
   EXPECT_EQ(t.BuildFilterCode, 6);
   TQVData r;
@@ -325,7 +323,7 @@ TEST_F(BuildTest, StoppedResampleWarnsAndKeepsTheTilesDone) {
   };
   t.OnProgress = [](TQVData& d) { d.StopRequested = true; };
   const std::string out = dir_.File("part.qv2");
-  ASSERT_TRUE(t.ResampleLibrary(out, 6, qv::kColorYCC, 6));
+  ASSERT_TRUE(t.ResampleLibrary(out, {.GridW = 6, .GridH = 6, .ColorSystem = qv::kColorYCC}));
   EXPECT_EQ(text, "Pack procedure was cancelled");
   EXPECT_EQ(caption, "Stopped");
   TQVData r;
@@ -344,9 +342,7 @@ TEST(ResampleFallbackTest, TileWithoutThumbnailKeepsItsOwnColours) {
   const std::string lib = dir.File("plain.qv2");
   {
     TQVData w;
-    w.BuildGridW = w.BuildGridH = 2;
-    w.BuildColorSystem = qv::kColorRGB;
-    w.OpenWorkFiles();
+    w.OpenWorkFiles(qvtest::TableSettings(2, 2, qv::kColorRGB));
     const uint8_t colours[2][3] = {{10, 200, 30}, {250, 0, 120}};
     for (const auto& c : colours) {
       qv::SignatureBytes sig;
@@ -361,7 +357,7 @@ TEST(ResampleFallbackTest, TileWithoutThumbnailKeepsItsOwnColours) {
   TQVData t;
   ASSERT_TRUE(t.Open(lib));
   const std::string out = dir.File("ycc.qv2");
-  ASSERT_TRUE(t.ResampleLibrary(out, 3, qv::kColorYCC, 2));
+  ASSERT_TRUE(t.ResampleLibrary(out, {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorYCC}));
   TQVData r;
   ASSERT_TRUE(r.Open(out));
   ASSERT_EQ(r.Count, 2);
@@ -385,7 +381,7 @@ TEST(FastJpegFallbackTest, PictureWithTheWrongExtensionIsStillTaken) {
   qvtest::TempDir dir;
   const std::string pic = dir.File("really-a-bitmap.jpg");
   qv::SaveBmpFile(pic, qvtest::DrawTestPicture(80, 60, 4));
-  qv::TTileBuildSettings s;
+  qv::TBuildSettings s;
   qv::TPreparedTile fast = qv::PrepareTile(pic, s);
   s.FastJpeg = false;
   qv::TPreparedTile slow = qv::PrepareTile(pic, s);

@@ -26,8 +26,7 @@ class LibraryFileTest : public ::testing::Test {
     qvtest::WriteTestJpeg(pictures_ + "/b.JPEG", 300, 400, 2);
     qvtest::WriteTestJpeg(pictures_ + "/c.jpg", 640, 480, 3);
     TQVData builder;
-    qvtest::SetNewLibrarySettings(builder, pictures_);
-    ASSERT_TRUE(builder.CreateLibrary(lib_));
+    ASSERT_TRUE(builder.CreateLibrary(lib_, qvtest::NewLibrarySettings(pictures_)));
   }
 
   uint32_t At32(const std::string& b, size_t at) {

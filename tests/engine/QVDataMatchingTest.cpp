@@ -261,7 +261,7 @@ TEST_F(MatchingTest, OrderByDetailIsDescendingWithTiesInStorageOrder) {
   qv::Bitmap24 pic = qvtest::UniformBitmap24(40, 20, 90, 90, 90);
   for (int y = 0; y < 20; ++y)
     for (int x = 30; x < 40; ++x) pic.Pixel(x, y)[(x + y) % 3] = uint8_t((x * 37 + y * 91) % 256);
-  lib6.CreateProject(file, pic, {}, 2, 4);
+  lib6.CreateProject(file, pic, {}, qv::Size{4, 2});
   TQVData plan, mosaic;
   ASSERT_TRUE(plan.OpenProject(file, mosaic));
   plan.OrderByDetail();

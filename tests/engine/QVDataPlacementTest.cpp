@@ -19,7 +19,7 @@ class PlacementTest : public ::testing::Test {
     qvtest::WriteSyntheticLibrary(libFile_, 4);
     ASSERT_TRUE(lib_.Open(libFile_));
     lib_.ShowThumbs = true;
-    lib_.CreateProject(projectFile_, qvtest::DrawTestPicture(40, 30, 2), {}, 3, 4);
+    lib_.CreateProject(projectFile_, qvtest::DrawTestPicture(40, 30, 2), {}, qv::Size{4, 3});
     ASSERT_TRUE(plan_.OpenProject(projectFile_, mosaic_));
   }
 

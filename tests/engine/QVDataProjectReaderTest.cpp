@@ -46,7 +46,8 @@ class ProjectReaderTest : public ::testing::Test {
     // Four tiles on a 3 x 2 signature grid, a project of 3 x 2 cells.
     qvtest::WriteSyntheticLibrary(libFile_, 4, 3, 2);
     ASSERT_TRUE(lib_.Open(libFile_));
-    lib_.CreateProject(shortFile_, qvtest::DrawTestPicture(30, 20, 7), {"/pictures/source.jpg", {5, 6, 35, 26}}, 2, 3);
+    lib_.CreateProject(shortFile_, qvtest::DrawTestPicture(30, 20, 7), {"/pictures/source.jpg", {5, 6, 35, 26}},
+                       qv::Size{3, 2});
     shortBytes_ = qvtest::FileBytes(shortFile_);
 
     TQVData plan, mosaic;

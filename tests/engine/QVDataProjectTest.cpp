@@ -36,7 +36,7 @@ class ProjectFileTest : public ::testing::Test {
 
   // Creates a project and opens it as plan_ and mosaic_, every cell erased to its plan.
   void MakeProject(const std::string& file, int32_t cols, int32_t rows, const std::string& source = "/src/pic.jpg") {
-    lib_.CreateProject(file, picture_, {source, {1, 2, 96, 60}}, rows, cols);
+    lib_.CreateProject(file, picture_, {source, {1, 2, 96, 60}}, qv::Size{cols, rows});
     ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
     for (int32_t n = 1; n <= mosaic_.Count; ++n) {
       plan_.Go(n);
@@ -53,11 +53,9 @@ class ProjectFileTest : public ::testing::Test {
 TEST_F(ProjectFileTest, CreateProjectWritesTheShortForm) {
   const std::string file = dir_.File("new.qvp");
   lib_.BuildFilterCode = 4;  // the plan's filter code; the library's own (6) resamples the source
-  const int32_t buildPropX = lib_.BuildPropX;
-  lib_.CreateProject(file, picture_, {"/src/pic.jpg", {1, 2, 96, 60}}, 8, 10);
-  EXPECT_EQ(lib_.BuildPropX, buildPropX);
-  EXPECT_EQ(lib_.BuildColorSystem, qv::kColorYCC);  // the caller's build settings are kept
+  lib_.CreateProject(file, picture_, {"/src/pic.jpg", {1, 2, 96, 60}}, qv::Size{10, 8});
   EXPECT_EQ(lib_.BuildFilterCode, 4);
+  EXPECT_FALSE(lib_.Work);
 
   const std::string b = qvtest::FileBytes(file);
   const std::string libName = lib_.BaseName(), srcName = "/src/pic.jpg";
@@ -117,7 +115,7 @@ TEST_F(ProjectFileTest, CreateProjectWritesTheShortForm) {
 
 TEST_F(ProjectFileTest, TheTwoReadersFillTheirProjectValues) {
   const std::string file = dir_.File("p.qvp");
-  lib_.CreateProject(file, picture_, {"/src/pic.jpg", {1, 2, 96, 60}}, 8, 10);
+  lib_.CreateProject(file, picture_, {"/src/pic.jpg", {1, 2, 96, 60}}, qv::Size{10, 8});
   TQVData plan, mosaic;
   plan.ProjectReserved[0] = 5;
   mosaic.SourceFileName = "untouched";
@@ -250,7 +248,7 @@ TEST_F(ProjectFileTest, CompactionKeepsOneEntryPerRecordInRecordOrder) {
 // colour grid instead of a thumbnail that does not decode.
 TEST_F(ProjectFileTest, CompactionKeepsRecordsWithoutThumbnailWithoutOne) {
   const std::string file = dir_.File("p.qvp");
-  lib_.CreateProject(file, picture_, {"", {0, 0, 97, 61}}, 2, 2);
+  lib_.CreateProject(file, picture_, {"", {0, 0, 97, 61}}, qv::Size{2, 2});
   TQVData plan, mosaic;
   ASSERT_TRUE(plan.OpenProject(file, mosaic));
   lib_.GoRecord(2);
@@ -267,10 +265,10 @@ TEST_F(ProjectFileTest, CompactionKeepsRecordsWithoutThumbnailWithoutOne) {
 
 TEST_F(ProjectFileTest, CreateProjectRefusesUnusableInput) {
   const std::string file = dir_.File("p.qvp");
-  EXPECT_THROW(lib_.CreateProject(file, picture_, {}, 0, 3), qv::EQuivara);
-  EXPECT_THROW(lib_.CreateProject(file, picture_, {}, 3, 70000), qv::EQuivara);
+  EXPECT_THROW(lib_.CreateProject(file, picture_, {}, qv::Size{3, 0}), qv::EQuivara);
+  EXPECT_THROW(lib_.CreateProject(file, picture_, {}, qv::Size{70000, 3}), qv::EQuivara);
   TQVData closed;
-  EXPECT_THROW(closed.CreateProject(file, picture_, {}, 2, 2), qv::EQuivara);
+  EXPECT_THROW(closed.CreateProject(file, picture_, {}, qv::Size{2, 2}), qv::EQuivara);
   EXPECT_FALSE(qv::FileExists(file));
 }
 

@@ -18,12 +18,7 @@ using qv::TQVData;
 // records in `broken` get thumbnail bytes that do not decode.
 void WriteYccLibrary(const std::string& path, int count, uint32_t seed, const std::vector<int>& broken = {}) {
   TQVData t;
-  t.BuildGridW = t.BuildGridH = 6;
-  t.BuildPropX = t.BuildPropY = 4;
-  t.BuildColorSystem = qv::kColorYCC;
-  t.BuildFilterCode = 6;
-  t.BuildFormatByte = 3;
-  t.OpenWorkFiles();
+  t.OpenWorkFiles(qvtest::TableSettings(6, 6, qv::kColorYCC));
   for (int k = 1; k <= count; ++k) {
     const qv::Bitmap24 picture = qvtest::DrawTestPicture(12 + k % 5, 12, seed + uint32_t(k));
     const qv::SignatureBytes sig = qv::SignatureOf(qv::Resample(picture, 6, 6, qv::kFilterMitchell), qv::kColorYCC);
@@ -135,7 +130,7 @@ std::string ComposeAndSave(const qvtest::TempDir& dir, const std::string& tag, s
   lib.ShowThumbs = true;
   lib.ThumbCacheBytes = thumbCacheBytes;
   const std::string project = dir.File("p-" + tag + ".qvp");
-  lib.CreateProject(project, qvtest::DrawTestPicture(9 * 8, 7 * 8, 3), {}, 7, 9);
+  lib.CreateProject(project, qvtest::DrawTestPicture(9 * 8, 7 * 8, 3), {}, qv::Size{9, 7});
   EXPECT_TRUE(plan.OpenProject(project, mosaic));
   qv::TCompositionSettings s;
   s.Mode = qv::kVisitSmart;

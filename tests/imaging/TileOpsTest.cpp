@@ -156,7 +156,7 @@ TEST(TileOps, BlockColourCorrectUsesBlocksOfFourWhenCellsAreSmall) {
   picture.SetSize(100, 8, 100, 100, 100);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 100; ++x) source.Pixel(x, y)[1] = uint8_t((x / 4) * 10);
-  BlockColourCorrect(picture, source, 40, 100, 2);
+  BlockColourCorrect(picture, source, Size{40, 2}, 100);
   for (int x = 0; x < 100; ++x) ASSERT_EQ(picture.Pixel(x, 0)[1], (x / 4) * 10) << x;
 }
 

@@ -32,13 +32,11 @@ inline qv::Bitmap24 SolidPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r) 
 // Writes a table of the cells (2 x 2 RGB signature grid) and opens it.
 inline void MakeTable(qv::TQVData& t, const std::string& path, const std::vector<TestCell>& cells, bool plan) {
   qv::TQVData w;
-  w.BuildGridW = w.BuildGridH = 2;
-  w.BuildPropX = 4;
-  w.BuildPropY = 3;
-  w.BuildColorSystem = qv::kColorRGB;
-  w.BuildFilterCode = 6;
-  w.BuildFormatByte = 3;
-  w.OpenWorkFiles();
+  qv::TBuildSettings settings;  // 2 x 2 RGB signatures of 4 : 3 tiles
+  settings.GridW = settings.GridH = 2;
+  settings.PropY = 3;
+  settings.ColorSystem = qv::kColorRGB;
+  w.OpenWorkFiles(settings);
   for (const TestCell& c : cells) {
     qv::SignatureBytes sig(12);
     const uint8_t* col = plan ? c.Target : c.Blank;

@@ -36,14 +36,14 @@ struct TMainFormFixture {
     const std::string root = Dir.File(name + "_pictures");
     std::filesystem::create_directories(root);
     for (int i = 0; i < count; ++i) WriteTestJpeg(root + "/p" + std::to_string(i) + ".jpg", 24, 18, firstSeed + i);
-    qv::TQVData t;
-    SetNewLibrarySettings(t, root);
-    t.BuildPropX = propX;
-    t.BuildPropY = propY;
-    t.BuildGridW = t.BuildGridH = grid;
-    t.BuildThreads = 1;
+    qv::TBuildSettings settings = NewLibrarySettings(root);
+    settings.PropX = propX;
+    settings.PropY = propY;
+    settings.GridW = settings.GridH = grid;
+    settings.Threads = 1;
     const std::string file = Dir.File(name + ".qv2");
-    if (!t.CreateLibrary(file)) throw std::runtime_error("cannot build " + file);
+    qv::TQVData t;
+    if (!t.CreateLibrary(file, settings)) throw std::runtime_error("cannot build " + file);
     return file;
   }
 
@@ -56,7 +56,7 @@ struct TMainFormFixture {
     const std::string source = Dir.File(name + "_source.jpg");
     WriteTestJpeg(source, w, h, 777);
     const std::string file = Dir.File(name + ".qvp");
-    lib.CreateProject(file, DrawTestPicture(w, h, 777), {source, qv::Rect{0, 0, w, h}}, rows, cols);
+    lib.CreateProject(file, DrawTestPicture(w, h, 777), {source, qv::Rect{0, 0, w, h}}, qv::Size{cols, rows});
     return file;
   }
 };

@@ -263,7 +263,7 @@ void MosaicViewTest::PlacementsAndErasuresShowAtOnceInARealProject() {
   qv::TQVData lib, plan, mosaic;
   QVERIFY(lib.Open(libFile));
   lib.ShowThumbs = true;
-  lib.CreateProject(projectFile, qvtest::DrawTestPicture(97, 61, 3), {"", {0, 0, 97, 61}}, 2, 3);
+  lib.CreateProject(projectFile, qvtest::DrawTestPicture(97, 61, 3), {"", {0, 0, 97, 61}}, qv::Size{3, 2});
   QVERIFY(plan.OpenProject(projectFile, mosaic));
   TDrawGrid grid;
   TMosaicView view(&grid, &lib, &plan, &mosaic);

@@ -179,7 +179,7 @@ class NewLibraryDialogTest : public QObject {
     TForm1 form(fx.Settings());
     TQ2NewBaseForm d(fx.Settings(), &form);
     d.show();
-    d.QVData1.BuildThreads = 1;
+    d.BuildThreads = 1;
     Fill(d, fx.Dir.File("part.qv2"), root);
     bool closedWhileRunning = false;
     connect(&d, &QWidget::windowTitleChanged, this, [&](const QString& t) {

@@ -178,7 +178,7 @@ void SrcSetupTest::ApplyWritesTheProjectWithEveryCellShowingItsPart() {
   Bitmap24 part(150, 100);
   part.Draw(full, -30, -20);
   const std::string direct = s.F.Dir.File("direct.qvp");
-  lib.CreateProject(direct, part, {picture, {30, 20, 180, 120}}, 4, 6);
+  lib.CreateProject(direct, part, {picture, {30, 20, 180, 120}}, qv::Size{6, 4});
   qv::TQVData plan2, mosaic2;
   QVERIFY(plan2.OpenProject(direct, mosaic2));
   QCOMPARE(Signatures(plan2), Signatures(plan));
