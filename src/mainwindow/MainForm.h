@@ -59,6 +59,7 @@ class QToolButton;
 namespace qv {
 
 class TDrawGrid;
+class TManualTilesWindow;
 class TMosaicView;
 class TSourcePictureWindow;
 class TSplashForm;
@@ -206,6 +207,10 @@ class TForm1 : public QMainWindow {
   // Opens a picture in the source image setup window; raises "Please open library first!",
   // "File: ... not found." or "Wrong format. File: ... can't be open.".
   void OpenPictureByName(const std::string& fileName);
+
+  // ---- Manual tiles ----
+  // The manual tiles window, installed with its commands by the manual layer; null until then.
+  TManualTilesWindow* ManualWindow = nullptr;
 
   // ---- Composition (MainFormRun.cpp) ----
   // mode 0 "Mosaic all", 1 "Random mosaic", 2 "Smart mosaic".
