@@ -134,10 +134,11 @@ int RunAppend(const std::vector<std::string>& argv) {
   TQVData t;
   OpenLibrary(t, lib);
   const qv::TScanSettings scan = ScanSettingsFromArgs(args, folder);
-  int flips = t.Count - t.UnflippedCount;
+  std::string warning;
+  t.OnWarning = [&warning](const std::string& text, const std::string& caption) { warning = caption + ": " + text; };
   RunScanPass(
       t, scan, "Appending", [&] { return t.AppendFolder(scan); }, lib);
-  if (flips > 0) std::printf("The %d flipped copies were dropped; add them again with \"library flips\".\n", flips);
+  if (!warning.empty()) std::printf("%s (\"library flips\" adds them)\n", warning.c_str());
   return t.StopRequested ? 130 : 0;
 }
 

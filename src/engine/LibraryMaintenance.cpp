@@ -239,7 +239,7 @@ Bitmap24 TileCells(const TQVData& library, int32_t tile) {
     }
   }
   Bitmap24 cells(library.GridW, library.GridH);
-  DrawSignature(library.RecordSignature(tile), library.ColorSystem, cells);
+  SignaturePixels(library.RecordSignature(tile), library.ColorSystem, cells);
   return cells;
 }
 

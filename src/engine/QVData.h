@@ -275,7 +275,7 @@ class TQVData {
   // Appends the pictures below scan.RootFolder to the open library and rewrites BaseName;
   // the caller reopens the file afterwards. The new tiles get the library's own proportion,
   // grid, colour system, filter and format byte (AppendSettings). Flipped copies are not
-  // carried into the file.
+  // carried into the file; when there were some, OnWarning says so ("Flipped tiles removed").
   bool AppendFolder(const TScanSettings& scan);
   // The settings AppendFolder(scan) runs with on the open library.
   TBuildSettings AppendSettings(const TScanSettings& scan) const;

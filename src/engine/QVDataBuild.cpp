@@ -75,7 +75,14 @@ TBuildSettings TQVData::AppendSettings(const TScanSettings& scan) const {
 bool TQVData::AppendFolder(const TScanSettings& scan) {
   if (!TableIsOpen()) throw EQuivara("No library is open to append to");
   const std::string fileName = baseName_;
-  return RunScanPass(AppendSettings(scan), true, fileName);
+  // The work files take the unflipped tiles only; the copies have to be made again.
+  const int32_t droppedCopies = Count - UnflippedCount;
+  if (!RunScanPass(AppendSettings(scan), true, fileName)) return false;
+  if (droppedCopies > 0 && OnWarning)
+    OnWarning(std::to_string(droppedCopies) + " flipped tiles were left out of " + fileName +
+                  ". Add them again if you want to use them.",
+              "Flipped tiles removed");
+  return true;
 }
 
 void TQVData::ScanFolder(const std::string& folder) {
@@ -170,7 +177,7 @@ bool TQVData::ResampleLibrary(const std::string& fileName, const TResampleSettin
         // No usable thumbnail: the stored signature, resampled to the new grid.
         Bitmap24 cells = StoredSignatureCells(RecordSignature(n), GridW, GridH);
         bool fromYcc = ColorSystem == kColorYCC, toYcc = colorSystem == kColorYCC;
-        if (fromYcc && !toYcc) DrawSignature(RecordSignature(n), ColorSystem, cells);
+        if (fromYcc && !toYcc) SignaturePixels(RecordSignature(n), ColorSystem, cells);
         grid = Resample(cells, gridW, gridH, filter);
         sig = SignatureOf(grid, (!fromYcc && toYcc) ? kColorYCC : kColorRGB);
       }

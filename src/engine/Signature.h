@@ -17,6 +17,10 @@ using SignatureBytes = std::vector<uint8_t>;
 double LightnessCurve(int c);
 // Y', Cb', Cr' of a pixel (rounded half to even and clamped).
 void RgbToYcc(uint8_t r, uint8_t g, uint8_t b, uint8_t out[3]);
+// The inverse of RgbToYcc up to its rounding: the inverse matrix, then for each channel the
+// value whose lightness curve value lies nearest. (DrawSignature's YCC pictures do not undo
+// the curve; they are for looking at, this is for computing with.)
+void YccToRgb(const uint8_t ycc[3], uint8_t& r, uint8_t& g, uint8_t& b);
 
 // Signature of a bitmap that already has the grid size (one cell per pixel).
 SignatureBytes SignatureOf(const Bitmap24& bmp, int colorSystem);
@@ -24,6 +28,9 @@ SignatureBytes SignatureOf(const Bitmap24& bmp, int colorSystem);
 SignatureBytes ConvertRgbToYcc(const uint8_t* src, int length);
 // Fills a GridW x GridH bitmap (already sized) from a signature.
 void DrawSignature(const uint8_t* sig, int colorSystem, Bitmap24& bmp);
+// Fills a GridW x GridH bitmap (already sized) with pixels whose signature in colorSystem
+// (YCC or RGB) is sig again, up to rounding: what a tile without a thumbnail is reduced from.
+void SignaturePixels(const uint8_t* sig, int colorSystem, Bitmap24& bmp);
 
 // Sum of squared differences over n bytes, as an exact integer and as the float64 the
 // searches compare.

@@ -258,7 +258,6 @@ void TLibrayMosaic::AppendClick() {
                     kApplicationTitle);
     return;
   }
-  const bool hadFlips = lib_.Count > lib_.UnflippedCount;
   const int32_t before = lib_.UnflippedCount;
   BeginPass("Appending pictures...", "Stop", int(std::min<int64_t>(total, INT32_MAX)));
   int64_t seen = 0;
@@ -292,9 +291,7 @@ void TLibrayMosaic::AppendClick() {
   }
   lib_.Open(name, 0);
   Refresh();
-  std::string text = std::to_string(added) + " pictures were appended to the library.";
-  if (hadFlips) text += "\rIts flipped tiles were dropped; \"Add flips\" makes them again.";
-  Prompts().Info(FromCore(text), kApplicationTitle);
+  Prompts().Info(FromCore(std::to_string(added) + " pictures were appended to the library."), kApplicationTitle);
 }
 
 // ---- Deleted tiles ----

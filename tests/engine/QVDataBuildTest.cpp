@@ -11,6 +11,7 @@
 #include "engine/FolderScan.h"
 #include "engine/QVData.h"
 #include "engine/TileBuilder.h"
+#include "engine/TileRecords.h"
 #include "raster/Resample.h"
 #include "support/TestFiles.h"
 
@@ -266,8 +267,12 @@ TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
   qv::TScanSettings scan;
   scan.RootFolder = more;
   scan.PictureExtensions = "*.JPG*.JPEG";
+  std::vector<std::string> warnings;
+  t.OnWarning = [&](const std::string& text, const std::string& caption) { warnings.push_back(caption + ": " + text); };
   ASSERT_TRUE(t.AppendFolder(scan));
   EXPECT_EQ(t.AddedCount, 5);
+  EXPECT_EQ(warnings, (std::vector<std::string>{"Flipped tiles removed: 3 flipped tiles were left out of " + lib +
+                                                ". Add them again if you want to use them."}));
 
   TQVData u;
   u.ShowThumbs = true;
@@ -283,6 +288,66 @@ TEST_F(BuildTest, AppendKeepsOnlyTheUnflippedTiles) {
   // Nothing of the dropped copies is left behind in the sections.
   EXPECT_EQ(u.TextSection.Size(),
             t.TextSection.Size() - 3 * (38 + int64_t(pictures_.size()) + 8) + 2 * (38 + int64_t(more.size()) + 8));
+}
+
+// An append needs no settings but the scan: the new tiles take the shape, signatures and
+// header values of the library they join, whatever a caller may have set elsewhere.
+TEST_F(BuildTest, AppendTakesEverySettingFromTheLibrary) {
+  qvtest::WriteTestJpeg(pictures_ + "/first.jpg", 300, 200, 3);
+  qv::TBuildSettings own = qvtest::NewLibrarySettings(pictures_);
+  own.PropX = 3;
+  own.PropY = 4;
+  own.GridW = 4;
+  own.GridH = 5;
+  own.ColorSystem = qv::kColorRGB;
+  own.FilterCode = qv::kFilterBell;
+  own.FormatByte = 7;
+  const std::string lib = dir_.File("own.qv2");
+  {
+    TQVData builder;
+    ASSERT_TRUE(builder.CreateLibrary(lib, own));
+  }
+  // The header without the counts and section offsets, which an append rightly changes.
+  auto shapeBytes = [&] {
+    const std::string bytes = qvtest::FileBytes(lib);
+    EXPECT_GE(bytes.size(), size_t(79));
+    qv::TLibraryHeader h = qv::DecodeLibraryHeader(reinterpret_cast<const uint8_t*>(bytes.data()));
+    h.Count = h.UnflippedCount = h.TextOffset = h.DataOffset = h.ThumbOffset = 0;
+    return qv::EncodeLibraryHeader(h);
+  };
+  const std::string before = shapeBytes();
+  const std::string more = dir_.File("more");
+  MakeDir(more);
+  qvtest::WriteTestJpeg(more + "/wide.jpg", 640, 480, 4);
+
+  TQVData t;
+  int warnings = 0;
+  t.OnWarning = [&](const std::string&, const std::string&) { ++warnings; };
+  ASSERT_TRUE(t.Open(lib));
+  qv::TScanSettings scan;
+  scan.RootFolder = more;
+  scan.PictureExtensions = "*.JPG*.JPEG";
+  ASSERT_TRUE(t.AppendFolder(scan));
+  EXPECT_EQ(warnings, 0);  // there were no flipped copies to leave out
+
+  EXPECT_EQ(shapeBytes(), before);
+  TQVData u;
+  u.ShowThumbs = true;
+  ASSERT_TRUE(u.Open(lib));
+  ASSERT_EQ(u.Count, 2);
+  EXPECT_EQ(u.FormatByte, 7);
+  EXPECT_EQ(u.FilterCode, qv::kFilterBell);
+  ASSERT_TRUE(u.GoRecord(2));
+  // 640 x 480 cut at 3 : 4 in the centre: 360 pixels wide from x = 140; thumbnail 36 x 48.
+  EXPECT_EQ(u.Name, more + "/wide.jpg");
+  EXPECT_EQ((Rect{u.CropLeft, u.CropTop, u.CropRight, u.CropBottom}), (Rect{140, 0, 500, 480}));
+  EXPECT_EQ(u.ThumbBitmap.Width(), 36);
+  EXPECT_EQ(u.ThumbBitmap.Height(), 48);
+  // The signature is the thumbnail on the library's 4 x 5 grid in RGB, up to what the
+  // thumbnail's JPEG coding changed.
+  const qv::SignatureBytes want = qv::SignatureOf(qv::Resample(u.ThumbBitmap, 4, 5, qv::kFilterBell), qv::kColorRGB);
+  ASSERT_EQ(u.Signature.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(u.Signature[i], want[i], 8) << i;
 }
 
 TEST_F(BuildTest, ResampleWritesAnotherGridFromTheThumbnails) {
@@ -370,6 +435,40 @@ TEST(ResampleFallbackTest, TileWithoutThumbnailKeepsItsOwnColours) {
                 qv::SignatureBytes(ycc, ycc + 3));
     EXPECT_EQ(r.RecordInfo(n).ThumbOffset, 0);
   }
+}
+
+// The way back: a YCC tile without a thumbnail resampled into RGB keeps its colours, the
+// lightness curve undone (mid grey stays 128, it does not come back as 194).
+TEST(ResampleFallbackTest, YccTileWithoutThumbnailKeepsItsColoursInRgb) {
+  qvtest::TempDir dir;
+  const std::string lib = dir.File("ycc.qv2");
+  const uint8_t colours[3][3] = {{128, 128, 128}, {30, 160, 220}, {240, 20, 90}};  // B, G, R
+  {
+    TQVData w;
+    w.OpenWorkFiles(qvtest::TableSettings(2, 2, qv::kColorYCC));
+    for (const auto& c : colours) {
+      uint8_t ycc[3];
+      qv::RgbToYcc(c[2], c[1], c[0], ycc);
+      qv::SignatureBytes sig;
+      for (int cell = 0; cell < 4; ++cell) sig.insert(sig.end(), ycc, ycc + 3);
+      qv::TTileInfo info;
+      info.Name = "flat";
+      w.AppendWorkRecord(0, sig.data(), info, nullptr, true);
+      ++w.AddedCount;
+    }
+    ASSERT_TRUE(w.WriteLibraryFile(lib));
+  }
+  TQVData t;
+  ASSERT_TRUE(t.Open(lib));
+  const std::string out = dir.File("rgb.qv2");
+  ASSERT_TRUE(t.ResampleLibrary(out, {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorRGB}));
+  TQVData r;
+  ASSERT_TRUE(r.Open(out));
+  ASSERT_EQ(r.Count, 3);
+  for (int n = 1; n <= 3; ++n)
+    for (int cell = 0; cell < 6; ++cell)
+      for (int ch = 0; ch < 3; ++ch)
+        EXPECT_NEAR(r.RecordSignature(n)[cell * 3 + ch], colours[n - 1][ch], 3) << n << " " << cell << " " << ch;
 }
 
 }  // namespace

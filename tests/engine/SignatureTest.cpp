@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -73,6 +75,34 @@ TEST(Signature, DrawSignatureByColourSystem) {
   DrawSignature(rgb, kColorY, bmp);
   DrawSignature(rgb, 0, bmp);
   EXPECT_EQ(bmp, before);
+}
+
+// YccToRgb undoes RgbToYcc up to the rounding of the YCC bytes: each colour comes back within
+// a few steps (more where the curve is flat, in the light colours), and its YCC bytes within
+// one; SignaturePixels gives pixels whose signature is the one drawn.
+TEST(Signature, YccToRgbIsTheInverseOfRgbToYcc) {
+  int worst = 0;
+  for (int r = 0; r < 256; r += 5)
+    for (int g = 0; g < 256; g += 5)
+      for (int b = 0; b < 256; b += 5) {
+        uint8_t ycc[3], again[3], back[3];
+        RgbToYcc(uint8_t(r), uint8_t(g), uint8_t(b), ycc);
+        YccToRgb(ycc, back[0], back[1], back[2]);
+        worst = std::max({worst, std::abs(back[0] - r), std::abs(back[1] - g), std::abs(back[2] - b)});
+        RgbToYcc(back[0], back[1], back[2], again);
+        for (int i = 0; i < 3; ++i) ASSERT_LE(std::abs(again[i] - ycc[i]), 1) << r << " " << g << " " << b;
+      }
+  EXPECT_LE(worst, 4);
+  // Black and white exactly; f(127) = 193.67 and f(128) = 194.28, so Y' 194 is grey 128.
+  const uint8_t ycc[] = {0, 128, 128, 255, 128, 128, 194, 128, 128};
+  Bitmap24 bmp(3, 1);
+  SignaturePixels(ycc, kColorYCC, bmp);
+  EXPECT_EQ(bmp, Cells({{0, 0, 0}, {255, 255, 255}, {128, 128, 128}}, 3));
+  SignatureBytes drawn = SignatureOf(bmp, kColorYCC);
+  EXPECT_EQ(drawn, SignatureBytes(ycc, ycc + 9));
+  const uint8_t bgr[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  SignaturePixels(bgr, kColorRGB, bmp);
+  EXPECT_EQ(bmp, Cells({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, 3));
 }
 
 TEST(Signature, DistanceOfWorkedCases) {
