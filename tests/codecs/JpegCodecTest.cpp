@@ -3,6 +3,7 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <functional>
@@ -181,7 +182,7 @@ TEST(JpegCodecTest, MemorySizeIsTheDecodedSize) {
     EXPECT_EQ(sizeOf(b), std::make_pair(0, 0));
 }
 
-TEST(JpegCodecTest, DamagedDataRaisesPictureErrorOrStillDecodes) {
+TEST(JpegCodecTest, DamagedDataRaisesPictureErrorOrGivesTheWholePicture) {
   EXPECT_THROW(Decode(""), EPictureError);
   EXPECT_THROW(Decode("this is not a JPEG file at all"), EPictureError);
   EXPECT_THROW(Decode(std::string("\xFF\xD8\xFF\xC0\x00\x11\x08", 7)), EPictureError);
@@ -193,23 +194,55 @@ TEST(JpegCodecTest, DamagedDataRaisesPictureErrorOrStillDecodes) {
   Bitmap24 cut = Decode(bytes.substr(0, bytes.size() * 6 / 10));
   EXPECT_EQ(cut.Width(), 120);
   EXPECT_EQ(cut.Height(), 90);
-  // Every shorter cut either decodes or raises EPictureError; nothing else happens.
+  // The picture size at a decoding scale (1, 1/2, 1/4, 1/8), rounded up as libjpeg does.
+  auto scaled = [](int size, int scale) { return (size + (1 << scale) - 1) >> scale; };
+  // Every shorter cut either raises EPictureError with a message, or gives the whole picture
+  // at the scale asked for. A cut inside the headers fails; one inside the scan decodes.
+  int decoded = 0, refused = 0;
   for (size_t n = 0; n < bytes.size(); n += 37) {
+    const int scale = int(n % 4);
     try {
-      Decode(bytes.substr(0, n), int(n % 4));
-    } catch (const EPictureError&) {
+      const Bitmap24 pic = Decode(bytes.substr(0, n), scale);
+      ++decoded;
+      EXPECT_EQ(pic.Width(), scaled(120, scale)) << "cut at " << n;
+      EXPECT_EQ(pic.Height(), scaled(90, scale)) << "cut at " << n;
+    } catch (const EPictureError& e) {
+      ++refused;
+      EXPECT_STRNE(e.what(), "") << "cut at " << n;
     }
   }
-  // Scrambled bytes, headers included.
+  EXPECT_GT(decoded, 0);
+  EXPECT_GT(refused, 0);
+  // Scrambled bytes, headers included. What still decodes is a picture: of the header's size
+  // when the damage lies behind the headers, of some size above zero otherwise.
+  const size_t scanStart = bytes.find("\xFF\xDA");
+  ASSERT_NE(scanStart, std::string::npos);
   std::srand(7);
+  decoded = refused = 0;
   for (int round = 0; round < 200; ++round) {
     std::string bad = bytes;
-    for (int k = 0; k < 8; ++k) bad[size_t(std::rand()) % bad.size()] = char(std::rand());
+    size_t first = bad.size();
+    for (int k = 0; k < 8; ++k) {
+      const size_t at = size_t(std::rand()) % bad.size();
+      bad[at] = char(std::rand());
+      first = std::min(first, at);
+    }
+    const int scale = round % 4;
     try {
-      Decode(bad, round % 4);
-    } catch (const EPictureError&) {
+      const Bitmap24 pic = Decode(bad, scale);
+      ++decoded;
+      ASSERT_FALSE(pic.Empty()) << "round " << round;
+      if (first > scanStart + 1) {
+        EXPECT_EQ(pic.Width(), scaled(120, scale)) << "round " << round;
+        EXPECT_EQ(pic.Height(), scaled(90, scale)) << "round " << round;
+      }
+    } catch (const EPictureError& e) {
+      ++refused;
+      EXPECT_STRNE(e.what(), "") << "round " << round;
     }
   }
+  EXPECT_GT(decoded, 0);
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace

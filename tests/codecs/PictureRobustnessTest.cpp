@@ -1,9 +1,10 @@
-// Damaged files of every readable type: cut short, scrambled or plain garbage. Loading may
-// succeed or raise EPictureError; nothing else may happen.
+// Damaged files of every readable type: cut short, scrambled or plain garbage. Loading gives
+// a whole picture or raises EPictureError with a message; nothing else may happen.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 
 #include "CodecTestUtil.h"
@@ -62,10 +63,28 @@ std::map<std::string, std::string> ValidSamples() {
   return s;
 }
 
-void ExpectDecodesOrPictureError(const std::string& bytes, const std::string& ext, const std::string& what) {
+// What came of loading one damaged file.
+struct Outcomes {
+  int decoded = 0;
+  int refused = 0;
+};
+
+// Loading either gives a picture (of one of the given sizes when the damage left the header
+// whole; no sizes asks only for a picture that is not empty) or raises EPictureError with a
+// message; anything else fails.
+void ExpectDecodesOrPictureError(const std::string& bytes, const std::string& ext, const std::string& what,
+                                 Outcomes& outcomes, const std::set<std::pair<int, int>>& sizes = {}) {
   try {
-    DecodePicture(bytes, ext);
-  } catch (const EPictureError&) {
+    const Bitmap24 pic = DecodePicture(bytes, ext);
+    ++outcomes.decoded;
+    if (!sizes.empty())
+      EXPECT_EQ(sizes.count({pic.Width(), pic.Height()}), 1u)
+          << ext << " " << what << ": " << pic.Width() << " x " << pic.Height();
+    else
+      EXPECT_FALSE(pic.Empty()) << ext << " " << what << ": loaded as an empty picture";
+  } catch (const EPictureError& e) {
+    ++outcomes.refused;
+    EXPECT_STRNE(e.what(), "") << ext << " " << what;
   } catch (const std::exception& e) {
     ADD_FAILURE() << ext << " " << what << ": unexpected " << typeid(e).name() << ": " << e.what();
   }
@@ -78,25 +97,36 @@ TEST(PictureRobustnessTest, EveryTypeSurvivesCutsScramblingAndGarbage) {
     for (const std::string& ext : type.Extensions) {
       ASSERT_EQ(samples.count(ext), 1u) << ext;
       const std::string& good = samples.at(ext);
-      EXPECT_NO_THROW(DecodePicture(good, ext)) << ext;
+      Bitmap24 whole;
+      ASSERT_NO_THROW(whole = DecodePicture(good, ext)) << ext;
 
+      // A cut keeps the header whole or refuses: what decodes has the whole picture's size.
+      // (The icon's 24 x 24 picture comes last; with it cut off, its 16 x 16 one is taken.)
+      std::set<std::pair<int, int>> sizes = {{whole.Width(), whole.Height()}};
+      if (ext == "ico") sizes.insert({16, 16});
+      Outcomes cuts;
       const size_t step = std::max<size_t>(1, good.size() / 60);
       for (size_t n = 0; n < good.size(); n += step)
-        ExpectDecodesOrPictureError(good.substr(0, n), ext, "cut at " + std::to_string(n));
+        ExpectDecodesOrPictureError(good.substr(0, n), ext, "cut at " + std::to_string(n), cuts, sizes);
+      EXPECT_GT(cuts.refused, 0) << ext;
+      Outcomes damaged;
       for (int round = 0; round < 60; ++round) {
         std::string bad = good;
         const int changes = 1 + round % 8;
         for (int k = 0; k < changes; ++k) bad[rng() % bad.size()] = char(rng());
-        ExpectDecodesOrPictureError(bad, ext, "scrambled, round " + std::to_string(round));
+        ExpectDecodesOrPictureError(bad, ext, "scrambled, round " + std::to_string(round), damaged);
       }
       for (size_t size : {1u, 5u, 64u, 700u, 5000u}) {
         std::string garbage(size, '\0');
         for (char& c : garbage) c = char(rng());
-        ExpectDecodesOrPictureError(garbage, ext, "garbage");
+        ExpectDecodesOrPictureError(garbage, ext, "garbage", damaged);
         // Keep the type's first bytes, so the decoder gets past its signature check.
         ExpectDecodesOrPictureError(good.substr(0, std::min<size_t>(good.size(), 8)) + garbage, ext,
-                                    "garbage after signature");
+                                    "garbage after signature", damaged);
       }
+      // Both ways out are taken over the damaged set, so neither check above is idle.
+      EXPECT_GT(cuts.decoded + damaged.decoded, 0) << ext;
+      EXPECT_GT(damaged.refused, 0) << ext;
       EXPECT_THROW(DecodePicture(std::string(), ext), EPictureError) << ext;
     }
 }
@@ -107,9 +137,11 @@ TEST(PictureRobustnessTest, DamagedFilesOnDiskRaisePictureError) {
   for (const char* ext : {"jpg", "png", "ico", "psd", "cel", "cut", "tga", "gif", "wmf"}) {
     const std::string& good = samples.at(ext);
     const std::string path = dir.File(std::string("f.") + ext);
+    // Twelve bytes hold no picture of these types: the error names the file.
     qvtest::WriteBytes(path, good.substr(0, std::min<size_t>(good.size(), 12)));
     try {
-      LoadPicture24(path);
+      const Bitmap24 pic = LoadPicture24(path);
+      ADD_FAILURE() << ext << ": twelve bytes loaded as a " << pic.Width() << " x " << pic.Height() << " picture";
     } catch (const EPictureError& e) {
       EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
