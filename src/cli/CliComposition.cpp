@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/FileUtil.h"
 #include "cli/CliCommon.h"
+#include "cli/CliProject.h"
 #include "engine/CompositionRun.h"
 #include "engine/OptimizeComposition.h"
 #include "engine/QVData.h"
@@ -16,6 +18,19 @@ std::string TerminalText(std::string text) {
   std::replace(text.begin(), text.end(), '\r', '\n');
   return text;
 }
+
+void OpenProjectAndLibrary(const Args& args, const std::string& file, qv::TQVData& plan, qv::TQVData& mosaic,
+                           qv::TQVData& lib) {
+  OpenProjectFile(plan, mosaic, file);
+  const std::string libFile = args.Has("library") ? AbsolutePath(args.Value("library")) : plan.LibraryFileName;
+  if (!qv::FileExists(libFile)) throw CliError("Library file not found: " + libFile + " (give another with --library)");
+  if (plan.CompareLibraryFile(libFile) == 2)
+    throw CliError("The library " + libFile + " has another signature grid than the project");
+  lib.Open(libFile);
+  lib.ShowThumbs = true;
+}
+
+namespace {
 
 qv::TOrientationSet OrientationsFromArgs(const Args& args) {
   if (!args.Has("use")) return {true, false, false, false};
@@ -45,7 +60,31 @@ qv::TCellRect SelectionFromArgs(const Args& args, int32_t cols, int32_t rows) {
   return {std::min(v[0], v[2]) - 1, std::min(v[1], v[3]) - 1, std::max(v[0], v[2]) - 1, std::max(v[1], v[3]) - 1};
 }
 
+}  // namespace
+
+qv::TCompositionSettings RulesFromArgs(const Args& args, const qv::TQVData& plan) {
+  qv::TCompositionSettings s;
+  s.Distance = args.Int("distance", 6);
+  s.Repeat = args.Int("repeat", 0);
+  if (s.Distance < 0 || s.Repeat < 0) throw CliError("--distance and --repeat must be 0 or more");
+  s.FixAuto = args.Has("fix-auto");
+  s.FixCustom = !args.Has("no-fix-custom");
+  s.InvertSelection = args.Has("invert");
+  s.Orientations = OrientationsFromArgs(args);
+  s.Cols = plan.Cols;
+  s.Rows = plan.Rows;
+  s.Selection = SelectionFromArgs(args, plan.Cols, plan.Rows);
+  return s;
+}
+
+int SecondsFromArgs(const Args& args) {
+  const int s = args.Int("seconds", 10);
+  if (s < 0) throw CliError("--seconds must be 0 (no limit) or more");
+  return s;
+}
+
 void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o) {
+  if (!qv::AnyOrientation(o)) throw CliError(qv::kNoOrientationMessage, 2);
   std::unique_ptr<Progress> progress;
   int64_t steps = 0;
   qv::TAddFlipsHooks hooks;

@@ -19,14 +19,22 @@ class Args;
 // A message of the program with its "\r" line breaks as a terminal shows them.
 std::string TerminalText(std::string text);
 
-// --use original,h,v,r (original tiles only when not given).
-qv::TOrientationSet OrientationsFromArgs(const Args& args);
+// Opens the project file and its library (--library names another), the library with
+// thumbnails so that changed cells get them. CliError when the library is missing or has
+// another signature grid.
+void OpenProjectAndLibrary(const Args& args, const std::string& file, qv::TQVData& plan, qv::TQVData& mosaic,
+                           qv::TQVData& lib);
 
-// --select C1,R1,C2,R2: columns and rows from 1, both corners inside the grid.
-qv::TCellRect SelectionFromArgs(const Args& args, int32_t cols, int32_t rows);
+// The rules of a run over plan's grid: --distance (6), --repeat (0), --fix-auto,
+// --no-fix-custom, --invert, --use original,h,v,r (original tiles only when not given) and
+// --select C1,R1,C2,R2 (columns and rows from 1, both corners inside the grid).
+qv::TCompositionSettings RulesFromArgs(const Args& args, const qv::TQVData& plan);
+
+// --seconds: the optimising pass's time limit, 10 when not given, 0 for none.
+int SecondsFromArgs(const Args& args);
 
 // Makes sure the library holds the flipped copies a run may use; drops the orientations
-// that could not be added.
+// that could not be added. CliError (status 2) when no orientation is chosen.
 void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o);
 
 // The optimising pass over the composed mosaic with a progress line, for at most seconds

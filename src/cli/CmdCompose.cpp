@@ -31,33 +31,14 @@ int RunCompose(const std::vector<std::string>& argv) {
             {"fix-auto", "no-fix-custom", "invert"});
   const std::string file = args.Need(0, "project file name");
   TQVData plan, mosaic, lib;
-  OpenProjectFile(plan, mosaic, file);
-  const std::string libFile = args.Has("library") ? AbsolutePath(args.Value("library")) : plan.LibraryFileName;
-  if (!qv::FileExists(libFile)) throw CliError("Library file not found: " + libFile + " (give another with --library)");
-  if (plan.CompareLibraryFile(libFile) == 2)
-    throw CliError("The library " + libFile + " has another signature grid than the project");
-  lib.Open(libFile);
-  lib.ShowThumbs = true;  // cells get the tiles' thumbnails
-
-  qv::TCompositionSettings s;
+  OpenProjectAndLibrary(args, file, plan, mosaic, lib);
+  qv::TCompositionSettings s = RulesFromArgs(args, plan);
   s.Mode = ModeFromArg(args.Value("mode", "smart"));
   const bool optimal = args.Value("mode") == "optimal";
-  const int seconds = args.Int("seconds", 10);
-  if (seconds < 0) throw CliError("--seconds must be 0 (no limit) or more");
-  s.Distance = args.Int("distance", 6);
-  s.Repeat = args.Int("repeat", 0);
-  if (s.Distance < 0 || s.Repeat < 0) throw CliError("--distance and --repeat must be 0 or more");
-  s.FixAuto = args.Has("fix-auto");
-  s.FixCustom = !args.Has("no-fix-custom");
-  s.InvertSelection = args.Has("invert");
-  s.Orientations = OrientationsFromArgs(args);
-  s.Cols = plan.Cols;
-  s.Rows = plan.Rows;
-  s.Selection = SelectionFromArgs(args, plan.Cols, plan.Rows);
+  const int seconds = SecondsFromArgs(args);
   if (args.Has("seed")) s.RandomSeed = static_cast<uint64_t>(static_cast<uint32_t>(args.Int("seed", 0)));
 
   StopOnInterrupt interrupt(lib.StopRequested);  // the window's Stop sets the library's flag too
-  if (!qv::AnyOrientation(s.Orientations)) throw CliError(qv::kNoOrientationMessage, 2);
   CompleteFlips(lib, s.Orientations);
 
   std::unique_ptr<Progress> progress;

@@ -15,43 +15,19 @@ namespace {
 
 using qv::TQVData;
 
-double SecondsFromArgs(const Args& args) {
-  const int s = args.Int("seconds", 10);
-  if (s < 0) throw CliError("--seconds must be 0 (no limit) or more");
-  return s;
-}
-
 int RunOptimize(const std::vector<std::string>& argv) {
   Args args(argv, {"seconds", "distance", "repeat", "use", "select", "seed", "candidates", "library"},
             {"fix-auto", "no-fix-custom", "invert"});
   const std::string file = args.Need(0, "project file name");
   TQVData plan, mosaic, lib;
-  OpenProjectFile(plan, mosaic, file);
-  const std::string libFile = args.Has("library") ? AbsolutePath(args.Value("library")) : plan.LibraryFileName;
-  if (!qv::FileExists(libFile)) throw CliError("Library file not found: " + libFile + " (give another with --library)");
-  if (plan.CompareLibraryFile(libFile) == 2)
-    throw CliError("The library " + libFile + " has another signature grid than the project");
-  lib.Open(libFile);
-  lib.ShowThumbs = true;  // changed cells get the tiles' thumbnails
-
-  qv::TCompositionSettings s;
-  s.Distance = args.Int("distance", 6);
-  s.Repeat = args.Int("repeat", 0);
-  if (s.Distance < 0 || s.Repeat < 0) throw CliError("--distance and --repeat must be 0 or more");
-  s.FixAuto = args.Has("fix-auto");
-  s.FixCustom = !args.Has("no-fix-custom");
-  s.InvertSelection = args.Has("invert");
-  s.Orientations = OrientationsFromArgs(args);
-  s.Cols = plan.Cols;
-  s.Rows = plan.Rows;
-  s.Selection = SelectionFromArgs(args, plan.Cols, plan.Rows);
+  OpenProjectAndLibrary(args, file, plan, mosaic, lib);
+  qv::TCompositionSettings s = RulesFromArgs(args, plan);
   const double seconds = SecondsFromArgs(args);
   const uint64_t seed = static_cast<uint32_t>(args.Int("seed", 1));
   const int32_t candidates = args.Int("candidates", 0);
   if (candidates < 0) throw CliError("--candidates must be 1 or more (0: chosen by the Repeat limit)");
 
   StopOnInterrupt interrupt(lib.StopRequested);
-  if (!qv::AnyOrientation(s.Orientations)) throw CliError(qv::kNoOrientationMessage, 2);
   CompleteFlips(lib, s.Orientations);
   const qv::TOptimizeResult r = RunOptimizePass(lib, plan, mosaic, s, seconds, seed, candidates, file);
   mosaic.CompactSections();
