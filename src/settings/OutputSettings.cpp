@@ -5,7 +5,45 @@
 namespace qv {
 
 namespace {
+
 constexpr char kOutput[] = "Output";
+
+// The plain keys, read and written alike; the rest need a check or a condition.
+struct TIntKey {
+  const char* Key;
+  int32_t TOutputSettings::*Field;
+  int32_t Default;
+};
+constexpr TIntKey kIntKeys[] = {
+    {"MosaicWidth", &TOutputSettings::OutputWidth, 0}, {"MosaicHeight", &TOutputSettings::OutputHeight, 0},
+    {"BorderLeft", &TOutputSettings::BorderLeft, 0},   {"BorderTop", &TOutputSettings::BorderTop, 0},
+    {"BorderRight", &TOutputSettings::BorderRight, 0}, {"BorderBottom", &TOutputSettings::BorderBottom, 0},
+    {"DPI", &TOutputSettings::Resolution, 150},
+};
+
+struct TBoolKey {
+  const char* Key;
+  bool TOutputSettings::*Field;
+  bool Default;
+};
+constexpr TBoolKey kBoolKeys[] = {
+    {"Borders", &TOutputSettings::Borders, false},
+    {"Grid", &TOutputSettings::Grid, false},
+    {"DetailedBlend", &TOutputSettings::DetailedBlend, false},
+    {"UseThumb", &TOutputSettings::UseThumb, true},
+    {"SharpenTiles", &TOutputSettings::SharpenTiles, true},
+    {"DirectToDisk", &TOutputSettings::DirectToDisk, true},
+    {"OpenAfterSave", &TOutputSettings::OpenAfterSave, true},
+};
+
+// Colours keep red, green and blue only.
+struct TColourKey {
+  const char* Key;
+  uint32_t TOutputSettings::*Field;
+};
+constexpr TColourKey kColourKeys[] = {{"BorderColor", &TOutputSettings::BorderColor},
+                                      {"GridColor", &TOutputSettings::GridColor}};
+
 }  // namespace
 
 bool RememberBlendSetting(const std::string& settingsPath) {
@@ -14,55 +52,29 @@ bool RememberBlendSetting(const std::string& settingsPath) {
 
 TOutputSettings ReadOutputSettings(const std::string& f) {
   TOutputSettings s;
-  s.OutputWidth = IniReadInt(f, kOutput, "MosaicWidth", 0);
-  s.OutputHeight = IniReadInt(f, kOutput, "MosaicHeight", 0);
-  s.BorderLeft = IniReadInt(f, kOutput, "BorderLeft", 0);
-  s.BorderTop = IniReadInt(f, kOutput, "BorderTop", 0);
-  s.BorderRight = IniReadInt(f, kOutput, "BorderRight", 0);
-  s.BorderBottom = IniReadInt(f, kOutput, "BorderBottom", 0);
-  s.Borders = IniReadBool(f, kOutput, "Borders", false);
-  s.BorderColor = uint32_t(IniReadInt(f, kOutput, "BorderColor", 0)) & 0xFFFFFF;
-  s.Resolution = IniReadInt(f, kOutput, "DPI", 150);
+  for (const TIntKey& k : kIntKeys) s.*k.Field = IniReadInt(f, kOutput, k.Key, k.Default);
+  for (const TBoolKey& k : kBoolKeys) s.*k.Field = IniReadBool(f, kOutput, k.Key, k.Default);
+  for (const TColourKey& k : kColourKeys) s.*k.Field = uint32_t(IniReadInt(f, kOutput, k.Key, 0)) & 0xFFFFFF;
   s.Units = IniReadInt(f, kOutput, "Units", kUnitsPixels);
   if (s.Units < kUnitsPixels || s.Units > kUnitsCm) s.Units = kUnitsPixels;
-  s.Grid = IniReadBool(f, kOutput, "Grid", false);
-  s.GridColor = uint32_t(IniReadInt(f, kOutput, "GridColor", 0)) & 0xFFFFFF;
   if (RememberBlendSetting(f)) {
     s.Blending = IniReadInt(f, kOutput, "Blending", 0);
     s.ColorCorrection = IniReadInt(f, kOutput, "ColorCorrection", 0);
   }
-  s.DetailedBlend = IniReadBool(f, kOutput, "DetailedBlend", false);
-  s.UseThumb = IniReadBool(f, kOutput, "UseThumb", true);
-  s.SharpenTiles = IniReadBool(f, kOutput, "SharpenTiles", true);
-  s.DirectToDisk = IniReadBool(f, kOutput, "DirectToDisk", true);
-  s.OpenAfterSave = IniReadBool(f, kOutput, "OpenAfterSave", true);
   s.FileFormat = IniReadInt(f, kOutput, "FileFormat", kTypeJpeg);
   if (s.FileFormat < kTypeTiff || s.FileFormat > kTypeHtml) s.FileFormat = kTypeJpeg;
   return s;
 }
 
 void WriteOutputSettings(const std::string& f, const TOutputSettings& s) {
-  IniWriteInt(f, kOutput, "MosaicWidth", s.OutputWidth);
-  IniWriteInt(f, kOutput, "MosaicHeight", s.OutputHeight);
-  IniWriteInt(f, kOutput, "BorderLeft", s.BorderLeft);
-  IniWriteInt(f, kOutput, "BorderTop", s.BorderTop);
-  IniWriteInt(f, kOutput, "BorderRight", s.BorderRight);
-  IniWriteInt(f, kOutput, "BorderBottom", s.BorderBottom);
-  IniWriteBool(f, kOutput, "Borders", s.Borders);
-  IniWriteInt(f, kOutput, "BorderColor", int(s.BorderColor));
-  IniWriteInt(f, kOutput, "DPI", s.Resolution);
+  for (const TIntKey& k : kIntKeys) IniWriteInt(f, kOutput, k.Key, s.*k.Field);
+  for (const TBoolKey& k : kBoolKeys) IniWriteBool(f, kOutput, k.Key, s.*k.Field);
+  for (const TColourKey& k : kColourKeys) IniWriteInt(f, kOutput, k.Key, int(s.*k.Field));
   IniWriteInt(f, kOutput, "Units", s.Units);
-  IniWriteBool(f, kOutput, "Grid", s.Grid);
-  IniWriteInt(f, kOutput, "GridColor", int(s.GridColor));
   if (RememberBlendSetting(f)) {
     IniWriteInt(f, kOutput, "Blending", s.Blending);
     IniWriteInt(f, kOutput, "ColorCorrection", s.ColorCorrection);
   }
-  IniWriteBool(f, kOutput, "DetailedBlend", s.DetailedBlend);
-  IniWriteBool(f, kOutput, "UseThumb", s.UseThumb);
-  IniWriteBool(f, kOutput, "SharpenTiles", s.SharpenTiles);
-  IniWriteBool(f, kOutput, "DirectToDisk", s.DirectToDisk);
-  IniWriteBool(f, kOutput, "OpenAfterSave", s.OpenAfterSave);
   IniWriteInt(f, kOutput, "FileFormat", s.FileFormat);
 }
 
