@@ -152,20 +152,27 @@ void TOutputSetup::BuildControls() {
   SpinCorrection->setObjectName("SpinCorrection");
   SpinBlend = new TVNSpinEdit(0, 100, 5, 0, tiles);
   SpinBlend->setObjectName("SpinBlend");
-  ChkDetailedBlend = MakeCheck("ChkDetailedBlend", "Detailed blend", tiles);
-  ChkUseThumb = MakeCheck("ChkUseThumb", "Use stored thumbs", tiles);
-  ChkSharpen = MakeCheck("ChkSharpen", "Sharpen tiles", tiles);
-  ChkDirectToDisk = MakeCheck("ChkDirectToDisk", "Write direct to disk (no RAM)", tiles);
-  ChkFastJpeg = MakeCheck("ChkFastJpeg", "Use fast jpg reading/resizing", tiles);
-  ChkOpenAfterSave = MakeCheck("ChkOpenAfterSave", "Open image after saving", tiles);
   auto* tGrid = new QGridLayout(tiles);
   tGrid->addWidget(new QLabel("Color correction %", tiles), 0, 0);
   tGrid->addWidget(SpinCorrection, 0, 1);
   tGrid->addWidget(new QLabel("Blend tile colors %", tiles), 1, 0);
   tGrid->addWidget(SpinBlend, 1, 1);
+  // The check boxes below, one a row.
+  const struct {
+    QCheckBox** Slot;
+    const char* Name;
+    const char* Caption;
+  } checks[] = {{&ChkDetailedBlend, "ChkDetailedBlend", "Detailed blend"},
+                {&ChkUseThumb, "ChkUseThumb", "Use stored thumbs"},
+                {&ChkSharpen, "ChkSharpen", "Sharpen tiles"},
+                {&ChkDirectToDisk, "ChkDirectToDisk", "Write direct to disk (no RAM)"},
+                {&ChkFastJpeg, "ChkFastJpeg", "Use fast jpg reading/resizing"},
+                {&ChkOpenAfterSave, "ChkOpenAfterSave", "Open image after saving"}};
   int row = 2;
-  for (QCheckBox* c : {ChkDetailedBlend, ChkUseThumb, ChkSharpen, ChkDirectToDisk, ChkFastJpeg, ChkOpenAfterSave})
-    tGrid->addWidget(c, row++, 0, 1, 2);
+  for (const auto& c : checks) {
+    *c.Slot = MakeCheck(c.Name, c.Caption, tiles);
+    tGrid->addWidget(*c.Slot, row++, 0, 1, 2);
+  }
 
   // ---- Layout preview and read-outs ----
   // The box's caption stands above it: the picture is fitted 10 pixels below the box's top,
@@ -178,23 +185,25 @@ void TOutputSetup::BuildControls() {
   ImageLayout->setObjectName("ImageLayout");
   auto* figures = new QGroupBox("Output", this);
   figures->setObjectName("GroupFigures");
-  LabelTileSize = MakeLabel("LabelTileSize", "", figures);
-  LabelTileInch = MakeLabel("LabelTileInch", "", figures);
-  LabelTileCm = MakeLabel("LabelTileCm", "", figures);
-  LabelOutputSize = MakeLabel("LabelOutputSize", "", figures);
-  LabelOutputInch = MakeLabel("LabelOutputInch", "", figures);
-  LabelOutputCm = MakeLabel("LabelOutputCm", "", figures);
-  LabelFileSize = MakeLabel("LabelFileSize", "", figures);
   auto* fGrid = new QGridLayout(figures);
   fGrid->addWidget(new QLabel("Single tile size:", figures), 0, 0);
-  fGrid->addWidget(LabelTileSize, 0, 1);
-  fGrid->addWidget(LabelTileInch, 1, 1);
-  fGrid->addWidget(LabelTileCm, 2, 1);
   fGrid->addWidget(new QLabel("Output size:", figures), 3, 0);
-  fGrid->addWidget(LabelOutputSize, 3, 1);
-  fGrid->addWidget(LabelOutputInch, 4, 1);
-  fGrid->addWidget(LabelOutputCm, 5, 1);
-  fGrid->addWidget(LabelFileSize, 6, 0, 1, 2);
+  // The read-outs, in the right-hand column but for the file size, which spans both.
+  const struct {
+    QLabel** Slot;
+    const char* Name;
+  } readOuts[] = {{&LabelTileSize, "LabelTileSize"},     {&LabelTileInch, "LabelTileInch"},
+                  {&LabelTileCm, "LabelTileCm"},         {&LabelOutputSize, "LabelOutputSize"},
+                  {&LabelOutputInch, "LabelOutputInch"}, {&LabelOutputCm, "LabelOutputCm"},
+                  {&LabelFileSize, "LabelFileSize"}};
+  row = 0;
+  for (const auto& r : readOuts) {
+    *r.Slot = MakeLabel(r.Name, "", figures);
+    if (r.Slot == &LabelFileSize)
+      fGrid->addWidget(*r.Slot, row++, 0, 1, 2);
+    else
+      fGrid->addWidget(*r.Slot, row++, 1);
+  }
 
   // ---- Buttons and status bar ----
   BtnSaveAs = new QPushButton("Save as", this);
