@@ -24,27 +24,15 @@ TEST(FormatElapsedTest, HoursMinutesSecondsTenths) {
   EXPECT_EQ(qv::FormatElapsed(int64_t(100) * 3600000), "100h:0m:0.0s");
 }
 
-class CompositionTest : public ::testing::Test {
+class CompositionTest : public qvtest::RandomProjectTest {
  protected:
   void SetUp() override { OpenProject(40, 6, 5); }
 
   // A library of `tiles` random 2 x 2 signatures and a project of cols x rows cells, every
   // cell showing its plan.
   void OpenProject(int tiles, int32_t cols, int32_t rows, const std::vector<uint8_t>& statuses = {}) {
-    std::mt19937 rng(uint32_t(tiles * 7 + cols));
-    std::vector<qv::SignatureBytes> sigs;
-    for (int k = 0; k < tiles; ++k) {
-      qv::SignatureBytes s(12);
-      for (auto& b : s) b = uint8_t(rng());
-      sigs.push_back(s);
-    }
-    const std::string libFile = dir_.File("lib" + std::to_string(++files_) + ".qv2");
-    qvtest::WriteLibraryOfSignatures(libFile, sigs, 2, 2, statuses);
-    ASSERT_TRUE(lib_.Open(libFile));
-    lib_.ShowThumbs = true;
-    const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
-    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, 5), {}, qv::Size{cols, rows});
-    ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
+    OpenRandomProject(tiles, cols, rows, uint32_t(tiles * 7 + cols), 5, statuses);
+    if (HasFatalFailure()) return;
     for (int32_t n = 1; n <= mosaic_.Count; ++n) {
       plan_.Go(n);
       ASSERT_TRUE(mosaic_.RestoreCellFromPlan(n, plan_));
@@ -54,12 +42,6 @@ class CompositionTest : public ::testing::Test {
   }
 
   qv::TCompositionResult Run() { return qv::RunComposition(lib_, plan_, mosaic_, settings_, hooks_); }
-
-  std::vector<int32_t> Cells() const {
-    std::vector<int32_t> out;
-    for (int32_t n = 1; n <= mosaic_.Count; ++n) out.push_back(mosaic_.RecordTileNo(n));
-    return out;
-  }
 
   // True when no tile stands twice within distance (in cells that hold tiles) and none is
   // used more than repeat times (0: no limit).
@@ -87,9 +69,6 @@ class CompositionTest : public ::testing::Test {
     return true;
   }
 
-  qvtest::TempDir dir_;
-  int files_ = 0;
-  TQVData lib_, plan_, mosaic_;
   TCompositionSettings settings_;
   qv::TCompositionHooks hooks_;
 };

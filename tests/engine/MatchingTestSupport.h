@@ -1,11 +1,15 @@
 #pragma once
 // Tables with hand-picked signatures for the search, placement and composition tests.
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/EngineTestSupport.h"
 #include "engine/QVData.h"
+#include "support/TestFiles.h"
 
 namespace qvtest {
 
@@ -39,5 +43,41 @@ inline std::vector<qv::SignatureBytes> GreySignatures(const std::vector<int>& va
   for (int v : values) out.push_back(qv::SignatureBytes(3, uint8_t(v)));
   return out;
 }
+
+// Composition and optimising tests: a library of random 2 x 2 signatures and a project over
+// a test picture, both opened, in files of a folder of the test's own.
+class RandomProjectTest : public ::testing::Test {
+ protected:
+  // `tiles` signatures drawn from sigSeed (statuses as given), a project of cols x rows cells
+  // over a picture drawn from pictureSeed; each call writes new files.
+  void OpenRandomProject(int tiles, int32_t cols, int32_t rows, uint32_t sigSeed, uint32_t pictureSeed,
+                         const std::vector<uint8_t>& statuses) {
+    std::mt19937 rng(sigSeed);
+    std::vector<qv::SignatureBytes> sigs;
+    for (int k = 0; k < tiles; ++k) {
+      qv::SignatureBytes s(12);
+      for (auto& b : s) b = uint8_t(rng());
+      sigs.push_back(s);
+    }
+    const std::string libFile = dir_.File("lib" + std::to_string(++files_) + ".qv2");
+    WriteLibraryOfSignatures(libFile, sigs, 2, 2, statuses);
+    ASSERT_TRUE(lib_.Open(libFile));
+    lib_.ShowThumbs = true;
+    const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
+    lib_.CreateProject(file, DrawTestPicture(cols * 8, rows * 8, pictureSeed), {}, qv::Size{cols, rows});
+    ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
+  }
+
+  // The tile number of every cell, in cell order.
+  std::vector<int32_t> Cells() const {
+    std::vector<int32_t> out;
+    for (int32_t n = 1; n <= mosaic_.Count; ++n) out.push_back(mosaic_.RecordTileNo(n));
+    return out;
+  }
+
+  TempDir dir_;
+  int files_ = 0;
+  qv::TQVData lib_, plan_, mosaic_;
+};
 
 }  // namespace qvtest

@@ -17,25 +17,12 @@ namespace {
 using qv::TOptimizeOutcome;
 using qv::TQVData;
 
-class OptimizeTest : public ::testing::Test {
+class OptimizeTest : public qvtest::RandomProjectTest {
  protected:
   // A library of `tiles` random 2 x 2 signatures (statuses as given) and a project of
   // cols x rows cells over a random picture.
   void OpenProject(int tiles, int32_t cols, int32_t rows, uint32_t seed, const std::vector<uint8_t>& statuses = {}) {
-    std::mt19937 rng(seed);
-    std::vector<qv::SignatureBytes> sigs;
-    for (int k = 0; k < tiles; ++k) {
-      qv::SignatureBytes s(12);
-      for (auto& b : s) b = uint8_t(rng());
-      sigs.push_back(s);
-    }
-    const std::string libFile = dir_.File("lib" + std::to_string(++files_) + ".qv2");
-    qvtest::WriteLibraryOfSignatures(libFile, sigs, 2, 2, statuses);
-    ASSERT_TRUE(lib_.Open(libFile));
-    lib_.ShowThumbs = true;
-    const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
-    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, seed), {}, qv::Size{cols, rows});
-    ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
+    OpenRandomProject(tiles, cols, rows, seed, seed, statuses);
     s_.Rules = {};
     s_.Rules.Cols = cols;
     s_.Rules.Rows = rows;
@@ -53,12 +40,6 @@ class OptimizeTest : public ::testing::Test {
   }
 
   qv::TOptimizeResult Optimize() { return qv::OptimizeComposition(lib_, plan_, mosaic_, s_, hooks_); }
-
-  std::vector<int32_t> Cells() const {
-    std::vector<int32_t> out;
-    for (int32_t n = 1; n <= mosaic_.Count; ++n) out.push_back(mosaic_.RecordTileNo(n));
-    return out;
-  }
 
   // The rules over the cells holding library tiles, counted here from the mosaic itself.
   // Uses count in the work area only, as a composition run of that area counts them.
@@ -108,9 +89,6 @@ class OptimizeTest : public ::testing::Test {
     return best;
   }
 
-  qvtest::TempDir dir_;
-  int files_ = 0;
-  TQVData lib_, plan_, mosaic_;
   qv::TOptimizeSettings s_;
   qv::TOptimizeHooks hooks_;
 };

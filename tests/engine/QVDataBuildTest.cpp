@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cstdlib>
 
 #include "base/Errors.h"
@@ -400,36 +401,44 @@ TEST_F(BuildTest, StoppedResampleWarnsAndKeepsTheTilesDone) {
 
 namespace {
 
+// A library of 2 x 2 signatures, one tile a cell value (every cell alike), without thumbnails.
+void WriteFlatTiles(const std::string& path, uint8_t colorSystem, const std::vector<std::array<uint8_t, 3>>& cells) {
+  TQVData w;
+  w.OpenWorkFiles(qvtest::TableSettings(2, 2, colorSystem));
+  for (const auto& c : cells) {
+    qv::SignatureBytes sig;
+    for (int cell = 0; cell < 4; ++cell) sig.insert(sig.end(), c.begin(), c.end());
+    qv::TTileInfo info;
+    info.Name = "flat";
+    w.AppendWorkRecord(0, sig.data(), info, nullptr, true);
+    ++w.AddedCount;
+  }
+  ASSERT_TRUE(w.WriteLibraryFile(path));
+}
+
+// Opens lib, writes its copy with the settings' grid and colour system to out, and opens the
+// copy on r.
+void ResampleInto(const std::string& lib, const std::string& out, const qv::TResampleSettings& settings, TQVData& r) {
+  TQVData t;
+  ASSERT_TRUE(t.Open(lib));
+  ASSERT_TRUE(t.ResampleLibrary(out, settings));
+  ASSERT_TRUE(r.Open(out));
+}
+
 // A tile without a usable thumbnail is resampled from its stored signature, never from
 // another tile's picture.
 TEST(ResampleFallbackTest, TileWithoutThumbnailKeepsItsOwnColours) {
   qvtest::TempDir dir;
   const std::string lib = dir.File("plain.qv2");
-  {
-    TQVData w;
-    w.OpenWorkFiles(qvtest::TableSettings(2, 2, qv::kColorRGB));
-    const uint8_t colours[2][3] = {{10, 200, 30}, {250, 0, 120}};
-    for (const auto& c : colours) {
-      qv::SignatureBytes sig;
-      for (int cell = 0; cell < 4; ++cell) sig.insert(sig.end(), c, c + 3);
-      qv::TTileInfo info;
-      info.Name = "flat";
-      w.AppendWorkRecord(0, sig.data(), info, nullptr, true);
-      ++w.AddedCount;
-    }
-    ASSERT_TRUE(w.WriteLibraryFile(lib));
-  }
-  TQVData t;
-  ASSERT_TRUE(t.Open(lib));
-  const std::string out = dir.File("ycc.qv2");
-  ASSERT_TRUE(t.ResampleLibrary(out, {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorYCC}));
+  const std::vector<std::array<uint8_t, 3>> bgr = {{10, 200, 30}, {250, 0, 120}};
+  WriteFlatTiles(lib, qv::kColorRGB, bgr);
   TQVData r;
-  ASSERT_TRUE(r.Open(out));
+  ResampleInto(lib, dir.File("ycc.qv2"), {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorYCC}, r);
   ASSERT_EQ(r.Count, 2);
   for (int n = 1; n <= 2; ++n) {
-    const uint8_t* bgr = t.RecordSignature(n);
+    const auto& c = bgr[size_t(n - 1)];
     uint8_t ycc[3];
-    qv::RgbToYcc(bgr[2], bgr[1], bgr[0], ycc);
+    qv::RgbToYcc(c[2], c[1], c[0], ycc);
     for (int cell = 0; cell < 6; ++cell)
       EXPECT_EQ(qv::SignatureBytes(r.RecordSignature(n) + cell * 3, r.RecordSignature(n) + cell * 3 + 3),
                 qv::SignatureBytes(ycc, ycc + 3));
@@ -443,27 +452,15 @@ TEST(ResampleFallbackTest, YccTileWithoutThumbnailKeepsItsColoursInRgb) {
   qvtest::TempDir dir;
   const std::string lib = dir.File("ycc.qv2");
   const uint8_t colours[3][3] = {{128, 128, 128}, {30, 160, 220}, {240, 20, 90}};  // B, G, R
-  {
-    TQVData w;
-    w.OpenWorkFiles(qvtest::TableSettings(2, 2, qv::kColorYCC));
-    for (const auto& c : colours) {
-      uint8_t ycc[3];
-      qv::RgbToYcc(c[2], c[1], c[0], ycc);
-      qv::SignatureBytes sig;
-      for (int cell = 0; cell < 4; ++cell) sig.insert(sig.end(), ycc, ycc + 3);
-      qv::TTileInfo info;
-      info.Name = "flat";
-      w.AppendWorkRecord(0, sig.data(), info, nullptr, true);
-      ++w.AddedCount;
-    }
-    ASSERT_TRUE(w.WriteLibraryFile(lib));
+  std::vector<std::array<uint8_t, 3>> cells;
+  for (const auto& c : colours) {
+    uint8_t ycc[3];
+    qv::RgbToYcc(c[2], c[1], c[0], ycc);
+    cells.push_back({ycc[0], ycc[1], ycc[2]});
   }
-  TQVData t;
-  ASSERT_TRUE(t.Open(lib));
-  const std::string out = dir.File("rgb.qv2");
-  ASSERT_TRUE(t.ResampleLibrary(out, {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorRGB}));
+  WriteFlatTiles(lib, qv::kColorYCC, cells);
   TQVData r;
-  ASSERT_TRUE(r.Open(out));
+  ResampleInto(lib, dir.File("rgb.qv2"), {.GridW = 3, .GridH = 2, .ColorSystem = qv::kColorRGB}, r);
   ASSERT_EQ(r.Count, 3);
   for (int n = 1; n <= 3; ++n)
     for (int cell = 0; cell < 6; ++cell)
