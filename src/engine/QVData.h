@@ -66,6 +66,20 @@ struct TPictureValues {
   int32_t CropBottom = 0;
 };
 
+// Everything one mosaic cell holds, by value: its slot's status and signature, its TileInfo
+// (tile id, six picture values, name, cell row, detail) and its thumbnail. Undo keeps cells
+// this way; offsets into the sections are not part of it (they change with every placement
+// and with CompactSections).
+struct TCellRecord {
+  uint8_t Status = 0;
+  SignatureBytes Signature;
+  TTileInfo Info;  // SlotOffset and ThumbOffset as read, ignored when written back
+  bool HasThumbnail = false;
+  std::string ThumbJpeg;
+};
+// True when two cell records hold the same content (offsets not compared).
+bool SameCellContent(const TCellRecord& a, const TCellRecord& b);
+
 // How FindTileForCell scans a library. Every setting gives the same choice; the defaults are
 // the fastest. Packed = false is the plain record-by-record scan of the data section. The
 // packed scan runs the kernels TileSearchKernelChoice() chose.
@@ -353,6 +367,13 @@ class TQVData {
                           const std::string& name);
   // Copies the plan's current record into cell (erasing it: the cell shows the source).
   bool RestoreCellFromPlan(int32_t cell, const TQVData& plan);
+  // Cell record n by value; raises EStreamError when it does not lie inside the sections.
+  TCellRecord CellRecord(int32_t cell) const;
+  // Writes a record taken by CellRecord back into cell exactly as it was (a new TileInfo and
+  // thumbnail entry, the slot overwritten), so that the cell, its use in the next run's
+  // used-tile table and the saved file are as before. False, writing nothing, when the cell
+  // does not exist or the signature's size is not SigSize.
+  bool WriteCellRecord(int32_t cell, const TCellRecord& record);
   // One entry per record: -1 when mode < 0, else the record's TileNo.
   void FillUsedTiles(std::vector<int32_t>& usedTiles, int32_t mode) const;
   // One entry per cell of a gridSize.X x gridSize.Y grid: -1 for a cell that will be filled

@@ -4,6 +4,7 @@
 // A placement appends a new TileInfo and thumbnail entry and overwrites the cell's slot; the
 // old TileInfo and thumbnail stay behind, unreferenced, until CompactSections.
 #include <algorithm>
+#include <cstring>
 
 #include "base/Errors.h"
 #include "codecs/JpegCodec.h"
@@ -91,6 +92,40 @@ bool TQVData::RestoreCellFromPlan(int32_t cell, const TQVData& plan) {
   std::string encoded;
   const std::string& jpeg = ThumbnailOf(plan, JpegQuality, encoded);
   return WriteCell(cell, plan.PicDeleted() ? kDeletedStatus : 0, plan.Signature.data(), std::move(info), jpeg);
+}
+
+bool SameCellContent(const TCellRecord& a, const TCellRecord& b) {
+  const TTileInfo& x = a.Info;
+  const TTileInfo& y = b.Info;
+  return a.Status == b.Status && a.Signature == b.Signature && a.HasThumbnail == b.HasThumbnail &&
+         a.ThumbJpeg == b.ThumbJpeg && x.TileNo == y.TileNo && x.CellRow == y.CellRow &&
+         std::memcmp(&x.Detail, &y.Detail, sizeof x.Detail) == 0 && x.PicWidth == y.PicWidth &&
+         x.PicHeight == y.PicHeight && x.CropLeft == y.CropLeft && x.CropTop == y.CropTop &&
+         x.CropRight == y.CropRight && x.CropBottom == y.CropBottom && x.Name == y.Name;
+}
+
+TCellRecord TQVData::CellRecord(int32_t cell) const {
+  TCellRecord r;
+  r.Status = RecordStatus(cell);
+  const uint8_t* sig = RecordSignature(cell);
+  r.Signature.assign(sig, sig + SigSize);
+  r.Info = RecordInfo(cell);
+  r.HasThumbnail = r.Info.ThumbOffset != 0;
+  if (r.HasThumbnail) r.ThumbJpeg = ThumbEntry(r.Info.ThumbOffset);
+  return r;
+}
+
+bool TQVData::WriteCellRecord(int32_t cell, const TCellRecord& record) {
+  if (cell < 1 || cell > Count || !SectionsHoldTable() || record.Signature.size() != size_t(SigSize)) return false;
+  TTileInfo info = record.Info;
+  info.SlotOffset = static_cast<int32_t>(SlotOffset(cell) + kSlotHeadSize);
+  // A record without a thumbnail keeps offset 0, as CompactSections writes it.
+  info.ThumbOffset = record.HasThumbnail ? AppendThumbEntry(record.ThumbJpeg) : 0;
+  const int32_t textAt = AppendTileInfo(info);
+  WriteSlot(cell, record.Status, textAt, record.Signature.data());
+  Modified = true;
+  if (RecNo == cell) GoRecord(cell);
+  return true;
 }
 
 void TQVData::FillUsedTiles(std::vector<int32_t>& usedTiles, int32_t mode) const {

@@ -124,6 +124,54 @@ TEST_F(PlacementTest, UsedTilesArePrimedFromTheMosaic) {
   EXPECT_THROW(mosaic_.FillUsedTilesForSelection(used, false, {1, 1}, {2, 2}, {5, 3}), qv::EQuivara);
 }
 
+// What undo relies on: a cell taken by CellRecord and written back is the cell it was, down
+// to the saved project's bytes and the tile ids the next run's used-tile table reads.
+TEST_F(PlacementTest, CellRecordsWrittenBackRestoreTheSavedProjectExactly) {
+  ASSERT_TRUE(lib_.AddFlippedCopies(qv::kFlipHorizontal));
+  lib_.GoRecord(6);
+  ASSERT_TRUE(mosaic_.PlaceTile(2, lib_, true));
+  ASSERT_TRUE(mosaic_.PlaceCustomPicture(4, qvtest::DrawTestPicture(9, 7, 3), qv::kCustomPictureTileNo,
+                                         {9, 7, 9, 0, 0, 7}, "/c.png"));
+  mosaic_.CompactSections();  // as every save does
+  plan_.SaveProject(projectFile_, mosaic_, lib_);
+  const std::string saved = qvtest::FileBytes(projectFile_);
+  std::vector<int32_t> usedBefore;
+  mosaic_.FillUsedTiles(usedBefore, 1);
+
+  std::vector<qv::TCellRecord> before;
+  for (int32_t n = 1; n <= 12; ++n) before.push_back(mosaic_.CellRecord(n));
+  // Cells 1 and 3 still hold the project's own records (cell row and detail of the plan).
+  lib_.GoRecord(1);
+  ASSERT_TRUE(mosaic_.PlaceTile(1, lib_, true));
+  plan_.GoRecord(2);
+  ASSERT_TRUE(mosaic_.RestoreCellFromPlan(2, plan_));
+  plan_.GoRecord(3);
+  ASSERT_TRUE(mosaic_.RestoreCellFromPlan(3, plan_));
+  lib_.GoRecord(3);
+  ASSERT_TRUE(mosaic_.PlaceTile(4, lib_, false));
+  EXPECT_FALSE(qv::SameCellContent(mosaic_.CellRecord(4), before[3]));
+
+  mosaic_.Modified = false;
+  mosaic_.ShowThumbs = true;
+  mosaic_.GoRecord(4);
+  for (int32_t n = 1; n <= 4; ++n) ASSERT_TRUE(mosaic_.WriteCellRecord(n, before[size_t(n - 1)]));
+  EXPECT_TRUE(mosaic_.Modified);
+  EXPECT_EQ(mosaic_.TileNo, qv::kCustomPictureTileNo);  // the current record was reloaded
+  EXPECT_EQ(mosaic_.Name, "/c.png");
+  for (int32_t n = 1; n <= 12; ++n) EXPECT_TRUE(qv::SameCellContent(mosaic_.CellRecord(n), before[size_t(n - 1)]));
+  std::vector<int32_t> usedAfter;
+  mosaic_.FillUsedTiles(usedAfter, 1);
+  EXPECT_EQ(usedAfter, usedBefore);
+  mosaic_.CompactSections();
+  plan_.SaveProject(projectFile_, mosaic_, lib_);
+  EXPECT_TRUE(qvtest::FileBytes(projectFile_) == saved);
+
+  qv::TCellRecord wrong = before[0];
+  wrong.Signature.pop_back();
+  EXPECT_FALSE(mosaic_.WriteCellRecord(1, wrong));
+  EXPECT_FALSE(mosaic_.WriteCellRecord(13, before[0]));
+}
+
 TEST(CellNumbersTest, CellToRowAndBack) {
   EXPECT_EQ(qv::CellToRow(0, 0, 7), 1);
   EXPECT_EQ(qv::CellToRow(2, 3, 7), 18);
