@@ -96,7 +96,7 @@ Bitmap24 ScanPicture(const std::string& deviceName, const std::function<void(dou
   if (name.empty()) {
     const SANE_Device** list = nullptr;
     if (sane_get_devices(&list, SANE_FALSE) != SANE_STATUS_GOOD || !list || !list[0])
-      throw EScanError("No scanner found");
+      throw EScanError("No scanner found.");
     name = Text(list[0]->name);
   }
   TDeviceHandle device;
