@@ -14,6 +14,7 @@
 #include <memory>
 #include <thread>
 
+#include "controls/OffThreadWork.h"
 #include "mainwindow/Prompts.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
@@ -24,27 +25,6 @@ namespace {
 
 constexpr char kScannerSection[] = "Scanner";
 constexpr char kScannerKey[] = "Device";
-
-// Runs work on a worker thread while the window keeps handling its events; returns when the
-// work has ended. Any error of the work is raised here.
-void RunOffTheWindowThread(const std::function<void()>& work) {
-  std::atomic<bool> done{false};
-  std::exception_ptr error;
-  std::thread worker([&] {
-    try {
-      work();
-    } catch (...) {
-      error = std::current_exception();
-    }
-    done = true;
-  });
-  while (!done) {
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    if (!done) QThread::msleep(5);
-  }
-  worker.join();
-  if (error) std::rethrow_exception(error);
-}
 
 }  // namespace
 

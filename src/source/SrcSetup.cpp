@@ -1,7 +1,9 @@
 #include "source/SrcSetup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -17,8 +19,10 @@
 #include "codecs/BmpCodec.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
+#include "controls/OffThreadWork.h"
 #include "controls/SpinEdits.h"
 #include "engine/QVData.h"
+#include "imaging/PictureScaling.h"
 #include "imaging/RasterUtils.h"
 #include "imaging/TiffWriter.h"
 #include "mainwindow/Prompts.h"
@@ -83,6 +87,8 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   auto* bar = new QMenuBar(this);
+  bar->setObjectName("MainMenu1");
+  MenuBar1 = bar;
   layout->setMenuBar(bar);
 
   CropImage1 = new TEnCropImage(host_.SettingsPath(), this);
@@ -96,6 +102,7 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
 
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel1");
+  Panel1 = panel;
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(8, 6, 8, 6);
   auto addLabel = [&](const QString& caption, QWidget* buddy) {
@@ -197,12 +204,33 @@ void TSrcSetup::CreateMenus(QMenuBar* bar) {
 }
 
 void TSrcSetup::Guarded(const std::function<void()>& command) {
+  if (busy_) return;
   try {
     command();
   } catch (const std::exception& e) {
     ShowException(e);
   }
   UpdateButtons();
+}
+
+void TSrcSetup::reject() {
+  if (!busy_) QDialog::reject();
+}
+
+void TSrcSetup::closeEvent(QCloseEvent* event) {
+  if (busy_)
+    event->ignore();
+  else
+    QDialog::closeEvent(event);
+}
+
+void TSrcSetup::SetBusy(bool busy) {
+  busy_ = busy;
+  for (QWidget* w : std::initializer_list<QWidget*>{CropImage1, Panel1, MenuBar1}) w->setEnabled(!busy);
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 void TSrcSetup::UpdateButtons() {
@@ -389,19 +417,34 @@ bool TSrcSetup::Apply() {
   RememberLastPath(host_.SettingsPath(), kLastPathProject, project);
 
   const Rect crop = CropImage1->PictureCropRect();
-  const Bitmap24& picture = CropImage1->Picture();
+  const TPicturePtr shown = CropImage1->SharedPicture();  // kept while the worker reads it
+  const Bitmap24& picture = *shown;
   if (crop.Width() <= 0 || crop.Height() <= 0 || crop.Left < 0 || crop.Top < 0 || crop.Right > picture.Width() ||
       crop.Bottom > picture.Height())
     throw EQuivara("The frame does not lie on the picture. Select an area of the picture first.");
   const TSourceImageRecord source{CropImage1->PictureFileName(), crop};
-  // The framed part at full resolution; the whole picture is passed as it is, without a copy.
-  const bool whole = crop == Rect{0, 0, picture.Width(), picture.Height()};
-  const Bitmap24 part = whole ? Bitmap24() : CropImage1->GetCropBitmap(1, 1);
   if (StretchTiles()) {
     lib.PropX = RoundHalfEven(double(crop.Width()) * 100 / XTiles());
     lib.PropY = RoundHalfEven(double(crop.Height()) * 100 / YTiles());
   }
-  lib.CreateProject(project, whole ? picture : part, source, Size{XTiles(), YTiles()});
+  // The framed part at full resolution; the whole picture is passed as it is, without a copy.
+  const bool whole = crop == Rect{0, 0, picture.Width(), picture.Height()};
+  const Size cells{XTiles(), YTiles()};
+  const QString status = StatusText();
+  SetStatusText("Creating project " + FromCore(project) + "...");
+  SetBusy(true);
+  try {
+    RunOffTheWindowThread([&] {
+      const Bitmap24 part = whole ? Bitmap24() : CutCopy(picture, crop);
+      lib.CreateProject(project, whole ? picture : part, source, cells);
+    });
+  } catch (...) {
+    SetBusy(false);
+    SetStatusText(status);
+    throw;
+  }
+  SetBusy(false);
+  SetStatusText(status);
 
   host_.InsertRecentFile(project);
   if (!source.FileName.empty()) host_.InsertRecentFile(source.FileName);

@@ -40,8 +40,13 @@ class TSrcSetup : public QDialog {
   void FitImg();
   // The largest frame of the mosaic's proportions in the whole picture.
   void OriginalFitImg();
-  // "Apply": makes the project; true when it was made (the window then closes).
+  // "Apply": makes the project; true when it was made (the window then closes). The cut-out
+  // and the project file are made on a worker thread while the window keeps painting; until
+  // that ends the window takes no command and cannot be closed.
   bool Apply();
+  // True while Apply makes the project.
+  bool Busy() const { return busy_; }
+  void reject() override;
   // "Save image as...": true when the picture was saved (and reloaded from the file).
   bool SaveImageAs();
   void Paste();
@@ -70,8 +75,13 @@ class TSrcSetup : public QDialog {
   // The proposed project name: picture-library-XxY.qvp.
   std::string ProposedProjectName() const;
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void CreateMenus(QMenuBar* bar);
+  // Keeps the user away from the window's controls while a project is made.
+  void SetBusy(bool busy);
   void CountsChanged();
   void UpdateButtons();
   void Guarded(const std::function<void()>& command);
@@ -93,6 +103,9 @@ class TSrcSetup : public QDialog {
   QAction* Saveimageas1 = nullptr;
   QAction* Picturecorrectiontools1 = nullptr;
   QAction* Selectmaximumarea1 = nullptr;
+  QWidget* Panel1 = nullptr;
+  QMenuBar* MenuBar1 = nullptr;
+  bool busy_ = false;
 };
 
 }  // namespace qv

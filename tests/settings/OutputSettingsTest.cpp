@@ -54,14 +54,13 @@ TEST(OutputSettings, EveryKeyIsWrittenUnderItsNameAndReadBack) {
   s.FileFormat = kTypeHtml;
   WriteOutputSettings(f, s);
   const std::pair<const char*, int> ints[] = {
-      {"MosaicWidth", 1001}, {"MosaicHeight", 1002},  {"BorderLeft", 11}, {"BorderTop", 12},
-      {"BorderRight", 13},   {"BorderBottom", 14},    {"DPI", 300},       {"Units", 2},
+      {"MosaicWidth", 1001}, {"MosaicHeight", 1002},    {"BorderLeft", 11},     {"BorderTop", 12},
+      {"BorderRight", 13},   {"BorderBottom", 14},      {"DPI", 300},           {"Units", 2},
       {"FileFormat", 6},     {"BorderColor", 0x123456}, {"GridColor", 0x654321}};
   for (const auto& [key, value] : ints) EXPECT_EQ(IniReadInt(f, "Output", key, -1), value) << key;
-  const std::pair<const char*, bool> bools[] = {{"Borders", true},       {"Grid", true},
-                                                {"DetailedBlend", true}, {"UseThumb", false},
-                                                {"SharpenTiles", false}, {"DirectToDisk", false},
-                                                {"OpenAfterSave", false}};
+  const std::pair<const char*, bool> bools[] = {
+      {"Borders", true},       {"Grid", true},          {"DetailedBlend", true}, {"UseThumb", false},
+      {"SharpenTiles", false}, {"DirectToDisk", false}, {"OpenAfterSave", false}};
   for (const auto& [key, value] : bools) EXPECT_EQ(IniReadBool(f, "Output", key, !value), value) << key;
   EXPECT_EQ(IniReadInt(f, "Output", "Blending", -1), -1);  // not remembered
   TOutputSettings back = ReadOutputSettings(f);

@@ -12,6 +12,7 @@
 
 #include "MainFormFixture.h"
 #include "base/Errors.h"
+#include "base/FileUtil.h"
 #include "codecs/BmpCodec.h"
 #include "controls/CellShape.h"
 #include "controls/SpinEdits.h"
@@ -92,7 +93,68 @@ class SrcSetupTest : public QObject {
   void BadPicturesAreRefusedAndChangeNothing();
   void CorrectionCancelRestoresTheExactOriginal();
   void CorrectionPreviewComesFromTheWorkerAndOkKeepsIt();
+  void ApplyKeepsTheWindowAliveButNotClosable();
+  void ClosedLibraryIsReportedByApplyAndNothingIsWritten();
 };
+
+// The project is made while the window goes on handling events; closing it, Esc, "Cancel" and
+// a second "Apply" meanwhile do nothing.
+void SrcSetupTest::ApplyKeepsTheWindowAliveButNotClosable() {
+  TSetup s(4, 4);
+  s.Take(qvtest::DrawTestPicture(3000, 2400, 12), "");
+  s.Window->SetTiles(120, 96);
+  s.Window->OriginalFitImg();
+  s.View()->SetCropRect({10, 10, 2960, 2370});
+  const std::string project = s.F.Dir.File("busy.qvp");
+  s.F.Prompts.Answers = {qv::pbNo};
+  s.F.Prompts.Files = {QString::fromStdString(project)};
+  int ticks = 0;
+  bool busySeen = false, closedMeanwhile = false, controlsOff = false;
+  QTimer timer;
+  timer.setInterval(1);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    ++ticks;
+    if (!s.Window->Busy()) return;
+    busySeen = true;
+    controlsOff = !s.Window->findChild<QPushButton*>("BtnApply")->isEnabled() && !s.View()->isEnabled();
+    s.Window->close();
+    s.Window->reject();
+    QTest::keyClick(s.Window.get(), Qt::Key_Escape);
+    QTest::mouseClick(s.Window->findChild<QPushButton*>("BtnCancel"), Qt::LeftButton);
+    closedMeanwhile = closedMeanwhile || !s.Window->isVisible();
+  });
+  timer.start();
+  QVERIFY(s.Window->Apply());
+  timer.stop();
+  QVERIFY2(busySeen, qPrintable(QString("%1 ticks, none while busy").arg(ticks)));
+  QVERIFY(controlsOff);
+  QVERIFY(!closedMeanwhile);
+  QVERIFY(!s.Window->Busy());
+  QVERIFY(!s.Window->isVisible());  // closed by Apply itself once the project was made
+  QCOMPARE(s.Host.Plan1.Count, 120 * 96);
+  QCOMPARE(s.Host.Saved, 1);
+  QVERIFY(s.View()->isEnabled());
+}
+
+// The library closed while the window shows a picture: framing goes on, "Apply" says to open a
+// library and writes nothing.
+void SrcSetupTest::ClosedLibraryIsReportedByApplyAndNothingIsWritten() {
+  TSetup s(4, 4);
+  const std::string picture = s.F.Dir.File("p.bmp");
+  qv::SaveBmpFile(picture, qvtest::DrawTestPicture(80, 60, 8));
+  s.Window->OpenImage(picture);
+  s.Host.Lib.Close();
+  s.Window->SetTiles(8, 6);
+  s.Window->OriginalFitImg();
+  QVERIFY(s.View()->PictureCropRect().Width() > 0);
+  s.F.Prompts.Files = {QString::fromStdString(s.F.Dir.File("never.qvp"))};
+  QTest::mouseClick(s.Window->findChild<QPushButton*>("BtnApply"), Qt::LeftButton);
+  QCOMPARE(s.F.Prompts.LastText(), QString("Please open library first!"));
+  QVERIFY(!qv::FileExists(s.F.Dir.File("never.qvp")));
+  QVERIFY(s.F.Prompts.SaveRequests.empty());
+  QVERIFY(s.Window->isVisible());
+  QVERIFY(s.Host.Recent.empty());
+}
 
 void SrcSetupTest::OriginalFitAndFitFollowTheTileCounts() {
   TSetup s;
