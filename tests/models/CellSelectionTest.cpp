@@ -146,9 +146,8 @@ TEST_F(CellErasingTest, FixCustomKeepsCustomTilesAndEmptyCellsStayUntouched) {
 }
 
 TEST_F(CellErasingTest, InvertedWholeGridErasesNothingAndAStopEndsTheRow) {
-  EXPECT_EQ(qv::EraseCells(plan_, mosaic_, qv::EraseWorkArea({0, 0, 3, 2}, true, 4, 3), TErasePattern::All, false)
-                .Erased,
-            0);
+  EXPECT_EQ(
+      qv::EraseCells(plan_, mosaic_, qv::EraseWorkArea({0, 0, 3, 2}, true, 4, 3), TErasePattern::All, false).Erased, 0);
   EXPECT_TRUE(Empty().empty());
   // Everything outside cell (0, 0); a stop after the second erased cell ends the pass.
   int rows = 0, erased = 0;

@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 #include "MainFormFixture.h"
 #include "MenuItems.h"
+#include "base/FileUtil.h"
 #include "codecs/BmpCodec.h"
 #include "controls/DrawGrid.h"
 #include "settings/IniFile.h"
@@ -83,6 +85,81 @@ class MainFormSourceTest : public QObject {
     form.RecentMenuClick(picture);
     QCOMPARE(form.QVPlan1.BaseName(), project);
     QCOMPARE(form.findChild<TSrcSetup*>("SrcSetup1")->CropImage()->PictureFileName(), picture);
+  }
+
+  // The whole road in the main window: a library, a picture from "Open image", a correction,
+  // "Apply", the project saved and open with the corrected picture in its cells, and the
+  // picture again from "Recent source images", as the file holds it.
+  void FromACorrectedPictureToAProjectAndBackFromTheRecentList() {
+    TMainFormFixture fx;
+    const std::string lib = fx.MakeLibrary("flowers", 6);
+    const std::string picture = fx.Dir.File("dusk.bmp");
+    const Bitmap24 drawn = qvtest::DrawTestPicture(240, 160, 6);
+    SaveBmpFile(picture, drawn);
+    TForm1 form(fx.Settings());
+    InstallSourceCommands(form);
+    QVERIFY(form.OpenLibraryByName(lib));
+    form.SetButtonsOnOff();
+
+    const std::string project = fx.Dir.File("dusk-flowers-30x30.qvp");
+    fx.Prompts.Files = {Q(picture), Q(project)};
+    fx.Prompts.Dialogs.push_back([](QDialog& d) {
+      if (d.objectName() != "SrcSetup1") return int(QDialog::Rejected);
+      d.findChild<QAction*>("Picturecorrectiontools1")->trigger();
+      d.findChild<QPushButton*>("BtnApply")->click();
+      return d.result();
+    });
+    fx.Prompts.Dialogs.push_back([](QDialog& d) {
+      if (d.objectName() != "PicToolForm") return int(QDialog::Rejected);
+      d.findChild<QSlider*>("TrackBarBrightness")->setValue(40);
+      d.findChild<QPushButton*>("BtnOK")->click();
+      return d.result();
+    });
+    Child<QToolButton>(form, "SpeedButton3")->click();
+    QCOMPARE(fx.Prompts.Unanswered, 0);
+    QVERIFY(fx.Prompts.Dialogs.empty());
+    QVERIFY(FileExists(project));
+    QCOMPARE(form.QVPlan1.BaseName(), project);
+    QVERIFY(!form.QVMosaic1.Modified);
+
+    // The project on disk: the picture's name and frame, every cell showing its part, and that
+    // part the corrected one (brighter than the file's pixels in the frame).
+    TQVData plan, mosaic;
+    QVERIFY(plan.OpenProject(project, mosaic));
+    QCOMPARE(plan.SourceFileName, picture);
+    QCOMPARE(plan.SourceRect, (Rect{40, 0, 200, 160}));
+    QCOMPARE(plan.Cols, 30);
+    double planMean = 0, fileMean = 0;
+    for (int32_t n = 1; n <= plan.Count; ++n) {
+      plan.GoRecord(n);
+      mosaic.GoRecord(n);
+      QVERIFY(mosaic.Signature == plan.Signature);
+      for (uint8_t b : plan.Signature) planMean += b;
+    }
+    planMean /= double(plan.Count) * plan.SigSize;
+    for (int y = 0; y < 160; ++y)
+      for (int x = 40; x < 200; ++x)
+        for (int c = 0; c < 3; ++c) fileMean += drawn.Pixel(x, y)[c];
+    fileMean /= 160.0 * 160 * 3;
+    QVERIFY2(planMean > fileMean + 10, qPrintable(QString("%1 against %2").arg(planMean).arg(fileMean)));
+
+    // "Recent source images" shows the picture as the file holds it.
+    QMenu* recent = Child<QMenu>(form, "Recentsourceimages1");
+    QCOMPARE(recent->actions().size(), 1);
+    bool fromFile = false;
+    QString status;
+    fx.Prompts.Dialogs.push_back([&](QDialog& d) {
+      auto& setup = static_cast<TSrcSetup&>(d);
+      fromFile = setup.CropImage()->Picture() == drawn && setup.CropImage()->PictureFileName() == picture;
+      status = setup.StatusText();
+      d.findChild<QPushButton*>("BtnCancel")->click();
+      return d.result();
+    });
+    recent->actions()[0]->trigger();
+    QVERIFY(fx.Prompts.Dialogs.empty());
+    QVERIFY(fromFile);
+    QCOMPARE(status, Q(picture));
+    QCOMPARE(form.QVPlan1.BaseName(), project);  // Cancel left the project as it was
   }
 
   void ReopenedProjectBringsItsSourcePicture() {
