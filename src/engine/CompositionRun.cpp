@@ -222,6 +222,7 @@ TCompositionResult RunComposition(TQVData& library, TQVData& plan, TQVData& mosa
       bool newTile = false;
       library.FindTileForCell(plan, usedTiles, s.Orientations, repeatLimit, s.Distance, cols, rows, col, row, newTile);
       if (newTile) ++result.NewTiles;
+      if (hooks.BeforePlace) hooks.BeforePlace(cell);
       if (mosaic.PlaceTile(cell, library, true)) {
         ++result.Placed;
         if (hooks.OnCellPlaced) hooks.OnCellPlaced(cell, col, row);

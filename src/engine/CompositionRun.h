@@ -81,6 +81,8 @@ struct TCompositionHooks {
   std::function<void(int32_t total)> OnStart;
   // A cell was filled: the window repaints that one cell.
   std::function<void(int32_t cell, int32_t col, int32_t row)> OnCellPlaced;
+  // Before a tile is written into a cell (the window records the cell for undo).
+  std::function<void(int32_t cell)> BeforePlace;
   // After every cell of the area, kept or filled: the window steps the bar and, for a
   // filled cell, writes the texts.
   std::function<void(const TCompositionProgress&)> OnProgress;

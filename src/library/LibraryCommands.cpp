@@ -56,6 +56,11 @@ void InstallLibraryCommands(TForm1& form) {
   asMosaic.Run = [&form] { LibraryInspectorCommand(form, {}, true); };
   asMosaic.Enabled = libraryReady;
   form.AddCommand(TMenuPlace::EditLibrary, asMosaic);
+
+  // The grid pop-up's "Find this tile in the Library Inspector".
+  form.FindTileInLibraryInspector = [&form](const std::string& tileFileName) {
+    LibraryInspectorCommand(form, tileFileName);
+  };
 }
 
 }  // namespace qv

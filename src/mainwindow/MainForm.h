@@ -30,6 +30,9 @@
 //   MainFormFiles.cpp      libraries, projects, recent lists, close query
 //   MainFormRun.cpp        composition runs, flip passes, locking during a pass
 //   MainFormStatistic.cpp  "Save statistic..."
+//   MainFormEdit.cpp       cell selection and editing: the Edit menu's cell commands, erase
+//                          passes, Enter/Delete/double click in the grid, cell status, undo
+//   MainFormPopup.cpp      the cell pop-up menu of the grid and the tool panel, its handlers
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
@@ -43,6 +46,7 @@
 #include "engine/CellGrid.h"
 #include "engine/QVData.h"
 #include "mainwindow/Prompts.h"
+#include "models/CellSelection.h"
 #include "settings/RecentFiles.h"
 
 class QAction;
@@ -55,6 +59,7 @@ class QMenu;
 class QProgressBar;
 class QRadioButton;
 class QToolButton;
+class QUndoStack;
 
 namespace qv {
 
@@ -88,7 +93,7 @@ enum class TMenuPlace {
   OpenSourceImage,     // File, after "Open project...": "Open source image..."
   RecentSourceImages,  // File, after "Recent libraries": the "Recent source images" sub-menu
   SaveMosaic,          // File, before "Save statistic...": "Save mosaic..."
-  EditCells,           // Edit, first: "Erase cell", "Select all", "Erase selection"...
+  EditCells,           // Edit, after "Undo"/"Redo": "Erase cell", "Select all", "Erase selection"...
   EditLibrary,         // Edit, between separators: "Library inspector..."
   EditPreferences,     // Edit, last: "Preferences..."
   Wizard,              // Mosaic, first, then a separator: "Run Quivara Wizard"
@@ -212,6 +217,43 @@ class TForm1 : public QMainWindow {
   // The manual tiles window, installed with its commands by the manual layer; null until then.
   TManualTilesWindow* ManualWindow = nullptr;
 
+  // ---- Cell editing (MainFormEdit.cpp) ----
+  // Every edit of mosaic cells is one step here (mainwindow/CellEditStep.h); opening and
+  // closing a project clears it.
+  QUndoStack& UndoStack() const { return *UndoStack1; }
+  // After undo or redo wrote these mosaic records: repaint them, mark the project modified
+  // (the engine did), refresh the status of the current cell and the buttons.
+  void CellsRestored(const std::vector<int32_t>& cells);
+  // Paints mosaic record cellNumber at once with the focused state, as the editing commands do.
+  void PaintEditedCell(int32_t cellNumber);
+  // Commands of the Edit menu and the grid's keys.
+  void Erasecell1Click();  // "Erase cell": the current cell, "Fix custom" or not
+  void Eraseselection1Click() { EraseSelection(TErasePattern::All); }
+  void EraseSelection(TErasePattern pattern);  // "Erase selection" and the special erasings
+  void Replacemanually();                      // Enter or a double click: the manual tiles window's choice
+  void SelectallGrid();                        // "Select all" (Ctrl+A)
+  void SelectCurrent();                        // the selection becomes the current cell
+  void SelectionStatus();                      // status panel 0 for a selection of more than one cell
+  // The grid's current cell (col, row) changed: the cell status texts, and the manual tiles
+  // window is told.
+  void DrawGrid1SelectCell(int col, int row);
+  // Hooks of the layers above: "Find this tile in the Library Inspector" (the library layer
+  // installs it with "Library inspector..."), "Save cells from ..." (the output layer, with
+  // "Save mosaic..."). Their pop-up items are hidden or do nothing while unset.
+  std::function<void(const std::string& tileFileName)> FindTileInLibraryInspector;
+  std::function<void()> SaveMosaicCommand;
+
+  // ---- The cell pop-up menu (MainFormPopup.cpp) ----
+  // Empties CellPopupMenu and gives it CandidateCount + 3 items (3 actions or cell items,
+  // then the candidates); SetPreferences runs it again when CandidateCount changes.
+  void InitPopUpMenu();
+  QMenu* CellPopupMenu() const { return CellPopupMenu1; }
+  // Builds the grid's pop-up for a right click on cell (col, row); false when there is none
+  // (no project, a pass running, one cell selected without usable orientations).
+  bool PrepareGridPopup(int col, int row);
+  // Builds the tool panel's pop-up (the three actions without coordinates).
+  void PrepareToolPanelPopup();
+
   // ---- Composition (MainFormRun.cpp) ----
   // mode 0 "Mosaic all", 1 "Random mosaic", 2 "Smart mosaic".
   void RenderMosaic(int mode);
@@ -284,6 +326,27 @@ class TForm1 : public QMainWindow {
   // Asks whether to close the project for an incompatible library (OK/Cancel).
   bool AskCloseForLibrary(const std::string& fileName, const char* reason);
 
+  // ---- Cell editing (MainFormEdit.cpp, MainFormPopup.cpp) ----
+  void CreateEditCommands();
+  void ConnectGridEditing();
+  void UpdateEditCommands();
+  void DeleteKeyInGrid();
+  void ClearUndo();
+  void ShowPopup(const QPoint& globalPos);
+  // What a pop-up item does when chosen.
+  enum class TPopupHandler { None, Action, Original, Delete, LibInspector, Candidate };
+  void SetPopupItem(int index, const TPopupItem& item, TPopupHandler handler);
+  void PopupItemClicked(int index);
+  void OnActionPopUpClick(int32_t tag);
+  void OnOriginalPopUpClick(int32_t tag);
+  void OnDeletePopUpClick(int32_t tag);
+  void OnLibInspectorPopUpClick(int32_t tag);
+  void OnCandidatePopUpClick(int32_t tag);
+  // Moves the mosaic and the plan to record n when the mosaic is elsewhere.
+  void GoToCell(int32_t n);
+  // The cell pop-up's first three items for one cell; false when the cell is not in the grid.
+  void FillCellItems(int col, int row, bool withFlipCode);
+
   // ---- Composition (MainFormRun.cpp) ----
   bool CheckAnyFlip();
   void AddFlipProgress();
@@ -337,6 +400,17 @@ class TForm1 : public QMainWindow {
   TDrawGrid* DrawGrid1 = nullptr;
   TMosaicView* MosaicView1 = nullptr;
   QLabel* StatusPanel[3] = {nullptr, nullptr, nullptr};
+
+  // ---- Editing ----
+  QUndoStack* UndoStack1 = nullptr;
+  QAction* Undo1 = nullptr;
+  QAction* Redo1 = nullptr;
+  QAction* Erasecell1 = nullptr;
+  QAction* Selectall1 = nullptr;
+  QAction* Eraseselection1 = nullptr;
+  QMenu* Specialerasing1 = nullptr;
+  QMenu* CellPopupMenu1 = nullptr;
+  std::vector<TPopupHandler> popupHandlers_;  // one per item of CellPopupMenu1
 
   // ---- Menus ----
   QMenu* File1 = nullptr;

@@ -52,6 +52,7 @@ bool TForm1::ConfirmReplaceProject() {
 
 void TForm1::OpenQVP(const std::string& fileName) {
   if (!QVPlan1.OpenProject(fileName, QVMosaic1)) throw EQuivara("File: " + fileName + " not found.");
+  ClearUndo();
   MosaicView1->SetGridSizeFromPlan();
   // The project's own library replaces the open one, without the compatibility questions. A
   // library that cannot be read is reported once the project is open.
@@ -120,6 +121,7 @@ bool TForm1::CloseProject() {
   }
   QVPlan1.Close();
   QVMosaic1.Close();
+  ClearUndo();
   MosaicView1->ProjectClosed();
   ShowStatus();
   return true;

@@ -92,8 +92,8 @@ void TForm1::CreateEditMenu() {
   MarkPlace(Edit1, TMenuPlace::EditLibrary);
   Edit1->addSeparator();
   MarkPlace(Edit1, TMenuPlace::EditPreferences);
-  // Every item of this menu comes from another window; until one does, it is not shown.
-  Edit1->menuAction()->setVisible(false);
+  CreateEditCommands();
+  InitPopUpMenu();
 }
 
 void TForm1::CreateMosaicMenu() {
@@ -241,7 +241,7 @@ void TForm1::File1Click() {
 }
 
 void TForm1::Edit1Click() {
-  // Every item of the Edit menu is another window's command and brings its own rule.
+  UpdateEditCommands();
   ApplyCommandRules(Edit1);
 }
 

@@ -16,6 +16,7 @@
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "engine/CompositionRun.h"
+#include "mainwindow/CellEditStep.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 #include "settings/AppSettings.h"
@@ -92,7 +93,10 @@ void TForm1::RenderMosaic(int mode) {
   settings.Selection = TCellRect{sel.Left, sel.Top, sel.Right, sel.Bottom};
 
   QProgressBar* bar = nullptr;
+  static const char* const kRunNames[3] = {"Mosaic all", "Random mosaic", "Smart mosaic"};
+  TCellEditStep step(*this, mode >= 0 && mode < 3 ? kRunNames[mode] : "Mosaic");
   TCompositionHooks hooks;
+  hooks.BeforePlace = [&step](int32_t cell) { step.Touch(cell); };
   hooks.OnStart = [&](int32_t total) {
     MosaicView1->AutoShowDetailed(1);
     RBTarget1->setChecked(true);
@@ -115,6 +119,8 @@ void TForm1::RenderMosaic(int mode) {
     DeletePanelProgressBar(bar);
   };
   TCompositionResult result = RunComposition(QVLib1, QVPlan1, QVMosaic1, settings, hooks);
+  step.Commit();
+  SetButtonsOnOff();
   if (result.Outcome == TCompositionOutcome::NoOrientation || result.Outcome == TCompositionOutcome::NotEnoughTiles)
     ShowMessage(result.Message, TPromptIcon::Error);
 }

@@ -34,7 +34,9 @@ void TForm1::ReadInitialIni() {
 }
 
 void TForm1::SetPreferences(const TMainPreferences& preferences) {
+  const bool newCount = preferences.CandidateCount != preferences_.CandidateCount;
   preferences_ = preferences;
+  if (newCount) InitPopUpMenu();
   SetRenderShortcut(preferences_.RenderType);
   GroupBox1->setVisible(preferences_.FlipRotateAllowed);
   if (!preferences_.FlipRotateAllowed) {

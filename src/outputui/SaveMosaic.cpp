@@ -124,6 +124,8 @@ void InstallSaveMosaic(TForm1& form) {
   save.Enabled = [&form] { return form.QVPlan1.TableIsOpen(); };
   save.Button = "SpeedButton6";
   form.AddCommand(TMenuPlace::SaveMosaic, save);
+  // The cell pop-up's "Save cells from ...".
+  form.SaveMosaicCommand = [&form] { Mosaiclayoutsetup1Click(form); };
 }
 
 }  // namespace qv

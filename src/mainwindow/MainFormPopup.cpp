@@ -1,0 +1,244 @@
+// TForm1: the cell pop-up menu CellPopupMenu, shared by the grid and the tool panel. Its
+// first three items are the selection's actions or the cell's own items, the rest the best
+// candidate tiles for the cell with their thumbnails. It is filled anew at each right click
+// and its items keep their captions, tags and handlers until the next.
+#include <QAction>
+#include <QCheckBox>
+#include <QIcon>
+#include <QMenu>
+#include <QPixmap>
+#include <QUndoStack>
+
+#include "base/FileUtil.h"
+#include "controls/BitmapImage.h"
+#include "controls/DrawGrid.h"
+#include "controls/SpinEdits.h"
+#include "imaging/RasterUtils.h"
+#include "mainwindow/CellEditStep.h"
+#include "mainwindow/HelpWindow.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/ManualTilesWindow.h"
+#include "mainwindow/MosaicView.h"
+#include "mainwindow/TilePrev.h"
+#include "models/CellErasing.h"
+#include "settings/AppSettings.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kPopupHelpContext = 11;
+// The item pictures: tile thumbnails at a size one can tell them apart by.
+constexpr int kItemPictureSize = 40;
+
+QIcon ItemPicture(const Bitmap24& picture) {
+  if (picture.Empty()) return {};
+  return QIcon(QPixmap::fromImage(ToQImage(picture)));
+}
+
+std::string FlipCodeOf(const TQVData& t) { return FlipCode(t.CropLeft, t.CropTop, t.CropRight, t.CropBottom); }
+
+}  // namespace
+
+void TForm1::InitPopUpMenu() {
+  if (!CellPopupMenu1) {
+    CellPopupMenu1 = new QMenu(this);
+    CellPopupMenu1->setObjectName("CellPopupMenu");
+    CellPopupMenu1->setStyleSheet(QString("QMenu { icon-size: %1px; }").arg(kItemPictureSize));
+    SetHelpContext(CellPopupMenu1, kPopupHelpContext);
+  }
+  CellPopupMenu1->clear();
+  const int items = std::max(preferences_.CandidateCount, 0) + 3;
+  popupHandlers_.assign(size_t(items), TPopupHandler::None);
+  for (int i = 0; i < items; ++i) {
+    QAction* a = CellPopupMenu1->addAction(QString());
+    a->setObjectName(QString("PopupItem%1").arg(i));
+    a->setVisible(false);
+    connect(a, &QAction::triggered, this, [this, i] { PopupItemClicked(i); });
+  }
+}
+
+void TForm1::SetPopupItem(int index, const TPopupItem& item, TPopupHandler handler) {
+  const QList<QAction*> actions = CellPopupMenu1->actions();
+  if (index < 0 || index >= actions.size()) return;
+  QAction* a = actions[index];
+  a->setText(FromCore(item.Caption));
+  a->setData(item.Tag);
+  a->setEnabled(item.Enabled);
+  a->setVisible(true);
+  a->setIcon(QIcon());
+  popupHandlers_[size_t(index)] = handler;
+}
+
+void TForm1::ShowPopup(const QPoint& globalPos) { CellPopupMenu1->popup(globalPos); }
+
+void TForm1::PopupItemClicked(int index) {
+  const QList<QAction*> actions = CellPopupMenu1->actions();
+  if (index < 0 || index >= actions.size() || size_t(index) >= popupHandlers_.size()) return;
+  const int32_t tag = actions[index]->data().toInt();
+  Guarded([&] {
+    switch (popupHandlers_[size_t(index)]) {
+      case TPopupHandler::Action:
+        OnActionPopUpClick(tag);
+        break;
+      case TPopupHandler::Original:
+        OnOriginalPopUpClick(tag);
+        break;
+      case TPopupHandler::Delete:
+        OnDeletePopUpClick(tag);
+        break;
+      case TPopupHandler::LibInspector:
+        OnLibInspectorPopUpClick(tag);
+        break;
+      case TPopupHandler::Candidate:
+        OnCandidatePopUpClick(tag);
+        break;
+      case TPopupHandler::None:
+        break;
+    }
+  });
+}
+
+// ---- Building the menu ----
+
+void TForm1::FillCellItems(int col, int row, bool withFlipCode) {
+  const TQVData& m = QVMosaic1;
+  const int32_t n = MosaicView1->CellToRow(row, col);
+  const TPopupActions items = CellItems(col, row, n, m.Name, m.PicWidth, m.PicHeight, withFlipCode, FlipCodeOf(m));
+  SetPopupItem(0, items[0], TPopupHandler::Original);
+  CellPopupMenu1->actions()[0]->setIcon(items[0].Enabled ? ItemPicture(m.ThumbBitmap) : QIcon());
+  SetPopupItem(1, items[1], TPopupHandler::Delete);
+  SetPopupItem(2, items[2], TPopupHandler::LibInspector);
+  // Without a library inspector there is nothing to find the tile in.
+  CellPopupMenu1->actions()[2]->setVisible(bool(FindTileInLibraryInspector));
+}
+
+bool TForm1::PrepareGridPopup(int col, int row) {
+  if (!QVPlan1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_) return false;
+  if (col < 0 || row < 0 || col >= DrawGrid1->ColCount() || row >= DrawGrid1->RowCount()) return false;
+  const QList<QAction*> actions = CellPopupMenu1->actions();
+  for (int i = 3; i < actions.size(); ++i) actions[i]->setVisible(false);
+
+  const TGridRect sel = DrawGrid1->Selection();
+  if (!sel.IsOneCell()) {
+    const TPopupActions items =
+        SelectionActionItems({sel.Left, sel.Top, sel.Right, sel.Bottom}, ChkInvertSelection->isChecked());
+    for (int i = 0; i < 3; ++i) SetPopupItem(i, items[size_t(i)], TPopupHandler::Action);
+    actions[2]->setVisible(bool(SaveMosaicCommand));
+    return true;
+  }
+
+  const int32_t n = MosaicView1->CellToRow(row, col);
+  const bool thumbs = QVMosaic1.ShowThumbs;
+  if (ManualWindow && ManualWindow->IsShown()) {
+    DrawGrid1->SetCurrent(col, row);
+    QVMosaic1.ShowThumbs = true;
+    QVMosaic1.GoRecord(n);
+    QVPlan1.GoRecord(n);
+    FillCellItems(col, row, false);
+    QVMosaic1.ShowThumbs = thumbs;
+    return true;
+  }
+
+  // The candidates come from the library in the orientations the "Use tiles: " boxes allow;
+  // flipped copies that are still missing are added first.
+  if (!QVLib1.TableIsOpen() || !CheckAnyFlip()) return false;
+  AddFlips(CBFlipH->isChecked(), CBFlipV->isChecked(), CBRota180->isChecked());
+  if (closePending_ || !CheckAnyFlip()) return false;
+  QVMosaic1.ShowThumbs = true;
+  DrawGrid1->SetCurrent(col, row);
+  QVMosaic1.GoRecord(n);
+  QVPlan1.GoRecord(n);
+  FillCellItems(col, row, true);
+  if (preferences_.CandidatePopupAllowed) {
+    std::vector<int32_t> usedTiles;
+    QVMosaic1.FillUsedTiles(usedTiles, 1);
+    const int32_t count = preferences_.CandidateCount;
+    QVLib1.ListCandidates(QVPlan1, usedTiles, Orientations(), CandidatesAsked(count), SpinRadius2->Value(),
+                          DrawGrid1->ColCount(), DrawGrid1->RowCount(), col, row);
+    const int32_t shown = CandidatesShown(count, QVLib1.OrderCount);
+    for (int32_t k = 1; k <= shown; ++k) {
+      if (!QVLib1.Go(k)) break;
+      const TQVData& l = QVLib1;
+      SetPopupItem(k + 2, {CandidateCaption(l.Name, l.PicWidth, l.PicHeight, FlipCodeOf(l)), k, true},
+                   TPopupHandler::Candidate);
+      actions[k + 2]->setIcon(ItemPicture(l.ThumbBitmap));
+    }
+  }
+  QVMosaic1.ShowThumbs = thumbs;
+  return true;
+}
+
+void TForm1::PrepareToolPanelPopup() {
+  const TPopupActions items = ToolPanelActionItems();
+  for (int i = 0; i < 3; ++i) SetPopupItem(i, items[size_t(i)], TPopupHandler::Action);
+  const QList<QAction*> actions = CellPopupMenu1->actions();
+  actions[2]->setVisible(bool(SaveMosaicCommand));
+  for (int i = 3; i < actions.size(); ++i) actions[i]->setVisible(false);
+}
+
+// ---- Handlers ----
+
+void TForm1::GoToCell(int32_t n) {
+  if (QVMosaic1.RecNo != n) {
+    QVMosaic1.GoRecord(n);
+    QVPlan1.GoRecord(n);
+  }
+}
+
+void TForm1::OnActionPopUpClick(int32_t tag) {
+  if (mosaicRunning_) return;
+  switch (tag) {
+    case kRenderCellsTag:
+      SpeedButton7Click();
+      break;
+    case kEraseCellsTag:
+      Eraseselection1Click();
+      break;
+    case kSaveCellsTag:
+      if (SaveMosaicCommand) SaveMosaicCommand();
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm1::OnOriginalPopUpClick(int32_t tag) {
+  if (!QVMosaic1.TableIsOpen() || tag < 1 || tag > QVMosaic1.Count) return;
+  GoToCell(tag);
+  // The preview needs the cell's stored thumbnail for a tile whose file has gone.
+  const bool thumbs = QVMosaic1.ShowThumbs;
+  QVMosaic1.ShowThumbs = true;
+  QVMosaic1.GoRecord(tag);
+  QVMosaic1.ShowThumbs = thumbs;
+  TTilePrev::ShowTile(QVMosaic1, settingsPath_, this);
+}
+
+void TForm1::OnDeletePopUpClick(int32_t tag) {
+  if (!QVPlan1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_ || tag < 1 || tag > QVMosaic1.Count) return;
+  GoToCell(tag);
+  TCellEditStep step(*this, "Erase cell");
+  step.Touch(tag);
+  if (EraseCell(QVPlan1, QVMosaic1, tag)) PaintEditedCell(tag);
+  step.Commit();
+  SetButtonsOnOff();
+}
+
+void TForm1::OnLibInspectorPopUpClick(int32_t tag) {
+  if (!QVMosaic1.TableIsOpen() || !FindTileInLibraryInspector || tag < 1 || tag > QVMosaic1.Count) return;
+  GoToCell(tag);
+  FindTileInLibraryInspector(TrimmedName(QVMosaic1.RecordName(tag)));
+}
+
+void TForm1::OnCandidatePopUpClick(int32_t tag) {
+  if (!QVLib1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_) return;
+  if (!QVLib1.Go(tag)) return;
+  const int32_t n = MosaicView1->CellToRow(DrawGrid1->Row(), DrawGrid1->Col());
+  TCellEditStep step(*this, "Replace cell");
+  step.Touch(n);
+  if (QVMosaic1.PlaceTile(n, QVLib1, true)) PaintEditedCell(n);
+  step.Commit();
+  SetButtonsOnOff();
+}
+
+}  // namespace qv
