@@ -22,7 +22,8 @@ class TCellEditCommand : public QUndoCommand {
       : QUndoCommand(text), form_(form), changes_(std::move(changes)) {}
 
   void undo() override {
-    for (auto it = changes_.rbegin(); it != changes_.rend(); ++it) form_.QVMosaic1.WriteCellRecord(it->Cell, it->Before);
+    for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
+      form_.QVMosaic1.WriteCellRecord(it->Cell, it->Before);
     Repaint();
   }
   void redo() override {

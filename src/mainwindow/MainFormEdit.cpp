@@ -91,7 +91,8 @@ void TForm1::CreateEditCommands() {
 }
 
 void TForm1::ConnectGridEditing() {
-  connect(DrawGrid1, &TDrawGrid::SelectCell, this, [this](int c, int r) { Guarded([&] { DrawGrid1SelectCell(c, r); }); });
+  connect(DrawGrid1, &TDrawGrid::SelectCell, this,
+          [this](int c, int r) { Guarded([&] { DrawGrid1SelectCell(c, r); }); });
   connect(DrawGrid1, &TDrawGrid::MouseMovedOverGrid, this, [this] { SelectionStatus(); });
   connect(ChkInvertSelection, &QCheckBox::toggled, this, [this] { SelectionStatus(); });
   connect(DrawGrid1, &TDrawGrid::EnterPressed, this, [this] { Guarded([this] { Replacemanually(); }); });
@@ -132,9 +133,9 @@ void TForm1::ClearUndo() {
 void TForm1::CellsRestored(const std::vector<int32_t>& cells) {
   for (int32_t n : cells) MosaicView1->CellChanged(n, TGridDrawState{});
   if (QVMosaic1.TableIsOpen() && QVLib1.TableIsOpen() && QVPlan1.TableIsOpen())
-    SetStatusText(2, FromCore(CellPictureText(QVMosaic1.Name, QVMosaic1.PicWidth, QVMosaic1.PicHeight,
-                                              FlipCode(QVMosaic1.CropLeft, QVMosaic1.CropTop, QVMosaic1.CropRight,
-                                                       QVMosaic1.CropBottom))));
+    SetStatusText(2, FromCore(CellPictureText(
+                         QVMosaic1.Name, QVMosaic1.PicWidth, QVMosaic1.PicHeight,
+                         FlipCode(QVMosaic1.CropLeft, QVMosaic1.CropTop, QVMosaic1.CropRight, QVMosaic1.CropBottom))));
   SetButtonsOnOff();
 }
 
@@ -147,8 +148,7 @@ void TForm1::PaintEditedCell(int32_t cellNumber) {
 // ---- Selection ----
 
 void TForm1::SelectionStatus() {
-  const std::string text =
-      SelectionStatusText(ToCellRect(DrawGrid1->Selection()), ChkInvertSelection->isChecked());
+  const std::string text = SelectionStatusText(ToCellRect(DrawGrid1->Selection()), ChkInvertSelection->isChecked());
   if (!text.empty()) SetStatusText(0, FromCore(text));
 }
 
@@ -169,9 +169,8 @@ void TForm1::DrawGrid1SelectCell(int col, int row) {
   if (QVMosaic1.TableIsOpen()) {
     QVMosaic1.GoRecord(n);
     const TQVData& m = QVMosaic1;
-    SetStatusText(
-        2, FromCore(CellPictureText(m.Name, m.PicWidth, m.PicHeight,
-                                    FlipCode(m.CropLeft, m.CropTop, m.CropRight, m.CropBottom))));
+    SetStatusText(2, FromCore(CellPictureText(m.Name, m.PicWidth, m.PicHeight,
+                                              FlipCode(m.CropLeft, m.CropTop, m.CropRight, m.CropBottom))));
   } else {
     SetStatusText(2, LibrarySummary());
   }

@@ -99,8 +99,8 @@ class MainFormEditTest : public QObject {
     TComposed w(fx);
     TQVData& m = w.Form.QVMosaic1;
     // A custom tile in cell (2, 1), record 9.
-    QVERIFY(m.PlaceCustomPicture(9, qvtest::DrawTestPicture(12, 12, 5), kCustomPictureTileNo,
-                                        {12, 12, 0, 0, 12, 12}, "/custom.png"));
+    QVERIFY(m.PlaceCustomPicture(9, qvtest::DrawTestPicture(12, 12, 5), kCustomPictureTileNo, {12, 12, 0, 0, 12, 12},
+                                 "/custom.png"));
     w.Form.SaveQVP();
     const std::string saved = FileBytes(fx.Project);
     const std::vector<int32_t> composed = CellTiles(m);
@@ -180,7 +180,7 @@ class MainFormEditTest : public QObject {
       if (++ticks != 2) return;
       locked = w.Form.MosaicRunning() && !Child<QAction>(w.Form, "Erasecell1")->isEnabled();
       barShown = Child<QFrame>(w.Form, "Panel1")->findChild<QProgressBar*>() != nullptr;
-      popup = w.Form.PrepareGridPopup(0, 0);  // no pop-up while a pass runs
+      popup = w.Form.PrepareGridPopup(0, 0);                // no pop-up while a pass runs
       Child<QToolButton>(w.Form, "SpeedButton9")->click();  // "Stop"
     });
     tick.start();

@@ -97,7 +97,8 @@ class MainFormStartTest : public QObject {
       QVERIFY(!b->isVisible());
     QVERIFY(Child<QToolButton>(form, "SpeedButton6")->isVisible());
     QVERIFY(!Child<QToolButton>(form, "SpeedButton6")->isEnabled());  // "Save mosaic image" needs a mosaic
-    QVERIFY(!Child<QMenu>(form, "Edit1")->menuAction()->isVisible());
+    // The Edit menu holds the window's own cell commands.
+    QVERIFY(Child<QMenu>(form, "Edit1")->menuAction()->isVisible());
     // The radio buttons, fields and boxes in their order down the panel.
     QVERIFY(Child<QRadioButton>(form, "RBDelta1")->y() < Child<QRadioButton>(form, "RBSource1")->y());
     QVERIFY(Child<QRadioButton>(form, "RBSource1")->y() < Child<QRadioButton>(form, "RBTarget1")->y());
@@ -194,7 +195,9 @@ class MainFormStartTest : public QObject {
     QCOMPARE(qvtest::ShownCaptions(Child<QMenu>(form, "File1")).mid(0, 4),
              QStringList({"Open library...", "Open project...", "Open source image...", "-"}));
     QVERIFY(Child<QMenu>(form, "Edit1")->menuAction()->isVisible());
-    QCOMPARE(qvtest::ShownCaptions(Child<QMenu>(form, "Edit1")), QStringList({"Preferences..."}));
+    QCOMPARE(qvtest::ShownCaptions(Child<QMenu>(form, "Edit1")),
+             QStringList({"Undo", "Redo", "-", "Erase cell", "Select all", "Erase selection", "Special erasing", "-",
+                          "Preferences..."}));
     QCOMPARE(
         qvtest::ShownCaptions(Child<QMenu>(form, "Run1")),
         QStringList({"Run Quivara Wizard", "-", "Mosaic all", "Random mosaic", "Smart mosaic", "Stop mosaic process"}));
