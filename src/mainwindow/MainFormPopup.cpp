@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QIcon>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QUndoStack>
 
 #include "base/FileUtil.h"
@@ -31,9 +33,27 @@ constexpr int kPopupHelpContext = 11;
 // The item pictures: tile thumbnails at a size one can tell them apart by.
 constexpr int kItemPictureSize = 40;
 
+// The menu's style with item pictures of kItemPictureSize pixels (menus draw theirs at the
+// small icon size, too small to tell tiles apart).
+class TPictureMenuStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_SmallIconSize) return kItemPictureSize;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+// The picture fitted into the item's square, keeping its proportion.
 QIcon ItemPicture(const Bitmap24& picture) {
   if (picture.Empty()) return {};
-  return QIcon(QPixmap::fromImage(ToQImage(picture)));
+  const QImage fitted =
+      ToQImage(picture).scaled(kItemPictureSize, kItemPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QPixmap square(kItemPictureSize, kItemPictureSize);
+  square.fill(Qt::transparent);
+  QPainter p(&square);
+  p.drawImage((kItemPictureSize - fitted.width()) / 2, (kItemPictureSize - fitted.height()) / 2, fitted);
+  p.end();
+  return QIcon(square);
 }
 
 std::string FlipCodeOf(const TQVData& t) { return FlipCode(t.CropLeft, t.CropTop, t.CropRight, t.CropBottom); }
@@ -44,7 +64,9 @@ void TForm1::InitPopUpMenu() {
   if (!CellPopupMenu1) {
     CellPopupMenu1 = new QMenu(this);
     CellPopupMenu1->setObjectName("CellPopupMenu");
-    CellPopupMenu1->setStyleSheet(QString("QMenu { icon-size: %1px; }").arg(kItemPictureSize));
+    auto* style = new TPictureMenuStyle;
+    style->setParent(CellPopupMenu1);
+    CellPopupMenu1->setStyle(style);
     SetHelpContext(CellPopupMenu1, kPopupHelpContext);
   }
   CellPopupMenu1->clear();

@@ -16,6 +16,7 @@
 #include "MainFormFixture.h"
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
+#include "mainwindow/ManualTilesWindow.h"
 
 using namespace qv;
 using qvtest::CellTiles;
@@ -53,6 +54,25 @@ struct TComposed {
 };
 
 std::string FileBytes(const std::string& file) { return qvtest::FileBytes(file); }
+
+// A manual tiles window that records what the main window tells it and places library
+// record 1 into the cell it is asked to fill.
+struct TFakeManualWindow : TManualTilesWindow {
+  TForm1& Form;
+  bool Shown = true;
+  TManualPage Shows = TManualPage::LibraryTiles;
+  std::vector<std::pair<int, int>> Selected;
+  std::vector<int32_t> Replaced;
+  explicit TFakeManualWindow(TForm1& form) : Form(form) {}
+  bool IsShown() const override { return Shown; }
+  TManualPage Page() const override { return Shows; }
+  void CellSelected(int32_t col, int32_t row) override { Selected.push_back({col, row}); }
+  bool ReplaceCell(int32_t cellNumber) override {
+    Replaced.push_back(cellNumber);
+    Form.QVLib1.GoRecord(1);
+    return Form.QVMosaic1.PlaceTile(cellNumber, Form.QVLib1, true);
+  }
+};
 
 }  // namespace
 
@@ -201,6 +221,36 @@ class MainFormEditTest : public QObject {
     // A composition run is a step too.
     w.Form.UndoStack().undo();
     QCOMPARE(w.Form.UndoStack().undoText(), QString("Mosaic all"));
+  }
+
+  void ManualTilesWindowIsToldAndFillsTheCell() {
+    TEditFixture fx(20, 4, 3);
+    TComposed w(fx);
+    TFakeManualWindow manual(w.Form);
+    w.Form.ManualWindow = &manual;
+    w.Grid->SetCurrent(3, 1);
+    QCOMPARE(manual.Selected, (std::vector<std::pair<int, int>>{{3, 1}}));
+    QCOMPARE(w.Form.StatusText(1), QString("Press <Enter> to replace, <Del> to erase cell"));
+    // Enter and a double click place the window's choice into the current cell, one step each.
+    QTest::keyClick(w.Grid, Qt::Key_Return);
+    QCOMPARE(manual.Replaced, std::vector<int32_t>{8});
+    QCOMPARE(w.Form.QVMosaic1.RecordTileNo(8), 1);
+    QCOMPARE(w.Form.UndoStack().undoText(), QString("Replace cell"));
+    w.Form.UndoStack().undo();
+    QVERIFY(w.Form.QVMosaic1.RecordTileNo(8) != 1);
+    // The right click takes the cell under the mouse and shows the cell items only.
+    QVERIFY(w.Form.PrepareGridPopup(0, 2));
+    QCOMPARE(manual.Selected.back(), (std::pair<int, int>{0, 2}));
+    QCOMPARE(w.Shown().size(), 2);
+    QVERIFY(!w.Shown()[0].endsWith(") "));  // no flip code in this case
+    // On "Forced tiles" the window is not told and Enter does nothing.
+    manual.Shows = TManualPage::ForcedTiles;
+    w.Grid->SetCurrent(1, 1);
+    QCOMPARE(manual.Selected.size(), size_t(2));
+    QCOMPARE(w.Form.StatusText(1), QString("Press <Del> key to erase cell"));
+    QTest::keyClick(w.Grid, Qt::Key_Return);
+    QCOMPARE(manual.Replaced.size(), size_t(1));
+    w.Form.ManualWindow = nullptr;
   }
 
   void CandidatePopupAndCellItems() {
