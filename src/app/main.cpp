@@ -1,12 +1,12 @@
 // quivara: the desktop program.
 //
-//   quivara [FILE.qvp | FILE.qv2 ...]
-//   quivara --screenshot OUT.png [--view source|target|difference|enhance] [--zoom N | --fit]
-//           [--size WxH] [FILES...]
+//   quivara [--view source|target|difference|enhance] [--zoom N | --fit] [--size WxH]
+//           [--screenshot OUT.png] [FILE.qvp | FILE.qv2 ...]
 //
-// File names on the command line are opened as the recent-file menus open them. With
-// --screenshot the program grabs its main window once it has come up (in the given view and
-// zoom), writes it as a PNG picture and quits.
+// File names on the command line are opened as the recent-file menus open them. --view,
+// --zoom and --fit choose how the grid shows once the window has come up; --size gives the
+// window's size. With --screenshot the program grabs its main window once it has come up,
+// writes it as a PNG picture and quits.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -64,6 +64,7 @@ TOptions ParseOptions(const QStringList& args) {
       o.Screenshot = QFileInfo(value()).absoluteFilePath();
     } else if (a == "--view") {
       o.View = value();
+      if (!QStringList({"source", "target", "difference", "enhance"}).contains(o.View)) o.Ok = false;
     } else if (a == "--zoom") {
       o.Zoom = value().toInt();
     } else if (a == "--fit") {
@@ -81,14 +82,21 @@ TOptions ParseOptions(const QStringList& args) {
   return o;
 }
 
-void TakeScreenshot(qv::TForm1& form, const TOptions& o) {
+// The view and zoom asked for on the command line.
+void ApplyViewOptions(qv::TForm1& form, const TOptions& o) {
   qv::TMosaicView& view = form.MosaicView();
   if (o.View == "source") view.SetView(qv::TGridView::Source);
   if (o.View == "target") view.SetView(qv::TGridView::Target);
   if (o.View == "difference") view.SetView(qv::TGridView::Difference);
   if (o.View == "enhance") view.SetView(qv::TGridView::Enhance);
+  // Status panel 2 describes the library in the Source view and the current tile otherwise.
+  if (!o.View.isEmpty()) form.ShowStatus();
   if (o.Fit) view.FitToWindow();
   if (o.Zoom > 0) view.SetZoomPosition(o.Zoom);
+}
+
+void TakeScreenshot(qv::TForm1& form, const TOptions& o) {
+  ApplyViewOptions(form, o);
   QCoreApplication::processEvents();
   form.repaint();
   bool ok = form.grab().save(o.Screenshot, "PNG");
@@ -103,8 +111,8 @@ int main(int argc, char** argv) {
   TOptions options = ParseOptions(QCoreApplication::arguments());
   if (!options.Ok) {
     std::fprintf(stderr,
-                 "usage: quivara [--screenshot OUT.png [--view source|target|difference|enhance] "
-                 "[--zoom N | --fit] [--size WxH]] [FILES...]\n");
+                 "usage: quivara [--view source|target|difference|enhance] [--zoom N | --fit] [--size WxH] "
+                 "[--screenshot OUT.png] [FILES...]\n");
     return 2;
   }
 
@@ -125,6 +133,8 @@ int main(int argc, char** argv) {
     splash->hide();
     if (options.Size.isValid()) form.resize(options.Size);
     form.show();
+    // After the first layout, which fits an open project to the grid's size.
+    QTimer::singleShot(0, &form, [&form, &options] { ApplyViewOptions(form, options); });
     if (!options.Screenshot.isEmpty())
       QTimer::singleShot(400, &form, [&form, &options] { TakeScreenshot(form, options); });
     status = app.exec();

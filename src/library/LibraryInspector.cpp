@@ -90,7 +90,7 @@ TLibrayMosaic::TLibrayMosaic(TForm1& mainForm, QWidget* parent)
   CreateControls();
   Timer1.setInterval(50);
   connect(&Timer1, &QTimer::timeout, this, [this] { SampleTimerTick(); });
-  resize(760, 560);
+  ResizeToContent(this, QSize(760, 560));
   try {
     RestoreWindowBounds(main_.SettingsPath(), "LayOut", "LibraryInspector", this);
   } catch (const std::exception& e) {

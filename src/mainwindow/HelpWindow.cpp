@@ -7,6 +7,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "mainwindow/WindowBounds.h"
+
 namespace qv {
 namespace {
 
@@ -40,13 +42,13 @@ class THelpKeyFilter : public QObject {
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("HelpWindow");
   setWindowTitle("Quivara Help");
-  resize(640, 560);
   browser_ = new QTextBrowser(this);
   browser_->setObjectName("HelpBrowser");
   browser_->setOpenExternalLinks(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
+  ResizeToContent(this, QSize(640, 560));
 }
 
 void THelpWindow::ShowUrl(const QUrl& url) {

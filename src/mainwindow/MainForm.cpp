@@ -23,6 +23,7 @@
 #include "mainwindow/Prompts.h"
 #include "mainwindow/Resources.h"
 #include "mainwindow/SplashForm.h"
+#include "mainwindow/StatusPanel.h"
 #include "mainwindow/WindowBounds.h"
 #include "settings/AppSettings.h"
 
@@ -66,11 +67,14 @@ TForm1::TForm1(std::string settingsPath, QWidget* parent)
   setWindowTitle(caption_);
   SetHelpContext(this, kHelpContext);
   InitRecentFileMenu();
+  bool restored = false;
   try {
-    RestoreWindowBounds(settingsPath_, "LayOut", "MainForm", this);
+    restored = RestoreWindowBounds(settingsPath_, "LayOut", "MainForm", this);
   } catch (const std::exception& e) {
     ShowException(e);
   }
+  // Without stored bounds the window opens large enough to show a mosaic well.
+  if (!restored) setGeometry(FirstStartBounds(AvailableArea(this), minimumSize()));
   ReadInitialIni();
   SetButtonsOnOff();
   DrawGrid1->setFocus();
@@ -312,7 +316,7 @@ void TForm1::CreateStatusBar() {
   bar->setFont(small);
   const int widths[3] = {82, 270, 50};
   for (int i = 0; i < 3; ++i) {
-    auto* panel = new QLabel(bar);
+    auto* panel = new TStatusPanel(bar);
     panel->setObjectName(QString("StatusPanel%1").arg(i));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setIndent(2);

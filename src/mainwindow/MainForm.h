@@ -68,6 +68,7 @@ class TManualTilesWindow;
 class TMosaicView;
 class TSourcePictureWindow;
 class TSplashForm;
+class TStatusPanel;
 class TVNCharSpinEdit;
 class TVNSpinEdit;
 using TSpinEdit = TVNSpinEdit;
@@ -166,7 +167,9 @@ class TForm1 : public QMainWindow {
   // ---- Status (MainFormStatus.cpp) ----
   void ShowStatus();
   void SetButtonsOnOff();
-  void SetStatusText(int panel, const QString& text);
+  // Shows text in a status panel (whole as its tool tip); a narrow panel shortens the file
+  // name at [fileStart, fileStart + fileLength) in its middle, other texts at their end.
+  void SetStatusText(int panel, const QString& text, int fileStart = -1, int fileLength = 0);
   QString StatusText(int panel) const;
   // "Lib: " + tiles + flip letters + " rec. (" ... of the open library.
   QString LibrarySummary() const;
@@ -399,7 +402,7 @@ class TForm1 : public QMainWindow {
   // ---- Grid and status bar ----
   TDrawGrid* DrawGrid1 = nullptr;
   TMosaicView* MosaicView1 = nullptr;
-  QLabel* StatusPanel[3] = {nullptr, nullptr, nullptr};
+  TStatusPanel* StatusPanel[3] = {nullptr, nullptr, nullptr};
 
   // ---- Editing ----
   QUndoStack* UndoStack1 = nullptr;

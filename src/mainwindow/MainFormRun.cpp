@@ -68,7 +68,9 @@ void TForm1::AddFlips(bool h, bool v, bool r180) {
     DeletePanelProgressBar(ProgressBar);
     SetStatusText(1, savedStatus);
     UntickMissingFlips();
-    SetStatusText(2, LibrarySummary());
+    const QString summary = LibrarySummary();
+    const int nameLength = int(FromCore(QVLib1.BaseName()).size());
+    SetStatusText(2, summary, int(summary.size()) - nameLength, nameLength);
   };
   qv::AddFlips(QVLib1, h, v, r180, hooks);
 }

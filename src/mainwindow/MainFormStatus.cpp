@@ -7,6 +7,7 @@
 
 #include "base/FileUtil.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/StatusPanel.h"
 #include "settings/AppSettings.h"
 
 namespace qv {
@@ -30,9 +31,8 @@ QString FlipLetters(const TQVData& lib) {
 
 }  // namespace
 
-void TForm1::SetStatusText(int panel, const QString& text) {
-  StatusPanel[panel]->setText(text);
-  StatusPanel[panel]->setToolTip(panel == 0 ? QString() : text);
+void TForm1::SetStatusText(int panel, const QString& text, int fileStart, int fileLength) {
+  StatusPanel[panel]->SetText(text, fileStart, fileLength);
 }
 
 QString TForm1::StatusText(int panel) const { return StatusPanel[panel]->text(); }
@@ -58,15 +58,29 @@ void TForm1::ShowStatus() {
     caption_ = AppTitle;
   if (!mosaicRunning_) setWindowTitle(caption_);
 
-  if (RBSource1->isChecked())
-    SetStatusText(2, QVLib1.TableIsOpen() ? LibrarySummary() : QString());
-  else if (QVMosaic1.TableIsOpen() && QVMosaic1.RecNo > 0)
-    SetStatusText(
-        2, "Lib: " + FromCore(QVMosaic1.Name) + " (" + Num(QVMosaic1.PicWidth) + "/" + Num(QVMosaic1.PicHeight) + ")");
-  else
+  // The summaries end with their table's file name; a tile's name stands between "Lib: " and
+  // its size. A narrow panel shortens these names in their middle.
+  auto showEndingInFile = [this](int panel, const QString& text, const std::string& fileName) {
+    const int length = int(FromCore(fileName).size());
+    SetStatusText(panel, text, int(text.size()) - length, length);
+  };
+  if (RBSource1->isChecked()) {
+    if (QVLib1.TableIsOpen())
+      showEndingInFile(2, LibrarySummary(), QVLib1.BaseName());
+    else
+      SetStatusText(2, QString());
+  } else if (QVMosaic1.TableIsOpen() && QVMosaic1.RecNo > 0) {
+    const QString name = FromCore(QVMosaic1.Name);
+    SetStatusText(2, "Lib: " + name + " (" + Num(QVMosaic1.PicWidth) + "/" + Num(QVMosaic1.PicHeight) + ")", 5,
+                  int(name.size()));
+  } else {
     SetStatusText(2, QString());
+  }
 
-  SetStatusText(1, QVPlan1.TableIsOpen() ? PlanSummary() : QString());
+  if (QVPlan1.TableIsOpen())
+    showEndingInFile(1, PlanSummary(), QVPlan1.BaseName());
+  else
+    SetStatusText(1, QString());
 }
 
 void TForm1::SetApplicationTitle(const QString& title) {

@@ -37,7 +37,6 @@ TTilePrev::TTilePrev(std::string settingsPath, QWidget* parent)
     : QDialog(parent), settingsPath_(std::move(settingsPath)) {
   setObjectName("TilePrev");
   SetHelpContext(this, kHelpContext);
-  resize(420, 380);
   auto* layout = new QVBoxLayout(this);
   Panel1 = new QWidget(this);
   Panel1->setObjectName("Panel1");
@@ -61,6 +60,7 @@ TTilePrev::TTilePrev(std::string settingsPath, QWidget* parent)
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   buttons->addWidget(Button1);
   layout->addLayout(buttons);
+  ResizeToContent(this, QSize(420, 380));
   try {
     RestoreWindowBounds(settingsPath_, kBoundsSection, kBoundsKey, this);
   } catch (const std::exception&) {

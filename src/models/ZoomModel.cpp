@@ -36,7 +36,14 @@ TCellSize FitToWindowCells(int32_t cols, int32_t rows, int32_t propX, int32_t pr
   const Rect box{0, 0, boxW - lineWidth * cols, boxH - lineWidth * rows};
   if (content.Width() <= 0 || content.Height() <= 0 || box.Width() <= 0 || box.Height() <= 0) return {};
   Rect fitted = FitRectKeepAspect(content, box);
-  return {RoundHalfEven(double(fitted.Width()) / cols), RoundHalfEven(double(fitted.Height()) / rows)};
+  // Rounded up, the cells would overflow the box by up to half a cell per column or row and
+  // bring up scroll bars: then the cell size is the one that still fits.
+  auto cellLength = [](int fittedLength, int32_t count, int room) {
+    int length = RoundHalfEven(double(fittedLength) / count);
+    if (int64_t(length) * count > room) length = fittedLength / count;
+    return length;
+  };
+  return {cellLength(fitted.Width(), cols, box.Width()), cellLength(fitted.Height(), rows, box.Height())};
 }
 
 TCellSize FitToSelectionCells(int32_t selCols, int32_t selRows, int32_t propX, int32_t propY, int boxW, int boxH,

@@ -44,7 +44,8 @@ TZoomStep ZoomPositionChange(int position, int currentCellWidth, int32_t gridW, 
 
 // "Fit to window": cols x rows cells of proportion propX : propY fitted, keeping the aspect,
 // into a box of boxW x boxH pixels less one grid line per column and per row; each cell is
-// the fitted size divided by the cell count, rounded. The result may lie outside the zoom
+// the fitted size divided by the cell count, rounded, or truncated where the rounded size
+// would not fit the box (scroll bars on a fitted mosaic). The result may lie outside the zoom
 // range (the slider clamps it afterwards). A grid or box without area gives {0, 0}.
 TCellSize FitToWindowCells(int32_t cols, int32_t rows, int32_t propX, int32_t propY, int boxW, int boxH, int lineWidth);
 

@@ -82,7 +82,6 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
   setWindowTitle("Source image setup");
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setMinimumSize(kDesignWidth, kDesignHeight);
-  resize(kDesignWidth + 200, kDesignHeight + 160);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -157,6 +156,7 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
   connect(CBStretch, &QCheckBox::toggled, this, &TSrcSetup::CountsChanged);
   connect(CBGrid, &QCheckBox::toggled, CropImage1, &TCropImage::SetShowCells);
 
+  ResizeToContent(this, QSize(kDesignWidth + 200, kDesignHeight + 160));
   try {
     RestoreWindowBounds(host_.SettingsPath(), kBoundsSection, kBoundsKey, this);
   } catch (const std::exception&) {

@@ -72,11 +72,27 @@ TEST(ZoomModel, FitToWindowGivesWidthsBeyondTheZoomRangeToBeClamped) {
 
 TEST(ZoomModel, FitToWindowKeepsTheMosaicProportionInsideTheBoxLessGridLines) {
   // 4 x 3 cells of 4:3 make 16 x 9 content; a 403 x 300 box is relatively taller, so the
-  // width fills it (403) and the height is Round(9 x 403 / 16) = 227: cells 101 x 76.
-  EXPECT_EQ(FitToWindowCells(4, 3, 4, 3, 403, 300, 0), (TCellSize{101, 76}));
-  // With lines the box is 399 x 297: height Round(9 x 399 / 16) = 224, cells 100 x 75.
-  EXPECT_EQ(FitToWindowCells(4, 3, 4, 3, 403, 300, 1), (TCellSize{100, 75}));
+  // width fills it (403) and the height is Round(9 x 403 / 16) = 227: cells Round(100.75)
+  // would be 101 wide, 404 pixels for the four, one more than the box; so 100 x 76.
+  EXPECT_EQ(FitToWindowCells(4, 3, 4, 3, 403, 300, 0), (TCellSize{100, 76}));
+  // With lines the box is 399 x 297: height Round(9 x 399 / 16) = 224, cells 99 x 75 (100
+  // would need 400 pixels).
+  EXPECT_EQ(FitToWindowCells(4, 3, 4, 3, 403, 300, 1), (TCellSize{99, 75}));
   EXPECT_EQ(FitToWindowCells(4, 3, 4, 3, 3, 300, 1), (TCellSize{}));
+}
+
+TEST(ZoomModel, FitToWindowNeverOverflowsTheBox) {
+  // The 48 x 36 sample in the grid of a first-start window: Round(1097 / 48) = 23 would need
+  // 1104 pixels.
+  EXPECT_EQ(FitToWindowCells(48, 36, 4, 4, 1097, 823, 0), (TCellSize{22, 22}));
+  for (int cols : {3, 7, 48, 100})
+    for (int rows : {2, 9, 36})
+      for (int box = 200; box < 1300; box += 37)
+        for (int line : {0, 1}) {
+          const TCellSize c = FitToWindowCells(cols, rows, 4, 3, box, box * 3 / 4 + 11, line);
+          EXPECT_LE(cols * (c.Width + line), box) << cols << "x" << rows << " in " << box;
+          EXPECT_LE(rows * (c.Height + line), box * 3 / 4 + 11) << cols << "x" << rows << " in " << box;
+        }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/SplashForm.h"
+#include "mainwindow/StatusPanel.h"
 #include "outputui/SaveMosaic.h"
 #include "settings/IniFile.h"
 
@@ -385,6 +386,37 @@ class MainFormStartTest : public QObject {
     form.CloseProject();
     QCOMPARE(form.windowTitle(), QString("Quivara 3"));
     QCOMPARE(form.StatusText(1), QString());
+  }
+
+  void StatusPanelsShortenFileNamesInTheMiddle() {
+    TMainFormFixture fx;
+    const std::string folder = fx.Dir.File(std::string(120, 'f'));
+    std::filesystem::create_directories(folder);
+    std::string lib = fx.MakeLibrary("lib", 4);
+    std::string project = fx.MakeProject("proj", lib, 4, 3);
+    const std::string moved = folder + "/proj.qvp";
+    std::filesystem::rename(project, moved);
+    TForm1 form(fx.Settings());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.OpenQVP(moved);
+    form.ShowStatus();
+    auto* panel1 = Child<TStatusPanel>(form, "StatusPanel1");
+    const QString whole = QString::fromStdString("Pic: 12 rec. (RGB) 4/4 - 6/6 - " + moved);
+    QCOMPARE(panel1->text(), whole);
+    QCOMPARE(panel1->toolTip(), whole);
+    // The summary stays whole; the file name loses the middle of its folder and keeps its name.
+    const QString shown = panel1->ShownText();
+    QVERIFY2(shown.startsWith("Pic: 12 rec. (RGB) 4/4 - 6/6 - /") && shown.endsWith("/proj.qvp") &&
+                 shown.contains(QChar(0x2026)),
+             qPrintable(shown));
+    QVERIFY(panel1->fontMetrics().horizontalAdvance(shown) <= panel1->contentsRect().width());
+    // The last panel takes the rest of the bar.
+    auto* panel2 = Child<TStatusPanel>(form, "StatusPanel2");
+    QVERIFY(panel2->geometry().right() >= form.statusBar()->width() - 30);
+    // A text without a file name is cut at its end.
+    QCOMPARE(ElideStatusText("abcdefghij", panel1->fontMetrics(), panel1->fontMetrics().horizontalAdvance("abcd…")),
+             QString("abcd…"));
   }
 
   void ProjectWithoutItsLibrary() {
