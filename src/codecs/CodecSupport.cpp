@@ -6,9 +6,16 @@
 
 namespace qv {
 
+namespace {
+thread_local int64_t tMaxPixels = kMaxPicturePixels;
+}  // namespace
+
+TLargePictureAllowance::TLargePictureAllowance() : previous_(tMaxPixels) { tMaxPixels = kMaxSourcePicturePixels; }
+TLargePictureAllowance::~TLargePictureAllowance() { tMaxPixels = previous_; }
+
 void CheckPictureSize(int64_t width, int64_t height) {
   if (width <= 0 || height <= 0) throw EPictureError("The picture has no pixels");
-  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
+  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > tMaxPixels)
     throw EPictureError("The picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
                         " pixels)");
 }

@@ -13,8 +13,27 @@ constexpr int64_t kMaxPicturePixels = int64_t(1) << 28;
 // The widest or tallest picture accepted; keeps row byte counts far inside int.
 constexpr int64_t kMaxPictureSide = int64_t(1) << 20;
 
-// Throws EPictureError when a picture of this size is empty or too large to decode.
+// The largest source picture of a mosaic the decoders accept while a
+// TLargePictureAllowance is in force on the thread (about 2.1 billion pixels, 6 GiB as a
+// Bitmap24): a scan or photograph far larger than any tile.
+constexpr int64_t kMaxSourcePicturePixels = int64_t(1) << 31;
+
+// Throws EPictureError when a picture of this size is empty or too large to decode: above
+// kMaxPicturePixels, or kMaxSourcePicturePixels under a TLargePictureAllowance.
 void CheckPictureSize(int64_t width, int64_t height);
+
+// While it lives, the decoders of this thread accept pictures up to kMaxSourcePicturePixels;
+// for a picture the user opens on purpose as a mosaic's source. Nests.
+class TLargePictureAllowance {
+ public:
+  TLargePictureAllowance();
+  ~TLargePictureAllowance();
+  TLargePictureAllowance(const TLargePictureAllowance&) = delete;
+  TLargePictureAllowance& operator=(const TLargePictureAllowance&) = delete;
+
+ private:
+  int64_t previous_;
+};
 
 // The whole file; throws EPictureError (not EStreamError) when it cannot be read, so callers
 // of the picture loader see one kind of error for every picture that does not load.

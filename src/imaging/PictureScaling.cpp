@@ -44,21 +44,25 @@ int ReductionFactor(int width, int height, int maxSide) {
   return (side + maxSide - 1) / maxSide;
 }
 
-Bitmap24 ReduceToFit(const Bitmap24& picture, int maxSide) {
-  const int f = ReductionFactor(picture.Width(), picture.Height(), maxSide);
-  if (f == 1) return picture;
-  const int w = std::max(1, picture.Width() / f), h = std::max(1, picture.Height() / f);
+Bitmap24 ReduceRegion(const Bitmap24& picture, const Rect& src, int factor) {
+  const int left = std::clamp(src.Left, 0, picture.Width()), top = std::clamp(src.Top, 0, picture.Height());
+  const int right = std::clamp(src.Right, left, picture.Width()),
+            bottom = std::clamp(src.Bottom, top, picture.Height());
+  const int width = right - left, height = bottom - top;
+  if (width <= 0 || height <= 0) return {};
+  const int f = std::max(factor, 1);
+  const int w = std::max(1, width / f), h = std::max(1, height / f);
   Bitmap24 out;
   out.Reshape(w, h);
   std::vector<uint32_t> sum(size_t(w) * 3);
   for (int y = 0; y < h; ++y) {
     std::fill(sum.begin(), sum.end(), 0u);
-    const int y0 = y * f, y1 = std::min(picture.Height(), y0 + f);
+    const int y0 = top + y * f, y1 = std::min(bottom, y0 + f);
     for (int sy = y0; sy < y1; ++sy) {
-      const uint8_t* s = picture.Row(sy);
+      const uint8_t* s = picture.Pixel(left, sy);
       for (int x = 0; x < w; ++x) {
         const uint8_t* p = s + size_t(x) * f * 3;
-        const int n = std::min(f, picture.Width() - x * f);
+        const int n = std::min(f, width - x * f);
         uint32_t b = 0, g = 0, r = 0;
         for (int k = 0; k < n; ++k, p += 3) b += p[0], g += p[1], r += p[2];
         sum[size_t(x) * 3] += b;
@@ -68,11 +72,17 @@ Bitmap24 ReduceToFit(const Bitmap24& picture, int maxSide) {
     }
     uint8_t* d = out.Row(y);
     for (int x = 0; x < w; ++x) {
-      const uint32_t n = uint32_t(y1 - y0) * uint32_t(std::min(f, picture.Width() - x * f));
+      const uint32_t n = uint32_t(y1 - y0) * uint32_t(std::min(f, width - x * f));
       for (int c = 0; c < 3; ++c) d[x * 3 + c] = uint8_t(sum[size_t(x) * 3 + c] / n);
     }
   }
   return out;
+}
+
+Bitmap24 ReduceToFit(const Bitmap24& picture, int maxSide) {
+  const int f = ReductionFactor(picture.Width(), picture.Height(), maxSide);
+  if (f == 1) return picture;
+  return ReduceRegion(picture, {0, 0, picture.Width(), picture.Height()}, f);
 }
 
 }  // namespace qv

@@ -14,6 +14,11 @@ Bitmap24 StretchCopy(const Bitmap24& picture, const Rect& src, int width, int he
 // the picture).
 Bitmap24 CutCopy(const Bitmap24& picture, const Rect& src);
 
+// The part src of the picture (clipped to it) reduced by a whole factor: each pixel is the
+// average of a factor x factor block (of what is left at the right and bottom edges), the
+// sides src's divided by factor and rounded down, at least 1. Factor 1 copies the part.
+Bitmap24 ReduceRegion(const Bitmap24& picture, const Rect& src, int factor);
+
 // A copy reduced by a whole factor so that neither side exceeds maxSide: each pixel is the
 // average of a factor x factor block. A picture that already fits is copied. Used to show
 // pictures far larger than the screen.

@@ -6,6 +6,7 @@
 #include <QMimeData>
 
 #include "base/FileUtil.h"
+#include "codecs/CodecSupport.h"
 #include "codecs/PictureLoader.h"
 #include "controls/BitmapImage.h"
 #include "mainwindow/Prompts.h"
@@ -19,6 +20,7 @@ TEnCropImage::TEnCropImage(std::string settingsPath, QWidget* parent)
 
 void TEnCropImage::SetPictureFileName(const std::string& fileName) {
   if (!FileExists(fileName)) return;
+  const TLargePictureAllowance large;  // a source picture may be far larger than a tile's
   TakePicture(std::make_shared<Bitmap24>(LoadPicture24(fileName)), fileName);
 }
 

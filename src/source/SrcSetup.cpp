@@ -17,6 +17,7 @@
 #include "base/FileUtil.h"
 #include "base/Rounding.h"
 #include "codecs/BmpCodec.h"
+#include "codecs/CodecSupport.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "controls/OffThreadWork.h"
@@ -61,6 +62,29 @@ std::string LowerExtension(const std::string& path) {
 std::string WithExtension(const std::string& path, const std::string& ext) {
   const std::string current = LowerExtension(path);
   return (current.empty() ? path : path.substr(0, path.size() - current.size())) + ext;
+}
+
+// Cut-outs up to this many pixels go to the project as they are.
+constexpr int64_t kPlainCutOutPixels = int64_t(1) << 24;
+
+// The whole factor a framed part of a large picture is reduced by as it is cut out, so that
+// making a project needs little memory beyond the picture's own: a part of more than
+// kPlainCutOutPixels keeps at least eight times the pixels of the project's grid each way
+// (which the resampling to the grid then reduces), so that the few pixels left over by whole
+// blocks move no cell by more than a sixteenth of a grid pixel. 1 for a smaller part.
+int CutOutReduction(const Rect& crop, Size gridPixels) {
+  if (int64_t(crop.Width()) * crop.Height() <= kPlainCutOutPixels) return 1;
+  const int64_t fx = crop.Width() / (8 * int64_t(std::max(gridPixels.Width, 1)));
+  const int64_t fy = crop.Height() / (8 * int64_t(std::max(gridPixels.Height, 1)));
+  return int(std::max<int64_t>(1, std::min(fx, fy)));
+}
+
+// The part of crop a reduction by factor covers: whole blocks, what is left over shared
+// evenly by both sides.
+Rect WholeBlocks(const Rect& crop, int factor) {
+  const int w = crop.Width() / factor * factor, h = crop.Height() / factor * factor;
+  const int left = crop.Left + (crop.Width() - w) / 2, top = crop.Top + (crop.Height() - h) / 2;
+  return {left, top, left + w, top + h};
 }
 
 // The open-picture filter: every readable type together, then each type by its description.
@@ -314,6 +338,7 @@ void TSrcSetup::CountsChanged() {
 
 void TSrcSetup::OpenImage(const std::string& fileName) {
   if (!FileExists(fileName)) throw EPictureError("File: " + fileName + " not found.");
+  const TLargePictureAllowance large;  // shown from a reduced copy, cut out at full size
   auto picture = std::make_shared<Bitmap24>(LoadPicture24(fileName));
   if (picture->Empty()) throw EPictureError("The picture " + fileName + " holds no pixels");
   CropImage1->TakePicture(std::move(picture), fileName);
@@ -435,8 +460,10 @@ bool TSrcSetup::Apply() {
   SetBusy(true);
   try {
     RunOffTheWindowThread([&] {
-      const Bitmap24 part = whole ? Bitmap24() : CutCopy(picture, crop);
-      lib.CreateProject(project, whole ? picture : part, source, cells);
+      const int factor = CutOutReduction(crop, {cells.Width * lib.GridW, cells.Height * lib.GridH});
+      const bool asItIs = whole && factor == 1;
+      const Bitmap24 part = asItIs ? Bitmap24() : ReduceRegion(picture, WholeBlocks(crop, factor), factor);
+      lib.CreateProject(project, asItIs ? picture : part, source, cells);
     });
   } catch (...) {
     SetBusy(false);

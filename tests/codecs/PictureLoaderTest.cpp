@@ -226,4 +226,28 @@ TEST(PictureLoaderTest, FilesWithTheWrongExtensionStillLoad) {
   EXPECT_TRUE(LoadPicture24(dir.File("really-bmp.pcx")) == src);
 }
 
+// Pictures above the usual limit are refused unless the thread allows a mosaic's large
+// source picture, and then only up to that limit; the allowance ends with its scope and
+// stays on its own thread.
+TEST(PictureLoaderTest, LargeSourcePicturesOnlyUnderTheAllowance) {
+  EXPECT_THROW(CheckPictureSize(20000, 20000), EPictureError);
+  {
+    const TLargePictureAllowance large;
+    EXPECT_NO_THROW(CheckPictureSize(40000, 30000));
+    EXPECT_THROW(CheckPictureSize(50000, 50000), EPictureError);
+    bool otherThread = false;
+    std::thread([&] {
+      try {
+        CheckPictureSize(40000, 30000);
+      } catch (const EPictureError&) {
+        otherThread = true;
+      }
+    }).join();
+    EXPECT_TRUE(otherThread);
+    { const TLargePictureAllowance nested; }
+    EXPECT_NO_THROW(CheckPictureSize(40000, 30000));
+  }
+  EXPECT_THROW(CheckPictureSize(40000, 30000), EPictureError);
+}
+
 }  // namespace

@@ -95,7 +95,46 @@ class SrcSetupTest : public QObject {
   void CorrectionPreviewComesFromTheWorkerAndOkKeepsIt();
   void ApplyKeepsTheWindowAliveButNotClosable();
   void ClosedLibraryIsReportedByApplyAndNothingIsWritten();
+  void LargeFrameIsReducedAsItIsCutOutAndKeepsItsColours();
 };
+
+// A frame of more pixels than a cut-out copies is reduced by whole blocks as it is cut out:
+// the project's cells come out as from the full-size cut, up to the filters' difference.
+void SrcSetupTest::LargeFrameIsReducedAsItIsCutOutAndKeepsItsColours() {
+  TSetup s(4, 4);
+  // Smooth ramps: a frame moved by a fraction of a pixel changes no cell by more than a step.
+  Bitmap24 big(4400, 4200);
+  for (int y = 0; y < big.Height(); ++y)
+    for (int x = 0; x < big.Width(); ++x) {
+      uint8_t* p = big.Pixel(x, y);
+      p[0] = uint8_t(x * 255 / 4400);
+      p[1] = uint8_t(y * 255 / 4200);
+      p[2] = uint8_t((x + y) * 255 / 8600);
+    }
+  s.Take(big, "");
+  s.Window->SetTiles(8, 8);
+  s.Window->OriginalFitImg();
+  const Rect frame{100, 0, 4300, 4200};
+  QCOMPARE(s.View()->PictureCropRect(), frame);
+  s.F.Prompts.Answers = {qv::pbNo};
+  s.F.Prompts.Files = {QString::fromStdString(s.F.Dir.File("big.qvp"))};
+  QVERIFY(s.Window->Apply());
+
+  qv::TQVData lib;
+  lib.Open(s.Host.Lib.BaseName());
+  Bitmap24 part(frame.Width(), frame.Height());
+  part.Draw(big, -frame.Left, -frame.Top);
+  const std::string direct = s.F.Dir.File("direct.qvp");
+  lib.CreateProject(direct, part, {"", frame}, qv::Size{8, 8});
+  qv::TQVData plan2, mosaic2;
+  QVERIFY(plan2.OpenProject(direct, mosaic2));
+  const auto want = Signatures(plan2), got = Signatures(s.Host.Plan1);
+  QCOMPARE(got.size(), want.size());
+  int worst = 0;
+  for (size_t i = 0; i < got.size(); ++i)
+    for (size_t k = 0; k < got[i].size(); ++k) worst = std::max(worst, std::abs(int(got[i][k]) - int(want[i][k])));
+  QVERIFY2(worst <= 2, qPrintable(QString("a signature byte differs by %1").arg(worst)));
+}
 
 // The project is made while the window goes on handling events; closing it, Esc, "Cancel" and
 // a second "Apply" meanwhile do nothing.
