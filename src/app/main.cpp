@@ -19,6 +19,7 @@
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/SplashForm.h"
+#include "manual/ManualCommands.h"
 #include "outputui/SaveMosaic.h"
 #include "settings/AppSettings.h"
 #include "source/SourceCommands.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
     qv::InstallLibraryCommands(form);
     qv::InstallSaveMosaic(form);
     qv::InstallSourceCommands(form);
+    qv::InstallManualTilesCommands(form);
     form.StartUpSetup();
     for (const QString& f : options.Files) form.OpenCommandLineFile(f);
     splash->hide();

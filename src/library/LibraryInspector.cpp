@@ -29,6 +29,7 @@
 #include "controls/SpinEdits.h"
 #include "engine/LibraryMaintenance.h"
 #include "engine/QVData.h"
+#include "library/TileRowPainter.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Prompts.h"
@@ -367,44 +368,15 @@ QImage TLibrayMosaic::ThumbnailOf(int tile) {
 
 void TLibrayMosaic::PaintRow(QPainter& p, const QRect& rect, int tile, bool selected, bool focused) {
   if (tile < 1 || tile > lib_.UnflippedCount) return;
-  const QImage thumb = ThumbnailOf(tile);
+  TTileRow row;
+  row.Thumbnail = ThumbnailOf(tile);
   lib_.GoRecord(tile);
-  QColor back = palette().color(QPalette::Base);
-  if (selected) {
-    QColor mark = palette().color(QPalette::Highlight);
-    mark.setAlpha(48);
-    p.fillRect(rect, back);
-    back = mark;
-  }
-  p.fillRect(rect, back);
-  const int h = rect.height();
-  const int w = ThumbWidthForRow(h, lib_.PropX, lib_.PropY);
-  const QRect thumbRect(rect.left(), rect.top(), w, h);
-  if (!thumb.isNull()) p.drawImage(thumbRect, thumb);
-  if (selected || focused) {
-    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    p.drawRect(thumbRect.adjusted(1, 1, -1, -1));
-  }
-  // Three lines from the bottom up: path, size, name with its record number in bold.
-  const QFontMetrics fm(font());
-  const int x = rect.left() + w + 6, textWidth = std::max(10, rect.right() - x - 4);
-  int y = rect.bottom() - 3 - fm.descent();
-  p.setPen(palette().color(QPalette::Text));
-  const QString path = FromCore(lib_.Name);
-  p.drawText(x, y, selected ? path : fm.elidedText(path, Qt::ElideMiddle, textWidth));
-  y -= fm.height();
-  p.drawText(x, y, QString("%1 x %2").arg(lib_.PicWidth).arg(lib_.PicHeight));
-  y -= fm.height();
-  QFont bold = font();
-  bold.setBold(true);
-  p.setFont(bold);
-  p.drawText(x, y, FromCore(ExtractFileName(lib_.Name)) + QString(" (Rec.#%1)").arg(tile));
-  p.setFont(font());
-  if (lib_.PicDeleted()) {
-    p.setPen(QPen(Qt::red, 2));
-    p.drawLine(rect.topLeft(), rect.bottomRight());
-    p.drawLine(rect.bottomLeft(), rect.topRight());
-  }
+  row.Title = FromCore(ExtractFileName(lib_.Name)) + QString(" (Rec.#%1)").arg(tile);
+  row.Path = FromCore(lib_.Name);
+  row.PicWidth = lib_.PicWidth;
+  row.PicHeight = lib_.PicHeight;
+  row.Deleted = lib_.PicDeleted();
+  PaintTileRow(p, rect, row, lib_.PropX, lib_.PropY, selected, focused, *DrawGrid1);
 }
 
 // ---- Pop-up menu, Del key, preview ----

@@ -147,6 +147,9 @@ class TForm1 : public QMainWindow {
   TMosaicView& MosaicView() const { return *MosaicView1; }
   // The four "Use tiles: " boxes, indexed by flip kind.
   TOrientationSet Orientations() const;
+  // "Distance:" and "Inv select" as the composition runs take them.
+  int32_t Distance() const;
+  bool InvertSelection() const;
 
   // ---- Menus and toolbar ----
   QAction* AddCommand(TMenuPlace place, const TMainCommand& command);

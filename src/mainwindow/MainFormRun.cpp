@@ -32,6 +32,10 @@ TOrientationSet TForm1::Orientations() const {
   return o;
 }
 
+int32_t TForm1::Distance() const { return SpinRadius2->Value(); }
+
+bool TForm1::InvertSelection() const { return ChkInvertSelection->isChecked(); }
+
 bool TForm1::CheckAnyFlip() {
   if (AnyOrientation(Orientations())) return true;
   ShowMessage(kNoOrientationMessage, TPromptIcon::Error);

@@ -2,8 +2,10 @@
 
 #include <QPainter>
 #include <QRadioButton>
+#include <QRegion>
 #include <QSlider>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "base/Errors.h"
 #include "base/Rounding.h"
@@ -135,6 +137,33 @@ void TMosaicView::DrawGrid1DrawCell(QPainter& p, int col, int row, const QRect& 
     // A record that cannot be read shows blank, as the engine's cleared record does.
     p.fillRect(rect, Qt::white);
   }
+  if (!preview_.isNull() && col == previewCol_ && row == previewRow_) {
+    p.drawImage(rect, preview_);
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_NotDestination);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    const int w = std::min(2, rect.width() / 2), h = std::min(2, rect.height() / 2);
+    QRegion frame(rect);
+    frame -= QRegion(rect.adjusted(w, h, -w, -h));
+    for (const QRect& band : frame) p.drawRect(band);
+    p.restore();
+  }
+}
+
+void TMosaicView::ShowPreview(int col, int row, const QImage& picture) {
+  ClearPreview();
+  if (picture.isNull()) return;
+  preview_ = picture;
+  previewCol_ = col;
+  previewRow_ = row;
+  DrawGrid1->InvalidateCell(col, row);
+}
+
+void TMosaicView::ClearPreview() {
+  if (preview_.isNull()) return;
+  preview_ = QImage();
+  DrawGrid1->InvalidateCell(previewCol_, previewRow_);
 }
 
 void TMosaicView::PaintPicture(QPainter& p, const TQVData& table, int32_t n, const QRect& rect) {
@@ -204,6 +233,7 @@ void TMosaicView::DrawDeletedCross(QPainter& p, const QRect& rect) const {
 void TMosaicView::CellChanged(int32_t cellNumber, const TGridDrawState& state) {
   int32_t col, row;
   RowToCell(cellNumber, col, row);
+  if (!preview_.isNull() && col == previewCol_ && row == previewRow_) preview_ = QImage();
   PaintCellNow(col, row, state);
 }
 
@@ -218,6 +248,7 @@ void TMosaicView::SetGridSizeFromPlan() {
 }
 
 void TMosaicView::ProjectOpened() {
+  preview_ = QImage();
   thumbnails_.Clear();
   SetGridSizeFromPlan();
   FitToWindow();
@@ -225,6 +256,7 @@ void TMosaicView::ProjectOpened() {
 }
 
 void TMosaicView::ProjectClosed() {
+  preview_ = QImage();
   thumbnails_.Clear();
   SetGridSizeFromPlan();
   Repaint();

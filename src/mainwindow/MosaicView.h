@@ -9,6 +9,7 @@
 // Painting reads every cell's pictures by record number through a thumbnail cache and never
 // moves a table's cursor; the pictures are those the cursor would load (ThumbBitmap,
 // SignatureBitmap).
+#include <QImage>
 #include <QObject>
 #include <QRect>
 #include <cstdint>
@@ -66,6 +67,12 @@ class TMosaicView : public QObject {
   // the given state (a run paints with an empty state, the editing commands with Focused).
   // The decoded pictures need no telling: they are kept by their JPEG bytes.
   void CellChanged(int32_t cellNumber, const TGridDrawState& state);
+  // A picture shown over one cell, framed by a 2-pixel line that inverts what lies under
+  // it, until another preview replaces it, ClearPreview, or a change of that cell
+  // (CellChanged). The manual tiles window shows the tile it would place this way.
+  void ShowPreview(int col, int row, const QImage& picture);
+  void ClearPreview();
+  bool HasPreview() const { return !preview_.isNull(); }
   // Paints one cell at once, as the composition and editing commands do after a change.
   void PaintCellNow(int col, int row, const TGridDrawState& state);
   // After a project was opened: grid counts from the plan, decoded pictures given back,
@@ -121,6 +128,9 @@ class TMosaicView : public QObject {
   TQVData* plan_;
   TQVData* mosaic_;
   TThumbnailCache thumbnails_;
+  QImage preview_;
+  int previewCol_ = 0;
+  int previewRow_ = 0;
   TGridView view_ = TGridView::Source;
   int color_ = 40;
   int blend_ = 10;
