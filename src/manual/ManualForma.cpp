@@ -17,8 +17,8 @@
 #include "base/FileUtil.h"
 #include "controls/BitmapImage.h"
 #include "controls/CropImage.h"
-#include "controls/SpinEdits.h"
 #include "controls/DrawGrid.h"
+#include "controls/SpinEdits.h"
 #include "imaging/RasterUtils.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
@@ -27,6 +27,7 @@
 #include "mainwindow/TilePrev.h"
 #include "mainwindow/WindowBounds.h"
 #include "manual/TileList.h"
+#include "models/CellSelection.h"
 #include "models/ManualTiles.h"
 #include "settings/IniFile.h"
 
@@ -37,14 +38,9 @@ namespace {
 constexpr char kLayOut[] = "LayOut";
 constexpr int kImagePanelSide = 112;
 
-QString PictureText(const TQVData& t) {
-  return FromCore(t.Name) + QString(" (%1/%2)").arg(t.PicWidth).arg(t.PicHeight);
-}
-
 }  // namespace
 
-TManualForma::TManualForma(TForm1& form)
-    : QDialog(&form), form_(form), settingsPath_(form.SettingsPath()) {
+TManualForma::TManualForma(TForm1& form) : QDialog(&form), form_(form), settingsPath_(form.SettingsPath()) {
   setObjectName("ManualForma");
   setWindowTitle("Manual tiles");
   setWindowFlag(Qt::Tool);
@@ -149,7 +145,8 @@ QWidget* TManualForma::CreateLibraryPage() {
   connect(BtnReplace1, &QPushButton::clicked, this, [this] { form_.Guarded([this] { ReplaceClick(); }); });
   connect(close, &QPushButton::clicked, this, [this] { CloseClick(); });
   connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kLibraryHelpContext); });
-  connect(DrawGrid1, &TTileList::RowSelected, this, [this](int r) { form_.Guarded([this, r] { CandidateSelected(r); }); });
+  connect(DrawGrid1, &TTileList::RowSelected, this,
+          [this](int r) { form_.Guarded([this, r] { CandidateSelected(r); }); });
   connect(DrawGrid1, &TTileList::RowActivated, this, [this] { form_.Guarded([this] { ReplaceClick(); }); });
   connect(DrawGrid1, &TTileList::RowMenu, this,
           [this](int r, const QPoint& at) { form_.Guarded([this, r, at] { CandidatePopup(r)->popup(at); }); });
@@ -182,16 +179,12 @@ void TManualForma::PageChanged() {
 }
 
 void TManualForma::UpdateButtons() {
-  const bool running = replaceAllRunning_ || form_.MosaicRunning();
-  const bool project = form_.QVPlan1.TableIsOpen() && form_.QVMosaic1.TableIsOpen();
-  const bool ready = !running && project && form_.QVLib1.TableIsOpen();
-  PageControl1->tabBar()->setEnabled(!replaceAllRunning_);
-  BtnFind1->setEnabled(ready);
-  BtnReplace1->setEnabled(ready);
-  BtnFind2->setEnabled(ready);
-  BtnReplace2->setEnabled(ready);
-  BtnOpenBase->setEnabled(!running);
-  BtnReplaceAll->setEnabled(!running && project && QVForcedLib1.TableIsOpen());
+  // The commands check the main window's tables and passes when they run; the buttons follow
+  // only what this window itself changes: its own pass and the forced library.
+  const bool running = replaceAllRunning_;
+  PageControl1->tabBar()->setEnabled(!running);
+  for (QPushButton* b : {BtnFind1, BtnReplace1, BtnFind2, BtnReplace2, BtnOpenBase}) b->setEnabled(!running);
+  BtnReplaceAll->setEnabled(!running && QVForcedLib1.TableIsOpen());
   BtnCloseBase->setEnabled(!running && QVForcedLib1.TableIsOpen());
 }
 
@@ -267,9 +260,8 @@ void TManualForma::ShowTargetTile() {
   targetTile_ = form_.MosaicView().Thumbnails().RecordPicture(mosaic, n, true);
   Image1->setPixmap(QPixmap::fromImage(targetTile_));
   FitImage1();
-  QString text = QString("Cell: %1:%2  Pic: ").arg(TargetCol + 1).arg(TargetRow + 1);
-  if (mosaic.GoRecord(n)) text += PictureText(mosaic);
-  SetStatus(text);
+  if (mosaic.GoRecord(n))
+    SetStatus(FromCore(ManualCellText(TargetCol, TargetRow, mosaic.Name, mosaic.PicWidth, mosaic.PicHeight)));
 }
 
 void TManualForma::ListCandidatesFor(int32_t col, int32_t row) {
@@ -343,7 +335,7 @@ bool TManualForma::ReplaceCell(int32_t cellNumber) {
     const Rect crop = CropImage1->PictureCropRect();
     const Bitmap24& picture = CropImage1->Picture();
     const TPictureValues values{picture.Width(), picture.Height(), crop.Left, crop.Top, crop.Right, crop.Bottom};
-    return form_.QVMosaic1.PlaceCustomPicture(cellNumber, CustomTile, kCustomTileNo, values,
+    return form_.QVMosaic1.PlaceCustomPicture(cellNumber, CustomTile, kCustomPictureTileNo, values,
                                               CropImage1->PictureFileName());
   }
   return false;

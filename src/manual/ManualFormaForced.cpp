@@ -17,23 +17,11 @@
 #include "mainwindow/Prompts.h"
 #include "manual/ManualForma.h"
 #include "manual/TileList.h"
+#include "models/CellSelection.h"
 #include "models/ManualTiles.h"
 #include "settings/AppSettings.h"
 
 namespace qv {
-
-namespace {
-
-// The cells "Replace all" works on: the whole grid for a one-cell selection, else the
-// selection, or the cells outside it with "Inv select".
-bool InWorkArea(const TGridRect& selection, bool invert, int32_t col, int32_t row) {
-  if (selection.IsOneCell()) return true;
-  const bool inside =
-      selection.Left <= col && col <= selection.Right && selection.Top <= row && row <= selection.Bottom;
-  return inside != invert;
-}
-
-}  // namespace
 
 QWidget* TManualForma::CreateForcedPage() {
   auto* page = new QWidget(this);
@@ -127,18 +115,14 @@ void TManualForma::ReplaceAllClick() {
   TQVData& mosaic = form_.QVMosaic1;
   if (!QVForcedLib1.TableIsOpen() || !plan.TableIsOpen() || !mosaic.TableIsOpen()) return;
   if (replaceAllRunning_ || form_.MosaicRunning()) return;
-  const TDrawGrid* grid = form_.MosaicView().DrawGrid1;
-  const TGridRect selection = grid->Selection();
-  const bool invert = form_.InvertSelection();
-  const int32_t cols = plan.Cols;
-  int64_t area = 0;
-  for (int32_t r = 0; r < plan.Rows; ++r)
-    for (int32_t c = 0; c < cols; ++c) area += InWorkArea(selection, invert, c, r);
-  const int32_t n = int32_t(std::min<int64_t>(QVForcedLib1.UnflippedCount, area));
-  auto inArea = [&selection, invert, cols](int32_t cell) {
+  const TGridRect s = form_.MosaicView().DrawGrid1->Selection();
+  const TWorkArea area =
+      FillWorkArea(TCellRect{s.Left, s.Top, s.Right, s.Bottom}, form_.InvertSelection(), plan.Cols, plan.Rows);
+  const int32_t n = int32_t(std::min<int64_t>(QVForcedLib1.UnflippedCount, area.CellCount()));
+  auto inArea = [&area](int32_t cell) {
     int32_t c, r;
-    RowToCell(cell, cols, c, r);
-    return InWorkArea(selection, invert, c, r);
+    RowToCell(cell, area.Cols(), c, r);
+    return area.Contains(c, r);
   };
 
   form_.SetForStartMosaic();

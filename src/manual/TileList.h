@@ -33,7 +33,7 @@ class TTileList : public QTableView {
   int PropY = 1;
 
  signals:
-  void RowSelected(int row);  // the current row changed
+  void RowSelected(int row);   // the current row changed
   void RowActivated(int row);  // double click on a row
   void RowMenu(int row, const QPoint& globalPos);
 

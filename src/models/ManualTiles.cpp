@@ -5,6 +5,7 @@
 
 #include "base/Rounding.h"
 #include "engine/QVData.h"
+#include "models/CellSelection.h"
 
 namespace qv {
 
@@ -34,7 +35,7 @@ int32_t BestFreeCell(TQVData& plan, const TQVData& mosaic, const Bitmap24& pictu
     for (int32_t k = 0; k < plan.OrderCount && found == 0; ++k) {
       const int32_t cell = plan.RecordNumberAt(plan.OrderEntrySlot(k));
       if (cell < 1 || cell > mosaic.Count) continue;
-      if (mosaic.RecordTileNo(cell) >= kCustomTileNo || !inWorkArea(cell)) continue;
+      if (IsCustomTile(mosaic.RecordTileNo(cell)) || !inWorkArea(cell)) continue;
       found = cell;
     }
   } catch (...) {
@@ -48,7 +49,7 @@ int32_t BestFreeCell(TQVData& plan, const TQVData& mosaic, const Bitmap24& pictu
 bool PlaceForcedTile(TQVData& mosaic, int32_t cell, const TQVData& forced) {
   const TPictureValues values{forced.PicWidth, forced.PicHeight, forced.CropLeft,
                               forced.CropTop,  forced.CropRight, forced.CropBottom};
-  return mosaic.PlaceCustomPicture(cell, forced.ThumbBitmap, kCustomTileNo, values, forced.Name);
+  return mosaic.PlaceCustomPicture(cell, forced.ThumbBitmap, kCustomPictureTileNo, values, forced.Name);
 }
 
 }  // namespace qv

@@ -12,10 +12,6 @@ namespace qv {
 
 class TQVData;
 
-// Tile number written into a mosaic cell for a custom picture or a forced tile; cells at or
-// above it hold a picture placed by hand.
-inline constexpr int32_t kCustomTileNo = 1000000000;
-
 // One line of the ranked cell list: Format("%.3d  %.3d  (%.3d)") of col + 1, row + 1 and the
 // rank (col and row 0-based).
 std::string CellRankLine(int32_t col, int32_t row, int32_t rank);
@@ -28,12 +24,12 @@ void CustomTileSize(int32_t width, int32_t height, int32_t thumbWidth, int32_t t
 
 // The cell a forced tile goes to: orders the plan by picture (the tile's thumbnail), walks
 // that order from the best cell and takes the first cell that lies in the work area and holds
-// no custom or forced tile yet (mosaic TileNo below kCustomTileNo). The plan's order is
+// no custom or forced tile yet (IsCustomTile). The plan's order is
 // cleared afterwards. Returns the cell's record number, 0 when no cell is free.
 int32_t BestFreeCell(TQVData& plan, const TQVData& mosaic, const Bitmap24& picture,
                      const std::function<bool(int32_t cell)>& inWorkArea);
 
-// Writes the forced library's current record into mosaic cell: its thumbnail, kCustomTileNo,
+// Writes the forced library's current record into mosaic cell: its thumbnail, kCustomPictureTileNo,
 // its six picture values and its name. False when nothing was written.
 bool PlaceForcedTile(TQVData& mosaic, int32_t cell, const TQVData& forced);
 

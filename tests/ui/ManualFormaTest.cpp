@@ -32,7 +32,7 @@ void Click(QObject* o, const char* name) { QTest::mouseClick(Child<QPushButton>(
 
 int CustomCells(const TQVData& mosaic) {
   const std::vector<int32_t> tiles = CellTiles(mosaic);
-  return int(std::count(tiles.begin(), tiles.end(), kCustomTileNo));
+  return int(std::count(tiles.begin(), tiles.end(), kCustomPictureTileNo));
 }
 
 // A main window with a project of cols x rows cells on a library of tiles tiles, and its
@@ -134,12 +134,12 @@ class ManualFormaTest : public QObject {
     Click(fx.Window, "BtnReplace2");
     Click(fx.Window, "BtnReplace2");
     TQVData& mosaic = fx.Form->QVMosaic1;
-    QCOMPARE(mosaic.RecordTileNo(cell), kCustomTileNo);
+    QCOMPARE(mosaic.RecordTileNo(cell), kCustomPictureTileNo);
     fx.Form->SaveQVP();
     TQVData plan, reread;
     QVERIFY(plan.OpenProject(fx.Project, reread));
     QVERIFY(reread.GoRecord(cell));
-    QCOMPARE(reread.TileNo, kCustomTileNo);
+    QCOMPARE(reread.TileNo, kCustomPictureTileNo);
     QCOMPARE(reread.Name, picture);
     QCOMPARE((Rect{reread.CropLeft, reread.CropTop, reread.CropRight, reread.CropBottom}), (Rect{90, 0, 210, 120}));
     QCOMPARE(reread.PicWidth, 300);
@@ -156,7 +156,7 @@ class ManualFormaTest : public QObject {
     Child<QCheckBox>(*fx.Form, "ChkFixManual")->setChecked(true);
     Child<TVNSpinEdit>(*fx.Form, "SpinRadius2")->SetValue(0);
     fx.Form->Mosaicall1Click();
-    QCOMPARE(mosaic.RecordTileNo(cell), kCustomTileNo);
+    QCOMPARE(mosaic.RecordTileNo(cell), kCustomPictureTileNo);
     QCOMPARE(qvtest::FilledCells(mosaic), 12);
   }
 
@@ -216,7 +216,7 @@ class ManualFormaTest : public QObject {
         QCOMPARE(mosaic.RecordTileNo(n), 0);
         continue;
       }
-      QCOMPARE(mosaic.RecordTileNo(n), kCustomTileNo);
+      QCOMPARE(mosaic.RecordTileNo(n), kCustomPictureTileNo);
       names.insert(mosaic.RecordName(n));
     }
     QCOMPARE(int(names.size()), 12);  // twelve different forced tiles
