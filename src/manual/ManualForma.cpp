@@ -20,6 +20,7 @@
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "imaging/RasterUtils.h"
+#include "mainwindow/CellEditStep.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
@@ -343,8 +344,15 @@ bool TManualForma::ReplaceCell(int32_t cellNumber) {
 
 void TManualForma::ReplaceClick() {
   if (TargetCol < 0 || Page() != TManualPage::LibraryTiles) return;
+  ReplaceTarget("Replace cell");
+}
+
+void TManualForma::ReplaceTarget(const QString& stepText) {
   const int32_t cell = form_.MosaicView().CellToRow(TargetRow, TargetCol);
+  TCellEditStep step(form_, stepText);
+  step.Touch(cell);
   if (ReplaceCell(cell)) CellPlaced(cell);
+  step.Commit();
   form_.SetButtonsOnOff();
 }
 

@@ -121,6 +121,8 @@ class TManualForma : public QDialog, public TManualTilesWindow {
   // Makes the target cell the main grid's current cell without asking for candidates again.
   void MakeTargetCurrent();
   void CellPlaced(int32_t cell);
+  // Places the page's choice into the target cell as one undo step.
+  void ReplaceTarget(const QString& stepText);
   bool CutCustomTile();
   void ShowFilePopup(const TQVData& table, QMenu* menu);
   void FitImage1();

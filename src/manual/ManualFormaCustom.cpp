@@ -190,10 +190,8 @@ void TManualForma::CellLineClicked(int line) {
 }
 
 void TManualForma::ReplaceCustomClick() {
-  if (TargetCol < 0 || !HasCustomPicture()) return;
-  const int32_t cell = form_.MosaicView().CellToRow(TargetRow, TargetCol);
-  if (ReplaceCell(cell)) CellPlaced(cell);
-  form_.SetButtonsOnOff();
+  if (TargetCol < 0 || !HasCustomPicture() || Page() != TManualPage::CustomTiles) return;
+  ReplaceTarget("Place custom tile");
 }
 
 }  // namespace qv

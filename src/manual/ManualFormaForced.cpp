@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "controls/DrawGrid.h"
+#include "mainwindow/CellEditStep.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
@@ -137,6 +138,8 @@ void TManualForma::RunReplaceAll(int32_t n, const std::function<bool(int32_t)>& 
   TQVData& plan = form_.QVPlan1;
   TQVData& mosaic = form_.QVMosaic1;
   const int32_t cols = plan.Cols;
+  // One undo step for the whole pass; it also takes the cells placed before a stop or an error.
+  TCellEditStep step(form_, "Replace all");
   replaceAllRunning_ = true;
   UpdateButtons();
   ProgressBar1 = new QProgressBar(StatusBar1);
@@ -162,6 +165,7 @@ void TManualForma::RunReplaceAll(int32_t n, const std::function<bool(int32_t)>& 
     ProgressBar1->setValue(i);
     if (!QVForcedLib1.GoRecord(i)) continue;
     const int32_t cell = BestFreeCell(plan, mosaic, QVForcedLib1.ThumbBitmap, inArea);
+    if (cell > 0) step.Touch(cell);
     if (cell > 0 && PlaceForcedTile(mosaic, cell, QVForcedLib1)) {
       RowToCell(cell, cols, TargetCol, TargetRow);
       form_.MosaicView().CellChanged(cell, TGridDrawState{});
@@ -169,6 +173,7 @@ void TManualForma::RunReplaceAll(int32_t n, const std::function<bool(int32_t)>& 
     QApplication::processEvents();
     if (form_.StopRequested) break;
   }
+  step.Commit();
   if (TargetCol >= 0) ShowTargetTile();
 }
 

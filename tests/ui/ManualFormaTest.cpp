@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QUndoStack>
 #include <QtTest>
 #include <fstream>
 #include <set>
@@ -135,6 +136,7 @@ class ManualFormaTest : public QObject {
     Click(fx.Window, "BtnReplace2");
     TQVData& mosaic = fx.Form->QVMosaic1;
     QCOMPARE(mosaic.RecordTileNo(cell), kCustomPictureTileNo);
+    QCOMPARE(fx.Form->UndoStack().undoText(), QString("Place custom tile"));
     fx.Form->SaveQVP();
     TQVData plan, reread;
     QVERIFY(plan.OpenProject(fx.Project, reread));
@@ -205,7 +207,18 @@ class ManualFormaTest : public QObject {
     fx.Window->SetPage(TManualPage::ForcedTiles);
     fx.Window->OpenForcedBase(forced);
     fx.Grid().SetSelection({1, 1, 4, 3});  // 4 x 3 cells
+    fx.Form->SaveQVP();
+    const std::string saved = qvtest::FileBytes(fx.Project);
     Click(fx.Window, "BtnReplaceAll");
+
+    // One undo step takes the whole pass back: the saved project is byte for byte as before.
+    QCOMPARE(fx.Form->UndoStack().undoText(), QString("Replace all"));
+    const std::vector<int32_t> placed = CellTiles(fx.Form->QVMosaic1);
+    fx.Form->UndoStack().undo();
+    fx.Form->SaveQVP();
+    QVERIFY(qvtest::FileBytes(fx.Project) == saved);
+    fx.Form->UndoStack().redo();
+    QCOMPARE(CellTiles(fx.Form->QVMosaic1), placed);
 
     std::set<std::string> names;
     TQVData& mosaic = fx.Form->QVMosaic1;
