@@ -214,6 +214,9 @@ void TManualForma::ShowWindow() {
     DrawGrid1->SetRowHeight(thumb.isNull() ? 0 : thumb.height());
     Image1->resize(thumb.isNull() ? Panel2->size() : thumb.size());
     FitImage1();
+    // A picture on the custom page is framed again when the library's proportion changed.
+    if (CropImage1->HasPicture() && (CropImage1->ScaleW() != lib.PropX || CropImage1->ScaleH() != lib.PropY))
+      OpenCustomPicture(CropImage1->PictureFileName());
   }
   UpdateButtons();
   show();

@@ -114,6 +114,14 @@ void TTileList::RowResized(int, int, int newSize) {
   if (!settingRowHeight_) SetRowHeight(newSize);
 }
 
+void TTileList::mousePressEvent(QMouseEvent* e) {
+  // A click on the row that is current already chooses it again.
+  const int before = CurrentRow();
+  QTableView::mousePressEvent(e);
+  const QModelIndex i = indexAt(e->position().toPoint());
+  if (e->button() == Qt::LeftButton && i.isValid() && i.row() + 1 == before) emit RowSelected(before);
+}
+
 void TTileList::mouseDoubleClickEvent(QMouseEvent* e) {
   QTableView::mouseDoubleClickEvent(e);
   const QModelIndex i = indexAt(e->position().toPoint());

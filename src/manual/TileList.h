@@ -38,6 +38,7 @@ class TTileList : public QTableView {
   void RowMenu(int row, const QPoint& globalPos);
 
  protected:
+  void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:

@@ -3,6 +3,7 @@
 // the window while "Replace all" runs.
 #include <QCheckBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -75,8 +76,17 @@ class ManualFormaTest : public QObject {
     QCOMPARE(Child<QLabel>(fx.Window, "StatusPanel1")->text().left(16), QString("Cell: 3:2  Pic: "));
     QCOMPARE(fx.Candidates().RowCount(), 3);
     QCOMPARE(fx.Candidates().CurrentRow(), 1);
+    QVERIFY(!fx.Form->MosaicView().HasPreview());  // the cell shows its own tile until a row is chosen
+    TTileList& list = fx.Candidates();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+    QVERIFY(fx.Form->MosaicView().HasPreview());
     fx.Candidates().SetCurrentRow(3);
     QVERIFY(fx.Form->MosaicView().HasPreview());
+    // The pop-ups: a candidate's file, and the target cell's own tile (none yet: disabled).
+    QAction* show = fx.Window->CandidatePopup(2)->actions().value(0);
+    QVERIFY(show->text().startsWith("Show file p") && show->text().endsWith(" (24/18)"));
+    QVERIFY(show->isEnabled());
+    QVERIFY(!fx.Window->CandidatePopup(0)->actions().value(0)->isEnabled());
     fx.Form->QVLib1.Go(3);
     const int32_t third = fx.Form->QVLib1.TileNumberOf(fx.Form->QVLib1.RecNo);
     const std::vector<int32_t> before = CellTiles(fx.Form->QVMosaic1);
