@@ -22,6 +22,7 @@
 #include "manual/ManualForma.h"
 #include "manual/TileList.h"
 #include "models/ManualTiles.h"
+#include "settings/IniFile.h"
 
 using namespace qv;
 using qvtest::CellTiles;
@@ -102,6 +103,23 @@ class ManualFormaTest : public QObject {
     QVERIFY(!fx.Window->IsShown());
     QCOMPARE(fx.Window->TargetCol, -1);
     QCOMPARE(fx.Form->QVLib1.OrderKeyWidth, 0);
+  }
+
+  void SettingsKeptWithTheMainWindow() {
+    TMainFormFixture fx;
+    {
+      TForm1 form(fx.Settings());
+      TManualForma* window = InstallManualTilesCommands(form);
+      Child<TVNSpinEdit>(window, "VNSpinEdit1")->SetValue(7);
+      window->show();
+      window->resize(700, 450);
+    }  // the window goes with the main window and writes its settings then
+    QCOMPARE(IniReadInt(fx.Settings(), "LayOut", "ManualRows", 0), 7);
+    QVERIFY(IniReadInt(fx.Settings(), "LayOut", "ManualFormPanel", 0) > 0);
+    TForm1 form(fx.Settings());
+    TManualForma* window = InstallManualTilesCommands(form);
+    QCOMPARE(Child<TVNSpinEdit>(window, "VNSpinEdit1")->Value(), 7);
+    QCOMPARE(window->width(), 700);
   }
 
   void CustomTile() {
