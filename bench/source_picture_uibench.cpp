@@ -48,8 +48,8 @@ struct TStep {
   void Report(const char* what, int64_t pictureBytes) const {
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int64_t peak = StatusBytes("VmHWM:"), now = StatusBytes("VmRSS:");
-    std::printf("%-28s %6.1f s  peak %7.0f MiB, %.2f x picture above start;  after %7.0f MiB\n", what, s,
-                MiB(peak), double(peak - gBase) / double(pictureBytes), MiB(now));
+    std::printf("%-28s %6.1f s  peak %7.0f MiB, %.2f x picture above start;  after %7.0f MiB\n", what, s, MiB(peak),
+                double(peak - gBase) / double(pictureBytes), MiB(now));
     std::fflush(stdout);
   }
 };
@@ -131,8 +131,8 @@ int Measure(int argc, char** argv, const std::string& file, int cols, int rows) 
     window.SetTiles(cols, rows);
     window.OriginalFitImg();
     const qv::Rect f = window.CropImage()->PictureCropRect();
-    window.CropImage()->SetCropRect({f.Left + f.Width() / 10, f.Top + f.Height() / 10, f.Right - f.Width() / 10,
-                                     f.Bottom - f.Height() / 10});
+    window.CropImage()->SetCropRect(
+        {f.Left + f.Width() / 10, f.Top + f.Height() / 10, f.Right - f.Width() / 10, f.Bottom - f.Height() / 10});
     window.FitImg();
     QApplication::processEvents();
     step.Report("frame (largest, then 80 %)", pictureBytes);

@@ -4,12 +4,12 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QFile>
 #include <QtTest>
 #include <functional>
 #include <memory>
