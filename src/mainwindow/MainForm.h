@@ -417,6 +417,10 @@ class TForm1 : public QMainWindow {
   QMenu* Specialerasing1 = nullptr;
   QMenu* CellPopupMenu1 = nullptr;
   std::vector<TPopupHandler> popupHandlers_;  // one per item of CellPopupMenu1
+  // The library records the candidate items offered, in order, and the library they came
+  // from: a candidate chosen after another search reordered the library is still the tile shown.
+  std::vector<int32_t> candidateRecords_;
+  std::string candidateLibrary_;
 
   // ---- Menus ----
   QMenu* File1 = nullptr;

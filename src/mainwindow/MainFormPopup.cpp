@@ -179,8 +179,11 @@ bool TForm1::PrepareGridPopup(int col, int row) {
     QVLib1.ListCandidates(QVPlan1, usedTiles, Orientations(), CandidatesAsked(count), SpinRadius2->Value(),
                           DrawGrid1->ColCount(), DrawGrid1->RowCount(), col, row);
     const int32_t shown = CandidatesShown(count, QVLib1.OrderCount);
+    candidateRecords_.clear();
+    candidateLibrary_ = QVLib1.BaseName();
     for (int32_t k = 1; k <= shown; ++k) {
       if (!QVLib1.Go(k)) break;
+      candidateRecords_.push_back(QVLib1.RecNo);
       const TQVData& l = QVLib1;
       SetPopupItem(k + 2, {CandidateCaption(l.Name, l.PicWidth, l.PicHeight, FlipCodeOf(l)), k, true},
                    TPopupHandler::Candidate);
@@ -254,7 +257,13 @@ void TForm1::OnLibInspectorPopUpClick(int32_t tag) {
 
 void TForm1::OnCandidatePopUpClick(int32_t tag) {
   if (!QVLib1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_) return;
-  if (!QVLib1.Go(tag)) return;
+  if (tag < 1 || size_t(tag) > candidateRecords_.size() || QVLib1.BaseName() != candidateLibrary_) return;
+  // Position tag of the candidate list; the record it showed when another search (the
+  // manual tiles window's, the inspector's) has reordered the library since.
+  const int32_t record = candidateRecords_[size_t(tag - 1)];
+  if (!QVLib1.Go(tag) || QVLib1.RecNo != record) {
+    if (record > QVLib1.Count || !QVLib1.GoRecord(record)) return;
+  }
   const int32_t n = MosaicView1->CellToRow(DrawGrid1->Row(), DrawGrid1->Col());
   TCellEditStep step(*this, "Replace cell");
   step.Touch(n);

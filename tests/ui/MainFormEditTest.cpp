@@ -280,6 +280,8 @@ class MainFormEditTest : public QObject {
     const int32_t third = w.Form.QVLib1.TileNumberOf(w.Form.QVLib1.RecNo);
     QVERIFY(w.Item(5)->text().startsWith(QString::fromStdString(w.Form.QVLib1.Name) + " ("));
     const int32_t before = w.Form.QVMosaic1.RecordTileNo(7);
+    // Another search reorders the library before the click: the tile shown is still placed.
+    w.Form.QVLib1.OrderByName(false);
     w.Item(5)->trigger();
     QCOMPARE(w.Form.QVMosaic1.RecordTileNo(7), third);
     QCOMPARE(w.Form.UndoStack().undoText(), QString("Replace cell"));
