@@ -21,6 +21,7 @@
 #include "mainwindow/SplashForm.h"
 #include "manual/ManualCommands.h"
 #include "outputui/SaveMosaic.h"
+#include "prefs/PrefsForm.h"
 #include "settings/AppSettings.h"
 #include "source/SourceCommands.h"
 
@@ -130,6 +131,7 @@ int main(int argc, char** argv) {
     qv::InstallSaveMosaic(form);
     qv::InstallSourceCommands(form);
     qv::InstallManualTilesCommands(form);
+    qv::InstallPreferences(form);
     form.StartUpSetup();
     for (const QString& f : options.Files) form.OpenCommandLineFile(f);
     splash->hide();

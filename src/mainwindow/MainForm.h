@@ -138,8 +138,13 @@ class TForm1 : public QMainWindow {
   // Set by "Stop" (and by closing the window during a pass); the passes poll it.
   std::atomic<bool> StopRequested{false};
   const TMainPreferences& Preferences() const { return preferences_; }
-  // Takes the values and applies them: Ctrl+R, the "Use tiles: " group.
+  // Takes the values and applies them: Ctrl+R, the "Use tiles: " group, the grid pop-up's
+  // candidate items.
   void SetPreferences(const TMainPreferences& preferences);
+  // "Reset all settings to default" for the tool panel: Distance 6, Repeat "Auto", "Fix
+  // custom" alone ticked, "Color" 50, "Blend" 20, only "Original" ticked; writes the run and
+  // orientation keys ("Color" and "Blend" reach the file when the window closes).
+  void ResetRunSettings();
   // The splash window the program keeps, shown again by "About..." (one is made on demand
   // when there is none).
   void SetSplashForm(TSplashForm* splash);

@@ -9,6 +9,7 @@
 #include "mainwindow/MainForm.h"
 #include "mainwindow/WindowBounds.h"
 #include "settings/AppSettings.h"
+#include "settings/PreferenceSettings.h"
 
 namespace qv {
 
@@ -24,8 +25,14 @@ void TForm1::ReadInitialIni() {
   TMainPreferences p;
   p.RenderType = v.RenderType;
   p.WizardOnStart = v.WizardOnStart;
-  p.StretchAllowed = false;
-  p.FlipRotateAllowed = false;  // "Use tiles: " hidden, "Original" alone ticked
+  // The two switches of the preferences start as they were saved, so that the window does
+  // what the dialog shows; "Original" alone is ticked either way.
+  p.StretchAllowed = v.AllowStretchTiles;
+  p.FlipRotateAllowed = v.AllowFlipRotate;
+  CBFlipOriginal->setChecked(true);
+  CBFlipH->setChecked(false);
+  CBFlipV->setChecked(false);
+  CBRota180->setChecked(false);
   p.CandidatePopupAllowed = v.AllowPopUpCandidates;
   p.CandidateCount = v.ShowBestCandidates;
   p.FastJpegAllowed = v.AllowFastJpg;
@@ -45,6 +52,21 @@ void TForm1::SetPreferences(const TMainPreferences& preferences) {
     CBFlipV->setChecked(false);
     CBRota180->setChecked(false);
   }
+}
+
+void TForm1::ResetRunSettings() {
+  SpinRadius2->SetValue(6);
+  SpinRepetition2->SetValue(0);
+  ChkFixAuto->setChecked(false);
+  ChkFixManual->setChecked(true);
+  ChkInvertSelection->setChecked(false);
+  SpinEdit2->SetValue(50);
+  VNSpinEdit1->SetValue(20);
+  CBFlipOriginal->setChecked(true);
+  CBFlipH->setChecked(false);
+  CBFlipV->setChecked(false);
+  CBRota180->setChecked(false);
+  WriteDefaultRunSettings(settingsPath_);
 }
 
 void TForm1::StartUpSetup() {

@@ -17,6 +17,13 @@ constexpr char kRender[] = "Render";
 constexpr char kAdvanced[] = "Advanced";
 constexpr char kLastPath[] = "LastPath";
 
+// An integer key whose value must lie in [low, high]; anything else gives def.
+int32_t ReadIntInRange(const std::string& path, const char* section, const char* key, int32_t def, int32_t low,
+                       int32_t high) {
+  const int32_t v = IniReadInt(path, section, key, def);
+  return v < low || v > high ? def : v;
+}
+
 std::string WithSlash(std::string folder) {
   if (folder.empty()) folder = ".";
   if (folder.back() != '/') folder += '/';
@@ -62,19 +69,25 @@ uint8_t RenderTypeFromMode(const std::string& defaultMosaicMode) {
 TStartUpValues ReadStartUpValues(const std::string& path) {
   TStartUpValues v;
   v.RenderType = RenderTypeFromMode(IniReadString(path, kStartUp, "DefaultMosaicMode", "Smart"));
-  v.Radius = IniReadInt(path, kRender, "Radius", 6);
-  v.Repetition = IniReadInt(path, kRender, "Repetition", 0);
+  v.Radius = ReadIntInRange(path, kRender, "Radius", 6, 0, 999999999);
+  v.Repetition = ReadIntInRange(path, kRender, "Repetition", 0, 0, 999999);
   v.FixAuto = IniReadBool(path, kRender, "FixAuto", false);
   v.FixManual = IniReadBool(path, kRender, "FixManual", true);
   v.InvSelection = IniReadBool(path, kRender, "InvSelection", false);
   v.WizardOnStart = IniReadBool(path, kStartUp, "WizardOnStart", true);
-  v.MainScrColor = IniReadInt(path, kAdvanced, "MainScrColor", 40);
-  v.MainScrBlend = IniReadInt(path, kAdvanced, "MainScrBlend", 10);
+  v.MainScrColor = ReadIntInRange(path, kAdvanced, "MainScrColor", 40, 0, 100);
+  v.MainScrBlend = ReadIntInRange(path, kAdvanced, "MainScrBlend", 10, 0, 100);
   v.AllowPopUpCandidates = IniReadBool(path, kAdvanced, "AllowPopUpCndidates", true);
-  v.ShowBestCandidates = IniReadInt(path, kAdvanced, "ShowBestCndidates", 5);
+  v.ShowBestCandidates = ReadCandidateCount(path);
   v.AllowFastJpg = IniReadBool(path, kAdvanced, "AllowFastJpg", true);
   v.DetailedBackground = IniReadBool(path, kAdvanced, "DetailedBackground", true);
+  v.AllowStretchTiles = IniReadBool(path, kStartUp, "AllowStretchTiles", false);
+  v.AllowFlipRotate = IniReadBool(path, kAdvanced, "AllowFlipRotate", false);
   return v;
+}
+
+int32_t ReadCandidateCount(const std::string& path) {
+  return ReadIntInRange(path, kAdvanced, "ShowBestCndidates", 5, 1, 999999);
 }
 
 TOpenOnStart ReadOpenOnStart(const std::string& path) {

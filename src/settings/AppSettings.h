@@ -42,8 +42,13 @@ struct TStartUpValues {
   int32_t ShowBestCandidates = 5;
   bool AllowFastJpg = true;
   bool DetailedBackground = true;
+  bool AllowStretchTiles = false;  // the preferences' "Allow stretch tiles"
+  bool AllowFlipRotate = false;    // the preferences' "Allow flip/rotate tiles"
 };
+// Every value outside its field's range (a damaged or hand-edited file) reads as its default.
 TStartUpValues ReadStartUpValues(const std::string& settingsPath);
+// "ShowBestCndidates": 1 to 999999, else 5.
+int32_t ReadCandidateCount(const std::string& settingsPath);
 
 // What to open at start ("OpenOnStart"): the last library, the last project, or nothing.
 enum class TOpenOnStart { Nothing, LastBase, LastProject };

@@ -25,6 +25,7 @@
 #include "outputui/JpegOptions.h"
 #include "outputui/OutputSetup.h"
 #include "outputui/TileNotFoundDlg.h"
+#include "prefs/PrefsForm.h"
 #include "settings/IniFile.h"
 #include "source/PicToolForm.h"
 #include "source/SourceSetupHost.h"
@@ -173,6 +174,7 @@ class WindowSizeTest : public QObject {
         {"JpegOptions", [&] { return std::make_unique<Tjpegoptions>(fx.Settings()); }},
         {"TileNotFound", [&] { return std::make_unique<TTileNotFoundDlg>(); }},
         {"Help", [&] { return std::make_unique<THelpWindow>(); }},
+        {"Preferences", [&] { return std::make_unique<TPrefsForm>(form); }},
     };
     for (auto& [name, make] : makers) {
       std::unique_ptr<QWidget> w = make();
