@@ -47,8 +47,7 @@ bool Ask(const QString& question) {
 
 }  // namespace
 
-TPrefsForm::TPrefsForm(TForm1& mainForm, QWidget* parent)
-    : QDialog(parent ? parent : &mainForm), main_(mainForm) {
+TPrefsForm::TPrefsForm(TForm1& mainForm, QWidget* parent) : QDialog(parent ? parent : &mainForm), main_(mainForm) {
   setObjectName("PrefsForm");
   setWindowTitle("Preferences");
   SetHelpContext(this, kHelpContext);
@@ -99,7 +98,8 @@ QWidget* TPrefsForm::CreateGeneralPage() {
   RadioButton3 = MakeRadio("RadioButton3", "Open last project", startUp);
   CheckBox1 = MakeCheckBox("CheckBox1", "Show wizard", startUp);
   auto* startLayout = new QVBoxLayout(startUp);
-  for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton3}) startLayout->addWidget(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton3})
+    startLayout->addWidget(w);
   startLayout->addSpacing(6);
   startLayout->addWidget(CheckBox1);
 

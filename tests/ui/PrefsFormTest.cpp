@@ -266,8 +266,8 @@ class PrefsFormTest : public QObject {
     TMainFormFixture fx;
     const std::string& ini = fx.Settings();
     for (TRecentKind kind : {TRecentKind::Project, TRecentKind::Library, TRecentKind::Image})
-      WriteRecentList(ini, kind, {fx.Dir.File("a"), fx.Dir.File("b"), fx.Dir.File("c"), fx.Dir.File("d"),
-                                  fx.Dir.File("e")});
+      WriteRecentList(ini, kind,
+                      {fx.Dir.File("a"), fx.Dir.File("b"), fx.Dir.File("c"), fx.Dir.File("d"), fx.Dir.File("e")});
     TForm1 form(ini);
     for (TRecentKind kind : {TRecentKind::Project, TRecentKind::Library, TRecentKind::Image})
       QVERIFY(!qvtest::ShownActions(form.RecentMenu(kind)).isEmpty());
