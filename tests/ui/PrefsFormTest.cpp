@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -55,6 +56,12 @@ class PrefsFormTest : public QObject {
     QCOMPARE(contexts[1], 35);
     QCOMPARE(contexts[2], 36);
     QCOMPARE(fx.Prompts.DialogNames, std::vector<QString>{"PrefsForm"});
+    // "Help" and the two pages have topics of their own.
+    TPrefsForm prefs(form);
+    Child<QPushButton>(prefs, "BitBtnHlp")->click();
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic34.html"));
+    for (int context : {35, 36}) QVERIFY(HelpTopicUrl(context) != HelpContentsUrl());
+    HelpWindow()->close();
   }
 
   // With no "OpenOnStart" key the start-up opens nothing, yet the dialog shows "Open last
