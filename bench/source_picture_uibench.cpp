@@ -19,9 +19,9 @@
 #include "engine/QVData.h"
 #include "mainwindow/Prompts.h"
 #include "source/EnCropImage.h"
-#include "source/SourceSetupHost.h"
 #include "source/SrcSetup.h"
 #include "support/TestFiles.h"
+#include "ui/SourceHost.h"
 
 namespace {
 
@@ -52,20 +52,6 @@ struct TStep {
                 double(peak - gBase) / double(pictureBytes), MiB(now));
     std::fflush(stdout);
   }
-};
-
-struct THost : qv::TSourceSetupHost {
-  qv::TQVData Lib, Plan1, Mosaic1;
-  std::string Settings;
-  qv::TQVData& Library() override { return Lib; }
-  qv::TQVData& Plan() override { return Plan1; }
-  qv::TQVData& Mosaic() override { return Mosaic1; }
-  void OpenProject(const std::string& f) override { Plan1.OpenProject(f, Mosaic1); }
-  void SaveProject() override {}
-  void InsertRecentFile(const std::string&) override {}
-  void MosaicCellsChanged() override {}
-  void ShowHelpTopic(int) override {}
-  const std::string& SettingsPath() override { return Settings; }
 };
 
 // Every question answered as a user making the project would: no saving of the picture, the
@@ -102,7 +88,7 @@ int Make(const std::string& file, int w, int h) {
 int Measure(int argc, char** argv, const std::string& file, int cols, int rows) {
   QApplication app(argc, argv);
   qvtest::TempDir dir;
-  THost host;
+  qvtest::TSourceHost host;
   host.Settings = dir.File("qv003.ini");
   qvtest::WriteSyntheticLibrary(dir.File("lib.qv2"), 20);
   host.Lib.Open(dir.File("lib.qv2"));

@@ -4,30 +4,12 @@
 #include <fstream>
 
 #include "MainFormFixture.h"
+#include "SourceHost.h"
 #include "codecs/BmpCodec.h"
 #include "settings/IniFile.h"
 #include "source/EnCropImage.h"
 #include "source/SaneScanner.h"
-#include "source/SourceSetupHost.h"
 #include "source/SrcSetup.h"
-
-namespace {
-
-struct THost : qv::TSourceSetupHost {
-  qv::TQVData Lib, Plan1, Mosaic1;
-  qv::TQVData& Library() override { return Lib; }
-  qv::TQVData& Plan() override { return Plan1; }
-  qv::TQVData& Mosaic() override { return Mosaic1; }
-  void OpenProject(const std::string&) override {}
-  void SaveProject() override {}
-  void InsertRecentFile(const std::string&) override {}
-  void MosaicCellsChanged() override {}
-  void ShowHelpTopic(int) override {}
-  std::string Settings;
-  const std::string& SettingsPath() override { return Settings; }
-};
-
-}  // namespace
 
 class SaneNoScannerTest : public QObject {
   Q_OBJECT
@@ -44,7 +26,7 @@ class SaneNoScannerTest : public QObject {
   void BothCommandsSayThereIsNoScannerAndChangeNothing() {
     QVERIFY(qv::ListScannerDevices().empty());
     qvtest::TMainFormFixture f;
-    THost host;
+    qvtest::TSourceHost host;
     host.Settings = f.Settings();
     host.Lib.Open(f.MakeLibrary("lib", 2));
     qv::TSrcSetup window(host);

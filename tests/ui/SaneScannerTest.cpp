@@ -9,10 +9,10 @@
 #include <set>
 
 #include "MainFormFixture.h"
+#include "SourceHost.h"
 #include "settings/IniFile.h"
 #include "source/EnCropImage.h"
 #include "source/SaneScanner.h"
-#include "source/SourceSetupHost.h"
 #include "source/SrcSetup.h"
 
 using qv::Bitmap24;
@@ -67,20 +67,6 @@ Bitmap24 ScanimagePicture() {
     }
   return bmp;
 }
-
-struct THost : qv::TSourceSetupHost {
-  qv::TQVData Lib, Plan1, Mosaic1;
-  qv::TQVData& Library() override { return Lib; }
-  qv::TQVData& Plan() override { return Plan1; }
-  qv::TQVData& Mosaic() override { return Mosaic1; }
-  void OpenProject(const std::string&) override {}
-  void SaveProject() override {}
-  void InsertRecentFile(const std::string&) override {}
-  void MosaicCellsChanged() override {}
-  void ShowHelpTopic(int) override {}
-  std::string Settings;
-  const std::string& SettingsPath() override { return Settings; }
-};
 
 }  // namespace
 
@@ -143,7 +129,7 @@ void SaneScannerTest::CancelledScanRaisesAndAcquireChangesNothingOnFailure() {
 
 void SaneScannerTest::AcquireInTheSetupWindow() {
   qvtest::TMainFormFixture f;
-  THost host;
+  qvtest::TSourceHost host;
   host.Settings = f.Settings();
   host.Lib.Open(f.MakeLibrary("lib", 2));
   qv::TSrcSetup window(host);

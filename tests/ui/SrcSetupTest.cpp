@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "MainFormFixture.h"
+#include "SourceHost.h"
 #include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "codecs/BmpCodec.h"
@@ -19,7 +20,6 @@
 #include "settings/IniFile.h"
 #include "source/EnCropImage.h"
 #include "source/PicToolForm.h"
-#include "source/SourceSetupHost.h"
 #include "source/SrcSetup.h"
 
 using qv::Bitmap24;
@@ -27,31 +27,9 @@ using qv::Rect;
 
 namespace {
 
-// The main window's side, with real tables: projects are opened and saved as the main window
-// does it.
-struct THost : qv::TSourceSetupHost {
-  qv::TQVData Lib, Plan1, Mosaic1;
-  int Saved = 0;
-  std::vector<std::string> Recent;
-  qv::TQVData& Library() override { return Lib; }
-  qv::TQVData& Plan() override { return Plan1; }
-  qv::TQVData& Mosaic() override { return Mosaic1; }
-  void OpenProject(const std::string& f) override { QVERIFY(Plan1.OpenProject(f, Mosaic1)); }
-  void SaveProject() override {
-    Mosaic1.CompactSections();
-    Plan1.SaveProject(Plan1.BaseName(), Mosaic1, Lib);
-    ++Saved;
-  }
-  void InsertRecentFile(const std::string& f) override { Recent.push_back(f); }
-  void MosaicCellsChanged() override {}
-  void ShowHelpTopic(int) override {}
-  std::string Settings;
-  const std::string& SettingsPath() override { return Settings; }
-};
-
 struct TSetup {
   qvtest::TMainFormFixture F;
-  THost Host;
+  qvtest::TSourceHost Host;
   std::unique_ptr<qv::TSrcSetup> Window;
   explicit TSetup(int propX = 100, int propY = 100) {
     Host.Settings = F.Settings();
