@@ -8,7 +8,7 @@
 
 namespace qv {
 
-void RunOffTheWindowThread(const std::function<void()>& work) {
+void RunOffTheWindowThread(const std::function<void()>& work, const std::function<void()>& eachTurn) {
   std::atomic<bool> done{false};
   std::exception_ptr error;
   std::thread worker([&] {
@@ -20,6 +20,7 @@ void RunOffTheWindowThread(const std::function<void()>& work) {
     done = true;
   });
   while (!done) {
+    if (eachTurn) eachTurn();
     QApplication::processEvents(QEventLoop::AllEvents, 20);
     if (!done) QThread::msleep(5);
   }

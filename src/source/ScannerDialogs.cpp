@@ -2,17 +2,13 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
-#include <exception>
-#include <memory>
-#include <thread>
 
 #include "controls/OffThreadWork.h"
 #include "mainwindow/Prompts.h"
@@ -97,29 +93,19 @@ std::optional<Bitmap24> AcquireWithProgress(QWidget* parent, const std::string& 
   QObject::connect(&progress, &QProgressDialog::canceled, [&cancel] { cancel = true; });
   Bitmap24 picture;
   try {
-    std::atomic<bool> done{false};
-    std::exception_ptr error;
-    std::thread worker([&] {
-      try {
-        picture = ScanPicture(
-            deviceName, [&permille](double f) { permille = f < 0 ? -1 : int(f * 1000); }, cancel);
-      } catch (...) {
-        error = std::current_exception();
-      }
-      done = true;
-    });
-    while (!done) {
-      const int p = permille;
-      if (p < 0)
-        progress.setMaximum(0);  // the length is unknown: a busy bar
-      else if (progress.maximum() > 0)
-        progress.setValue(std::min(p, 999));
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-      if (!done) QThread::msleep(5);
-    }
-    worker.join();
+    RunOffTheWindowThread(
+        [&] {
+          picture = ScanPicture(
+              deviceName, [&permille](double f) { permille = f < 0 ? -1 : int(f * 1000); }, cancel);
+        },
+        [&] {
+          const int p = permille;
+          if (p < 0)
+            progress.setMaximum(0);  // the length is unknown: a busy bar
+          else if (progress.maximum() > 0)
+            progress.setValue(std::min(p, 999));
+        });
     progress.reset();
-    if (error) std::rethrow_exception(error);
   } catch (const std::exception& e) {
     progress.reset();
     if (!cancel) Prompts().Error(FromCore(e.what()), AppTitle);
