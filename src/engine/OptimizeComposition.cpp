@@ -471,6 +471,7 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
   for (int32_t c : opt.Cells()) {
     if (opt.Record(c) == opt.StartRecord(c)) continue;
     library.GoRecord(opt.Record(c));
+    if (hooks.BeforePlace) hooks.BeforePlace(c + 1);
     if (mosaic.PlaceTile(c + 1, library, true)) ++result.Changed;
   }
   result.EndDistance = opt.Total();

@@ -58,6 +58,9 @@ struct TOptimizeHooks {
   std::function<bool()> StopRequested;
   // After the candidate lists and after every sweep.
   std::function<void(const TOptimizeProgress&)> OnProgress;
+  // At the end, before a changed cell (its record number) is written into the mosaic: the
+  // window records the cell for undo.
+  std::function<void(int32_t cell)> BeforePlace;
   // Milliseconds of a steady clock; std::chrono::steady_clock when empty.
   std::function<int64_t()> NowMs;
 };

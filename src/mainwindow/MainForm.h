@@ -198,6 +198,7 @@ class TForm1 : public QMainWindow {
   void Mosaicall1Click() { RenderMosaic(0); }
   void Randommosaic1Click() { RenderMosaic(1); }
   void Smartmosaic1Click() { RenderMosaic(2); }
+  void Optimisemosaic1Click() { OptimiseMosaic(); }
   void SpeedButton7Click();  // "Render mosaic": the order of Preferences().RenderType
   void SpeedButton9Click();  // "Stop"
   void Stopmosaicprocess1Click() { SpeedButton9Click(); }
@@ -268,6 +269,9 @@ class TForm1 : public QMainWindow {
   // ---- Composition (MainFormRun.cpp) ----
   // mode 0 "Mosaic all", 1 "Random mosaic", 2 "Smart mosaic".
   void RenderMosaic(int mode);
+  // "Optimise mosaic" (MainFormOptimise.cpp): lowers the total distance of the tiles placed
+  // in the grid or the selection's work area, keeping the window's rules; one undo step.
+  void OptimiseMosaic();
   void AddFlips(bool h, bool v, bool r180);
   void SetForStartMosaic();
   void SetForEndMosaic();
@@ -449,6 +453,7 @@ class TForm1 : public QMainWindow {
   QAction* Mosaicall1 = nullptr;
   QAction* Randommosaic1 = nullptr;
   QAction* Smartmosaic1 = nullptr;
+  QAction* Optimisemosaic1 = nullptr;
   QAction* Stopmosaicprocess1 = nullptr;
   QAction* Hidedetails1 = nullptr;
   QAction* Showdetails1 = nullptr;
