@@ -1,11 +1,19 @@
 #include "mainwindow/HelpWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "mainwindow/WindowBounds.h"
 
@@ -37,7 +45,86 @@ class THelpKeyFilter : public QObject {
   }
 };
 
+QString PlainText(const QString& html) {
+  QTextDocument doc;
+  doc.setHtml(html);
+  return doc.toPlainText();
+}
+
+THelpPage ReadPage(const QString& name) {
+  THelpPage page;
+  page.Url = QUrl("qrc:/help/" + name);
+  QFile f(":/help/" + name);
+  if (!f.open(QIODevice::ReadOnly)) return page;
+  const QString html = QString::fromUtf8(f.readAll());
+  static const QRegularExpression title("<title>(.*?)</title>", QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression heading("<h[12][^>]*>(.*?)</h[12]>", QRegularExpression::DotMatchesEverythingOption);
+  page.Title = PlainText(title.match(html).captured(1)).simplified();
+  for (auto it = heading.globalMatch(html); it.hasNext();)
+    page.Headings << PlainText(it.next().captured(1)).simplified();
+  page.Text = PlainText(html);
+  return page;
+}
+
+int Occurrences(const QString& text, const QString& word) { return int(text.count(word, Qt::CaseInsensitive)); }
+
 }  // namespace
+
+const QList<THelpPage>& HelpPages() {
+  static const QList<THelpPage> pages = [] {
+    QList<THelpPage> all;
+    QStringList names = QDir(":/help").entryList({"*.html"}, QDir::Files, QDir::Name);
+    // The contents page first, then the pages in the order it links them, then the rest.
+    QStringList order{"index.html"};
+    QFile index(":/help/index.html");
+    if (index.open(QIODevice::ReadOnly)) {
+      static const QRegularExpression link("href=\"([^\"#]+\\.html)");
+      for (auto it = link.globalMatch(QString::fromUtf8(index.readAll())); it.hasNext();) {
+        const QString target = it.next().captured(1);
+        if (!order.contains(target)) order << target;
+      }
+    }
+    for (const QString& n : names)
+      if (!order.contains(n)) order << n;
+    for (const QString& n : order)
+      if (names.contains(n)) all << ReadPage(n);
+    return all;
+  }();
+  return pages;
+}
+
+QList<QUrl> SearchHelp(const QString& query) {
+  const QStringList words = query.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+  if (words.isEmpty()) return {};
+  QList<QPair<int, QUrl>> hits;
+  for (const THelpPage& page : HelpPages()) {
+    int total = 0;
+    bool all = true;
+    for (const QString& w : words) {
+      const int n = Occurrences(page.Text, w);
+      if (n == 0) all = false;
+      total += n;
+    }
+    if (all) hits.append({total, page.Url});
+  }
+  std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  QList<QUrl> urls;
+  for (const auto& h : hits) urls << h.second;
+  return urls;
+}
+
+QList<THelpIndexEntry> HelpIndex() {
+  QList<THelpIndexEntry> entries;
+  for (const THelpPage& page : HelpPages()) {
+    entries.append({page.Title, page.Url});
+    for (const QString& h : page.Headings)
+      if (h != page.Title) entries.append({h + " (" + page.Title + ")", page.Url});
+  }
+  std::stable_sort(entries.begin(), entries.end(), [](const THelpIndexEntry& a, const THelpIndexEntry& b) {
+    return QString::compare(a.Text, b.Text, Qt::CaseInsensitive) < 0;
+  });
+  return entries;
+}
 
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("HelpWindow");
@@ -45,10 +132,89 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   browser_ = new QTextBrowser(this);
   browser_->setObjectName("HelpBrowser");
   browser_->setOpenExternalLinks(true);
+
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName("HelpTabs");
+  contents_ = new QListWidget(tabs);
+  contents_->setObjectName("HelpContents");
+  for (const THelpPage& page : HelpPages()) {
+    auto* item = new QListWidgetItem(page.Title, contents_);
+    item->setData(Qt::UserRole, page.Url);
+  }
+  tabs->addTab(contents_, "Contents");
+
+  auto* indexPage = new QWidget(tabs);
+  indexFilter_ = new QLineEdit(indexPage);
+  indexFilter_->setObjectName("HelpIndexFilter");
+  indexFilter_->setPlaceholderText("Type a word of the index");
+  index_ = new QListWidget(indexPage);
+  index_->setObjectName("HelpIndex");
+  auto* indexLayout = new QVBoxLayout(indexPage);
+  indexLayout->setContentsMargins(2, 2, 2, 2);
+  indexLayout->addWidget(indexFilter_);
+  indexLayout->addWidget(index_);
+  tabs->addTab(indexPage, "Index");
+
+  auto* searchPage = new QWidget(tabs);
+  searchEdit_ = new QLineEdit(searchPage);
+  searchEdit_->setObjectName("HelpSearchEdit");
+  searchEdit_->setPlaceholderText("Words to find");
+  searchResults_ = new QListWidget(searchPage);
+  searchResults_->setObjectName("HelpSearchResults");
+  auto* searchLayout = new QVBoxLayout(searchPage);
+  searchLayout->setContentsMargins(2, 2, 2, 2);
+  searchLayout->addWidget(searchEdit_);
+  searchLayout->addWidget(searchResults_);
+  tabs->addTab(searchPage, "Search");
+
+  // The three tabs stay whole at any font size: the list side is never narrower than they are.
+  tabs->setUsesScrollButtons(false);
+  auto* splitter = new QSplitter(this);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(tabs);
+  splitter->addWidget(browser_);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({std::max(220, tabs->minimumSizeHint().width()), 600});
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(browser_);
-  ResizeToContent(this, QSize(640, 560));
+  layout->addWidget(splitter);
+
+  FillIndex(QString());
+  connect(indexFilter_, &QLineEdit::textChanged, this, &THelpWindow::FillIndex);
+  connect(searchEdit_, &QLineEdit::textChanged, this, &THelpWindow::FillSearch);
+  for (QListWidget* list : {contents_, index_, searchResults_})
+    connect(list, &QListWidget::itemActivated, this, &THelpWindow::OpenItem);
+  // The filter's Enter opens the first entry left.
+  connect(indexFilter_, &QLineEdit::returnPressed, this, [this] {
+    if (index_->count() > 0) OpenItem(index_->item(0));
+  });
+  connect(searchEdit_, &QLineEdit::returnPressed, this, [this] {
+    if (searchResults_->count() > 0) OpenItem(searchResults_->item(0));
+  });
+  ResizeToContent(this, QSize(860, 600));
+}
+
+void THelpWindow::FillIndex(const QString& filter) {
+  index_->clear();
+  for (const THelpIndexEntry& e : HelpIndex()) {
+    if (!filter.isEmpty() && !e.Text.contains(filter, Qt::CaseInsensitive)) continue;
+    auto* item = new QListWidgetItem(e.Text, index_);
+    item->setData(Qt::UserRole, e.Url);
+  }
+}
+
+void THelpWindow::FillSearch(const QString& query) {
+  searchResults_->clear();
+  for (const QUrl& url : SearchHelp(query)) {
+    const auto page =
+        std::find_if(HelpPages().begin(), HelpPages().end(), [&url](const THelpPage& p) { return p.Url == url; });
+    auto* item = new QListWidgetItem(page == HelpPages().end() ? url.fileName() : page->Title, searchResults_);
+    item->setData(Qt::UserRole, url);
+  }
+}
+
+void THelpWindow::OpenItem(const QListWidgetItem* item) {
+  if (item) ShowUrl(item->data(Qt::UserRole).toUrl());
 }
 
 void THelpWindow::ShowUrl(const QUrl& url) {

@@ -5,12 +5,42 @@
 // Windows mark themselves with SetHelpContext; F1 pressed anywhere in such a window (also in
 // an open pop-up menu that carries a context) opens its topic. A context without a page of
 // its own shows the contents.
+//
+// Beside the page the window lists the pages in the contents' order ("Contents"), their
+// titles and headings in alphabetical order with a filter ("Index"), and the pages that hold
+// every word of a search ("Search").
+#include <QList>
+#include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QWidget>
 
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
 class QTextBrowser;
 
 namespace qv {
+
+// One bundled page: its address, title, headings (h1, h2) and its text without markup.
+struct THelpPage {
+  QUrl Url;
+  QString Title;
+  QStringList Headings;
+  QString Text;
+};
+// Every bundled page, the contents page first, then in the order the contents link them.
+const QList<THelpPage>& HelpPages();
+// The pages holding every word of query (case ignored), most occurrences first; none for an
+// empty query.
+QList<QUrl> SearchHelp(const QString& query);
+// One entry of the index: a page title or a heading, and the page it leads to.
+struct THelpIndexEntry {
+  QString Text;
+  QUrl Url;
+};
+// Titles and headings of every page, sorted without regard to case.
+QList<THelpIndexEntry> HelpIndex();
 
 class THelpWindow : public QWidget {
   Q_OBJECT
@@ -20,7 +50,16 @@ class THelpWindow : public QWidget {
   QUrl CurrentUrl() const;
 
  private:
-  QTextBrowser* browser_;  // "HelpBrowser"
+  void FillIndex(const QString& filter);
+  void FillSearch(const QString& query);
+  void OpenItem(const QListWidgetItem* item);
+
+  QTextBrowser* browser_;       // "HelpBrowser"
+  QListWidget* contents_;       // "HelpContents"
+  QLineEdit* indexFilter_;      // "HelpIndexFilter"
+  QListWidget* index_;          // "HelpIndex"
+  QLineEdit* searchEdit_;       // "HelpSearchEdit"
+  QListWidget* searchResults_;  // "HelpSearchResults"
 };
 
 // The one help window, created on first use.

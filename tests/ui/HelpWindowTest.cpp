@@ -1,11 +1,13 @@
 // The help pages and F1.
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QtTest>
+#include <algorithm>
 
 #include "FindChild.h"
 #include "mainwindow/HelpWindow.h"
@@ -72,6 +74,50 @@ class HelpWindowTest : public QObject {
     QVERIFY(visited.size() > 1);
     for (const QString& page : QDir(":/help").entryList({"*.html"}))
       QVERIFY2(visited.contains("/help/" + page), qPrintable(page + " cannot be reached from the contents"));
+  }
+
+  void ContentsIndexAndSearch() {
+    const int pages = int(QDir(":/help").entryList({"*.html"}).size());
+    QCOMPARE(int(HelpPages().size()), pages);
+    QCOMPARE(HelpPages().first().Url, HelpContentsUrl());
+    auto* contents = Child<QListWidget>(*HelpWindow(), "HelpContents");
+    QCOMPARE(contents->count(), pages);
+    QCOMPARE(contents->item(0)->text(), QString("Quivara Help"));
+    QCOMPARE(contents->item(1)->text(), QString("The main window"));  // the contents' first link
+
+    // Search: every word must be on the page; the page with most hits first.
+    QVERIFY(SearchHelp("").isEmpty());
+    QVERIFY(SearchHelp("qqzzyx").isEmpty());
+    const QList<QUrl> both = SearchHelp("candidate STRETCH");
+    QVERIFY(both.contains(QUrl("qrc:/help/topic36.html")));
+    for (const QUrl& url : both) {
+      const auto page =
+          std::find_if(HelpPages().begin(), HelpPages().end(), [&](const THelpPage& p) { return p.Url == url; });
+      QVERIFY(page->Text.contains("candidate", Qt::CaseInsensitive) &&
+              page->Text.contains("stretch", Qt::CaseInsensitive));
+    }
+    auto* edit = Child<QLineEdit>(*HelpWindow(), "HelpSearchEdit");
+    auto* results = Child<QListWidget>(*HelpWindow(), "HelpSearchResults");
+    edit->setText("Distance");
+    QVERIFY(results->count() > 0);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(HelpWindow()->CurrentUrl(), SearchHelp("Distance").first());
+    QVERIFY(Browser()->toPlainText().contains("Distance", Qt::CaseInsensitive));
+
+    // Index: titles and headings, sorted, filtered as typed.
+    const QList<THelpIndexEntry> index = HelpIndex();
+    QVERIFY(index.size() > pages);
+    for (int i = 1; i < index.size(); ++i)
+      QVERIFY(QString::compare(index[i - 1].Text, index[i].Text, Qt::CaseInsensitive) <= 0);
+    auto* filter = Child<QLineEdit>(*HelpWindow(), "HelpIndexFilter");
+    auto* list = Child<QListWidget>(*HelpWindow(), "HelpIndex");
+    filter->setText("preferences: adv");
+    // The page's title and its two headings, each naming the page.
+    QCOMPARE(list->count(), 3);
+    for (int i = 0; i < list->count(); ++i)
+      QCOMPARE(list->item(i)->data(Qt::UserRole).toUrl(), QUrl("qrc:/help/topic36.html"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic36.html"));
   }
 
   void F1OpensTheTopicOfTheWindow() {
