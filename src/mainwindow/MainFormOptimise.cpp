@@ -31,6 +31,10 @@ QString DistanceChange(uint64_t from, uint64_t to) {
 
 // How often the search lets window messages through.
 constexpr qint64 kMessagesEveryMs = 40;
+// One command searches this long at most, as quivara-cli optimize does by default: the chains
+// of moves sought at the end can take minutes on a large grid without showing progress. The
+// command run again goes on from the mosaic it left.
+constexpr int64_t kTimeLimitMs = 10000;
 
 }  // namespace
 
@@ -41,6 +45,7 @@ void TForm1::OptimiseMosaic() {
   if (closePending_ || !CheckAnyFlip()) return;
 
   TOptimizeSettings settings;
+  settings.TimeLimitMs = kTimeLimitMs;
   TCompositionSettings& rules = settings.Rules;
   rules.Distance = SpinRadius2->Value();
   rules.Repeat = SpinRepetition2->Value();
@@ -125,6 +130,7 @@ void TForm1::OptimiseMosaic() {
   QString done = "Optimised: total distance " + DistanceChange(result.StartDistance, result.EndDistance) +
                  QString(", %1 cells changed").arg(result.Changed);
   if (result.Outcome == TOptimizeOutcome::Stopped) done += ", stopped";
+  if (result.Outcome == TOptimizeOutcome::TimeUp) done += ", run again for more";
   SetStatusText(2, done);
 }
 

@@ -6,8 +6,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
-#include <QUndoStack>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QtTest>
 
 #include "MainFormFixture.h"
@@ -43,9 +43,9 @@ struct TOptimiseFixture : TMainFormFixture {
 // report when the saved project breaks a rule, else empty.
 QString RuleFaults(const std::string& project, int distance, int repeat) {
   QProcess p;
-  p.start("python3", {QDir::cleanPath(QUIVARA_TEST_DATA_DIR "/../../scripts/check-mosaic"), QString::fromStdString(project),
-                      "--distance", QString::number(distance), "--repeat", QString::number(repeat), "--cli",
-                      QUIVARA_CLI});
+  p.start("python3",
+          {QDir::cleanPath(QUIVARA_TEST_DATA_DIR "/../../scripts/check-mosaic"), QString::fromStdString(project),
+           "--distance", QString::number(distance), "--repeat", QString::number(repeat), "--cli", QUIVARA_CLI});
   if (!p.waitForFinished(60000)) return "check-mosaic did not finish";
   if (p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0) return {};
   return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
@@ -72,7 +72,8 @@ class MainFormOptimiseTest : public QObject {
     QVERIFY(!fx.Form.MosaicRunning());
     QVERIFY(fx.Prompts.Messages.empty());
     // The status bar tells the change, with the totals the mosaic now has.
-    const QRegularExpression summary(R"(^Optimised: total distance (\d+) -> (\d+) \(-\d+\.\d %\), (\d+) cells changed$)");
+    const QRegularExpression summary(
+        R"(^Optimised: total distance (\d+) -> (\d+) \(-\d+\.\d %\), (\d+) cells changed$)");
     const QRegularExpressionMatch m = summary.match(fx.Form.StatusText(2));
     QVERIFY2(m.hasMatch(), qPrintable(fx.Form.StatusText(2)));
     QVERIFY(m.captured(2).toULongLong() < m.captured(1).toULongLong());
