@@ -111,9 +111,7 @@ QByteArray SvgNumber(double v) { return QByteArray::number(v, 'g', 6); }
 
 }  // namespace
 
-QStringList DesktopIconNames() {
-  return {"quivara", "application-x-quivara-project", "application-x-quivara-library"};
-}
+QStringList DesktopIconNames() { return {"quivara", "application-x-quivara-project", "application-x-quivara-library"}; }
 
 QString DesktopIconContext(const QString& name) { return name == "quivara" ? "apps" : "mimetypes"; }
 
@@ -143,8 +141,9 @@ QImage DrawDesktopIcon(const QString& name, int size) {
 }
 
 QByteArray DesktopIconSvg(const QString& name) {
-  QByteArray svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\" viewBox=\"0 0 64 64\">\n";
+  QByteArray svg =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\" viewBox=\"0 0 64 64\">\n";
   for (const TIconShape& s : IconShapes(name)) {
     QByteArray paint = "fill=\"" + SvgColour(s.Fill) + "\"";
     if (s.Stroke.isValid())

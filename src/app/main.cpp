@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -110,6 +111,10 @@ void TakeScreenshot(qv::TForm1& form, const TOptions& o) {
 
 int main(int argc, char** argv) {
   TQuivaraApplication app(argc, argv);
+  // The desktop entry the windows belong to (the application id on Wayland) and their icon:
+  // the installed theme icon, or the drawn logo when the program runs from its build folder.
+  QGuiApplication::setDesktopFileName("quivara");
+  QApplication::setWindowIcon(QIcon::fromTheme("quivara", QIcon(":/artwork/logo.png")));
   TOptions options = ParseOptions(QCoreApplication::arguments());
   if (!options.Ok) {
     std::fprintf(stderr,

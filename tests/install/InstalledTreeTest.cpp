@@ -173,7 +173,7 @@ class InstalledTreeTest : public QObject {
 
   void iconsSitInTheHicolorTheme() {
     for (const QString& name : QStringList{"apps/quivara", "mimetypes/application-x-quivara-project",
-                                "mimetypes/application-x-quivara-library"}) {
+                                           "mimetypes/application-x-quivara-library"}) {
       for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString file = Path(QString("share/icons/hicolor/%1x%1/%2.png").arg(size).arg(name));
         const QImage img(file);
