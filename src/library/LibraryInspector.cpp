@@ -40,29 +40,6 @@
 
 namespace qv {
 
-// The rows of the grid: one per unflipped tile; the fixed column numbers them.
-class TInspectorRows : public QAbstractTableModel {
- public:
-  explicit TInspectorRows(TLibrayMosaic& form) : QAbstractTableModel(&form), form_(form) {}
-  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
-  int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
-  QVariant data(const QModelIndex&, int) const override { return {}; }
-  QVariant headerData(int section, Qt::Orientation o, int role) const override {
-    if (role != Qt::DisplayRole) return {};
-    if (o == Qt::Horizontal) return QString("Tiles");
-    return section + 1;
-  }
-  void SetRows(int rows) {
-    beginResetModel();
-    rows_ = rows;
-    endResetModel();
-  }
-
- private:
-  TLibrayMosaic& form_;
-  int rows_ = 0;
-};
-
 namespace {
 
 class TRowDelegate : public QStyledItemDelegate {
@@ -129,7 +106,7 @@ void TLibrayMosaic::CreateControls() {
   left->addWidget(Label1);
   DrawGrid1 = new QTableView(this);
   DrawGrid1->setObjectName("DrawGrid1");
-  rows_ = new TInspectorRows(*this);
+  rows_ = new TTileRowsModel(this);  // one row per unflipped tile
   DrawGrid1->setModel(rows_);
   DrawGrid1->setItemDelegate(new TRowDelegate(*this));
   DrawGrid1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -31,8 +31,8 @@ namespace qv {
 
 class TForm1;
 class TQVData;
+class TTileRowsModel;
 class TVNSpinEdit;
-class TInspectorRows;
 
 class TLibrayMosaic : public QDialog {
   Q_OBJECT
@@ -85,7 +85,6 @@ class TLibrayMosaic : public QDialog {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
-  friend class TInspectorRows;
   void CreateControls();
   QGroupBox* CreateMosaicGroup();
   void ColumnsChanged(int columns);
@@ -115,7 +114,7 @@ class TLibrayMosaic : public QDialog {
   TForm1& main_;
   TQVData& lib_;
   QTableView* DrawGrid1 = nullptr;
-  TInspectorRows* rows_ = nullptr;
+  TTileRowsModel* rows_ = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* Label4 = nullptr;
   QPushButton* SpeedButton2 = nullptr;

@@ -12,27 +12,6 @@
 
 namespace qv {
 
-class TTileListRows : public QAbstractTableModel {
- public:
-  using QAbstractTableModel::QAbstractTableModel;
-  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
-  int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
-  QVariant data(const QModelIndex&, int) const override { return {}; }
-  QVariant headerData(int section, Qt::Orientation o, int role) const override {
-    if (role != Qt::DisplayRole) return {};
-    if (o == Qt::Horizontal) return QString("Tiles");
-    return section + 1;
-  }
-  void SetRows(int rows) {
-    beginResetModel();
-    rows_ = rows;
-    endResetModel();
-  }
-
- private:
-  int rows_ = 0;
-};
-
 namespace {
 
 class TTileRowDelegate : public QStyledItemDelegate {
@@ -53,7 +32,7 @@ class TTileRowDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-TTileList::TTileList(QWidget* parent) : QTableView(parent), rows_(new TTileListRows(this)) {
+TTileList::TTileList(QWidget* parent) : QTableView(parent), rows_(new TTileRowsModel(this)) {
   setModel(rows_);
   setItemDelegate(new TTileRowDelegate(*this));
   setSelectionMode(QAbstractItemView::SingleSelection);

@@ -9,8 +9,6 @@
 
 namespace qv {
 
-class TTileListRows;
-
 class TTileList : public QTableView {
   Q_OBJECT
  public:
@@ -44,7 +42,7 @@ class TTileList : public QTableView {
  private:
   void RowResized(int logical, int oldSize, int newSize);
 
-  TTileListRows* rows_;
+  TTileRowsModel* rows_;
   bool settingRowHeight_ = false;
 };
 
