@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "controls/FitImageInBox.h"
+#include "controls/NamedWidget.h"
 #include "controls/SpinEdits.h"
 #include "imaging/StretchDraw.h"
 #include "imaging/TileOps.h"
@@ -33,23 +34,10 @@ namespace {
 constexpr char kBoundsKey[] = "OutputSetup";
 
 QLineEdit* MakeEntry(const char* name, QWidget* parent) {
-  auto* e = new QLineEdit(parent);
-  e->setObjectName(name);
+  auto* e = MakeNamed<QLineEdit>(name, parent);
   e->setMaximumWidth(90);
   e->setAlignment(Qt::AlignRight);
   return e;
-}
-
-QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(name);
-  return l;
-}
-
-QCheckBox* MakeCheck(const char* name, const QString& text, QWidget* parent) {
-  auto* c = new QCheckBox(text, parent);
-  c->setObjectName(name);
-  return c;
 }
 
 QColor ColorOfRef(uint32_t c) { return QColor(RedOfRef(c), GreenOfRef(c), BlueOfRef(c)); }
@@ -79,8 +67,8 @@ void TOutputSetup::BuildControls() {
   size->setObjectName("GroupSize");
   EditWidth = MakeEntry("EditWidth", size);
   EditHeight = MakeEntry("EditHeight", size);
-  LabelUnitWidth = MakeLabel("LabelUnitWidth", "Pix", size);
-  LabelUnitHeight = MakeLabel("LabelUnitHeight", "Pix", size);
+  LabelUnitWidth = MakeNamed<QLabel>("LabelUnitWidth", "Pix", size);
+  LabelUnitHeight = MakeNamed<QLabel>("LabelUnitHeight", "Pix", size);
   ComboUnits = new QComboBox(size);
   ComboUnits->setObjectName("ComboUnits");
   ComboUnits->addItems({"pixels", "inches", "cm"});
@@ -101,19 +89,19 @@ void TOutputSetup::BuildControls() {
   // ---- Borders ----
   auto* borders = new QGroupBox("Borders", this);
   borders->setObjectName("GroupBorders");
-  ChkBorders = MakeCheck("ChkBorders", "Add borders", borders);
+  ChkBorders = MakeNamed<QCheckBox>("ChkBorders", "Add borders", borders);
   ShapeBorderColor = new QPushButton(borders);
   ShapeBorderColor->setObjectName("ShapeBorderColor");
-  LabelBorderColor = MakeLabel("LabelBorderColor", "Border color", borders);
+  LabelBorderColor = MakeNamed<QLabel>("LabelBorderColor", "Border color", borders);
   EditBorderLeft = MakeEntry("EditBorderLeft", borders);
   EditBorderTop = MakeEntry("EditBorderTop", borders);
   EditBorderRight = MakeEntry("EditBorderRight", borders);
   EditBorderBottom = MakeEntry("EditBorderBottom", borders);
-  LabelBorderLeft = MakeLabel("LabelBorderLeft", "Left", borders);
-  LabelBorderTop = MakeLabel("LabelBorderTop", "Top", borders);
-  LabelBorderRight = MakeLabel("LabelBorderRight", "Right", borders);
-  LabelBorderBottom = MakeLabel("LabelBorderBottom", "Bottom", borders);
-  LabelUnitBorders = MakeLabel("LabelUnitBorders", "Pix", borders);
+  LabelBorderLeft = MakeNamed<QLabel>("LabelBorderLeft", "Left", borders);
+  LabelBorderTop = MakeNamed<QLabel>("LabelBorderTop", "Top", borders);
+  LabelBorderRight = MakeNamed<QLabel>("LabelBorderRight", "Right", borders);
+  LabelBorderBottom = MakeNamed<QLabel>("LabelBorderBottom", "Bottom", borders);
+  LabelUnitBorders = MakeNamed<QLabel>("LabelUnitBorders", "Pix", borders);
   auto* bGrid = new QGridLayout(borders);
   bGrid->addWidget(ChkBorders, 0, 0, 1, 2);
   bGrid->addWidget(ShapeBorderColor, 0, 2);
@@ -131,13 +119,13 @@ void TOutputSetup::BuildControls() {
   // ---- Grid ----
   auto* gridBox = new QGroupBox("Grid", this);
   gridBox->setObjectName("GroupGrid");
-  ChkGrid = MakeCheck("ChkGrid", "Draw grid", gridBox);
+  ChkGrid = MakeNamed<QCheckBox>("ChkGrid", "Draw grid", gridBox);
   ShapeGridColor = new QPushButton(gridBox);
   ShapeGridColor->setObjectName("ShapeGridColor");
-  LabelGridColor = MakeLabel("LabelGridColor", "Grid color", gridBox);
+  LabelGridColor = MakeNamed<QLabel>("LabelGridColor", "Grid color", gridBox);
   SpinGridWidth = new TVNSpinEdit(1, kMaxGridWidth, 1, 1, gridBox);
   SpinGridWidth->setObjectName("SpinGridWidth");
-  LabelGridWidth = MakeLabel("LabelGridWidth", "Line width", gridBox);
+  LabelGridWidth = MakeNamed<QLabel>("LabelGridWidth", "Line width", gridBox);
   auto* gGrid = new QGridLayout(gridBox);
   gGrid->addWidget(ChkGrid, 0, 0, 1, 2);
   gGrid->addWidget(ShapeGridColor, 0, 2);
@@ -170,14 +158,14 @@ void TOutputSetup::BuildControls() {
                 {&ChkOpenAfterSave, "ChkOpenAfterSave", "Open image after saving"}};
   int row = 2;
   for (const auto& c : checks) {
-    *c.Slot = MakeCheck(c.Name, c.Caption, tiles);
+    *c.Slot = MakeNamed<QCheckBox>(c.Name, c.Caption, tiles);
     tGrid->addWidget(*c.Slot, row++, 0, 1, 2);
   }
 
   // ---- Layout preview and read-outs ----
   // The box's caption stands above it: the picture is fitted 10 pixels below the box's top,
   // where a caption drawn inside the frame would be covered.
-  LabelLayout = MakeLabel("LabelLayout", "Layout", this);
+  LabelLayout = MakeNamed<QLabel>("LabelLayout", "Layout", this);
   GroupLayout = new QGroupBox(this);
   GroupLayout->setObjectName("GroupLayout");
   GroupLayout->setFixedSize(kLayoutBoxWidth, 232);
@@ -198,7 +186,7 @@ void TOutputSetup::BuildControls() {
                   {&LabelFileSize, "LabelFileSize"}};
   row = 0;
   for (const auto& r : readOuts) {
-    *r.Slot = MakeLabel(r.Name, "", figures);
+    *r.Slot = MakeNamed<QLabel>(r.Name, "", figures);
     if (r.Slot == &LabelFileSize)
       fGrid->addWidget(*r.Slot, row++, 0, 1, 2);
     else
@@ -219,7 +207,7 @@ void TOutputSetup::BuildControls() {
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
-  StatusPanel0 = MakeLabel("StatusPanel0", "", StatusBar1);
+  StatusPanel0 = MakeNamed<QLabel>("StatusPanel0", "", StatusBar1);
   StatusBar1->addWidget(StatusPanel0, 1);
   ProgressBar1 = new QProgressBar(StatusBar1);
   ProgressBar1->setObjectName("ProgressBar1");

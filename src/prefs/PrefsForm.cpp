@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <set>
 
+#include "controls/NamedWidget.h"
 #include "controls/SpinEdits.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainForm.h"
@@ -22,21 +23,8 @@ namespace qv {
 
 namespace {
 
-QCheckBox* MakeCheckBox(const char* name, const QString& caption, QWidget* parent) {
-  auto* box = new QCheckBox(caption, parent);
-  box->setObjectName(name);
-  return box;
-}
-
-QRadioButton* MakeRadio(const char* name, const QString& caption, QWidget* parent) {
-  auto* radio = new QRadioButton(caption, parent);
-  radio->setObjectName(name);
-  return radio;
-}
-
 QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
+  auto* button = MakeNamed<QPushButton>(name, caption, parent);
   button->setAutoDefault(false);
   return button;
 }
@@ -93,10 +81,10 @@ QWidget* TPrefsForm::CreateGeneralPage() {
 
   auto* startUp = new QGroupBox(" Start up ", page);
   startUp->setObjectName("GroupBox1");
-  RadioButton1 = MakeRadio("RadioButton1", "Blank", startUp);
-  RadioButton2 = MakeRadio("RadioButton2", "Open last base", startUp);
-  RadioButton3 = MakeRadio("RadioButton3", "Open last project", startUp);
-  CheckBox1 = MakeCheckBox("CheckBox1", "Show wizard", startUp);
+  RadioButton1 = MakeNamed<QRadioButton>("RadioButton1", "Blank", startUp);
+  RadioButton2 = MakeNamed<QRadioButton>("RadioButton2", "Open last base", startUp);
+  RadioButton3 = MakeNamed<QRadioButton>("RadioButton3", "Open last project", startUp);
+  CheckBox1 = MakeNamed<QCheckBox>("CheckBox1", "Show wizard", startUp);
   auto* startLayout = new QVBoxLayout(startUp);
   for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton3})
     startLayout->addWidget(w);
@@ -105,14 +93,14 @@ QWidget* TPrefsForm::CreateGeneralPage() {
 
   auto* mode = new QGroupBox("Default render mode", page);
   mode->setObjectName("GroupBox2");
-  RadioButton4 = MakeRadio("RadioButton4", "Mosaic from top", mode);
-  RadioButton5 = MakeRadio("RadioButton5", "Random mosaic", mode);
-  RadioButton6 = MakeRadio("RadioButton6", "Smart mosaic", mode);
+  RadioButton4 = MakeNamed<QRadioButton>("RadioButton4", "Mosaic from top", mode);
+  RadioButton5 = MakeNamed<QRadioButton>("RadioButton5", "Random mosaic", mode);
+  RadioButton6 = MakeNamed<QRadioButton>("RadioButton6", "Smart mosaic", mode);
   auto* modeLayout = new QVBoxLayout(mode);
   for (QRadioButton* r : {RadioButton4, RadioButton5, RadioButton6}) modeLayout->addWidget(r);
   modeLayout->addStretch(1);
 
-  CheckBox2 = MakeCheckBox("CheckBox2", "Remember last Blend% setting", page);
+  CheckBox2 = MakeNamed<QCheckBox>("CheckBox2", "Remember last Blend% setting", page);
   BitBtn3 = MakeButton("BitBtn3", "Reset all settings to default", page);
   BitBtn4 = MakeButton("BitBtn4", "Clean recent used files menu", page);
 
@@ -135,9 +123,9 @@ QWidget* TPrefsForm::CreateAdvancedPage() {
   auto* page = new QWidget;
   page->setObjectName("TabSheet2");
   SetHelpContext(page, kAdvancedHelpContext);
-  CheckBox3 = MakeCheckBox("CheckBox3", "Allow stretch tiles", page);
-  CheckBox4 = MakeCheckBox("CheckBox4", "Allow flip/rotate tiles", page);
-  CheckBox5 = MakeCheckBox("CheckBox5", "Use PopUp to show candidate tiles", page);
+  CheckBox3 = MakeNamed<QCheckBox>("CheckBox3", "Allow stretch tiles", page);
+  CheckBox4 = MakeNamed<QCheckBox>("CheckBox4", "Allow flip/rotate tiles", page);
+  CheckBox5 = MakeNamed<QCheckBox>("CheckBox5", "Use PopUp to show candidate tiles", page);
   Label1 = new QLabel("Show", page);
   Label1->setObjectName("Label1");
   SpinEdit1 = new TVNSpinEdit(kMinCandidateCount, kMaxCandidateCount, 1, kDefaultCandidateCount, page);
@@ -145,8 +133,8 @@ QWidget* TPrefsForm::CreateAdvancedPage() {
   Label1->setBuddy(SpinEdit1);
   Label2 = new QLabel("best candidates", page);
   Label2->setObjectName("Label2");
-  CheckBox6 = MakeCheckBox("CheckBox6", "Use fast scan for jpg tiles", page);
-  CheckBox7 = MakeCheckBox("CheckBox7", "Use detailed background", page);
+  CheckBox6 = MakeNamed<QCheckBox>("CheckBox6", "Use fast scan for jpg tiles", page);
+  CheckBox7 = MakeNamed<QCheckBox>("CheckBox7", "Use detailed background", page);
 
   auto* candidates = new QHBoxLayout;
   candidates->setContentsMargins(20, 0, 0, 0);
