@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "mainwindow/HelpWindow.h"
 #include "mainwindow/Prompts.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
@@ -26,6 +27,7 @@ Tjpegoptions::Tjpegoptions(std::string settingsPath, QWidget* parent)
     : QDialog(parent), settingsPath_(std::move(settingsPath)) {
   setObjectName("jpegoptions");
   setWindowTitle("JPEG Options");
+  SetHelpContext(this, kHelpContext);
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
   GroupBox1 = new QGroupBox("Image quality", this);

@@ -22,6 +22,7 @@ class Tjpegoptions : public QDialog {
  public:
   static constexpr int kMaxQuality = 85;
   static constexpr int kDefaultQuality = 85;
+  static constexpr int kHelpContext = 21;
 
   // The quality is remembered in the settings file settingsPath ("Output", "JPG").
   explicit Tjpegoptions(std::string settingsPath, QWidget* parent = nullptr);

@@ -10,6 +10,7 @@
 
 #include "controls/BitmapImage.h"
 #include "imaging/StretchDraw.h"
+#include "mainwindow/HelpWindow.h"
 #include "mainwindow/Prompts.h"
 #include "settings/AppSettings.h"
 
@@ -42,6 +43,7 @@ TResizeWarning::TResizeWarning(const Bitmap24& thumb, int cellWidth, int cellHei
     : QDialog(parent) {
   setObjectName("ResizeWarning");
   setWindowTitle(QString(AppTitle) + " Warning!");
+  SetHelpContext(this, kHelpContext);
   Label1 = new QLabel(
       "Supposed tile size in the output mosaic is larger then size of tiles stored in the library. It is "
       "recommended to use original image files for mosaic creation",

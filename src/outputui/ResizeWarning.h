@@ -18,6 +18,7 @@ class TResizeWarning : public QDialog {
   Q_OBJECT
  public:
   enum TResult : int { kCancel = -1, kUseOriginals = 1, kUseStoredThumbs = 2 };
+  static constexpr int kHelpContext = 23;
   // The largest picture a box shows at its own size.
   static constexpr int kMaxBoxPicture = 320;
 

@@ -15,6 +15,7 @@
 #include "controls/BitmapImage.h"
 #include "imaging/PictureCorrection.h"
 #include "imaging/PictureScaling.h"
+#include "mainwindow/HelpWindow.h"
 
 namespace qv {
 
@@ -31,6 +32,7 @@ TPicToolForm::TPicToolForm(TCropImage& view, QWidget* parent)
     : QDialog(parent), view_(view), original_(view.SharedPicture()), fileName_(view.PictureFileName()) {
   setObjectName("PicToolForm");
   setWindowTitle("Picture Correction Tools");
+  SetHelpContext(this, kHelpContext);
   setWindowFlag(Qt::WindowStaysOnTopHint);
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;

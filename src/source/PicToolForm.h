@@ -43,6 +43,7 @@ Bitmap24 CorrectedPicture(const Bitmap24& original, const TCorrection& c);
 class TPicToolForm : public QDialog {
   Q_OBJECT
  public:
+  static constexpr int kHelpContext = 19;
   TPicToolForm(TCropImage& view, QWidget* parent = nullptr);
   ~TPicToolForm() override;
 
