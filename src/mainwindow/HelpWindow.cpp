@@ -3,15 +3,18 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -169,10 +172,41 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   // The three tabs stay whole at any font size: the list side is never narrower than they are.
   tabs->setUsesScrollButtons(false);
+  // Above the page: back and forward through the pages read, and the contents page.
+  auto* pageSide = new QWidget(this);
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(2, 2, 2, 0);
+  auto button = [this, buttons](const char* name, const QString& text, QStyle::StandardPixmap icon) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setIcon(style()->standardIcon(icon));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setAutoRaise(true);
+    buttons->addWidget(b);
+    return b;
+  };
+  QToolButton* back = button("HelpBack", "Back", QStyle::SP_ArrowBack);
+  QToolButton* forward = button("HelpForward", "Forward", QStyle::SP_ArrowForward);
+  QToolButton* home = button("HelpHome", "Contents", QStyle::SP_DirHomeIcon);
+  buttons->addStretch(1);
+  back->setEnabled(false);
+  forward->setEnabled(false);
+  connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+  connect(forward, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+  connect(home, &QToolButton::clicked, this, [this] { ShowUrl(HelpContentsUrl()); });
+  connect(browser_, &QTextBrowser::backwardAvailable, back, &QToolButton::setEnabled);
+  connect(browser_, &QTextBrowser::forwardAvailable, forward, &QToolButton::setEnabled);
+  auto* pageLayout = new QVBoxLayout(pageSide);
+  pageLayout->setContentsMargins(0, 0, 0, 0);
+  pageLayout->setSpacing(0);
+  pageLayout->addLayout(buttons);
+  pageLayout->addWidget(browser_);
+
   auto* splitter = new QSplitter(this);
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(tabs);
-  splitter->addWidget(browser_);
+  splitter->addWidget(pageSide);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({std::max(220, tabs->minimumSizeHint().width()), 600});
   auto* layout = new QVBoxLayout(this);
@@ -182,8 +216,17 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   FillIndex(QString());
   connect(indexFilter_, &QLineEdit::textChanged, this, &THelpWindow::FillIndex);
   connect(searchEdit_, &QLineEdit::textChanged, this, &THelpWindow::FillSearch);
-  for (QListWidget* list : {contents_, index_, searchResults_})
+  // One click opens an entry, as in any help viewer; Enter and a double click do too.
+  for (QListWidget* list : {contents_, index_, searchResults_}) {
+    connect(list, &QListWidget::itemClicked, this, &THelpWindow::OpenItem);
     connect(list, &QListWidget::itemActivated, this, &THelpWindow::OpenItem);
+  }
+  // The contents list marks the page shown, however it was reached.
+  connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+    const QUrl page = url.adjusted(QUrl::RemoveFragment);
+    for (int i = 0; i < contents_->count(); ++i)
+      if (contents_->item(i)->data(Qt::UserRole).toUrl() == page) contents_->setCurrentRow(i);
+  });
   // The filter's Enter opens the first entry left.
   connect(indexFilter_, &QLineEdit::returnPressed, this, [this] {
     if (index_->count() > 0) OpenItem(index_->item(0));
@@ -200,6 +243,7 @@ void THelpWindow::FillIndex(const QString& filter) {
     if (!filter.isEmpty() && !e.Text.contains(filter, Qt::CaseInsensitive)) continue;
     auto* item = new QListWidgetItem(e.Text, index_);
     item->setData(Qt::UserRole, e.Url);
+    item->setToolTip(e.Text);
   }
 }
 

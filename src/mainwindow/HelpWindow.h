@@ -8,7 +8,8 @@
 //
 // Beside the page the window lists the pages in the contents' order ("Contents"), their
 // titles and headings in alphabetical order with a filter ("Index"), and the pages that hold
-// every word of a search ("Search").
+// every word of a search ("Search"); one click on an entry opens its page. Above the page,
+// "Back" and "Forward" go through the pages read and "Contents" opens the contents page.
 #include <QList>
 #include <QString>
 #include <QStringList>

@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QtTest>
 #include <algorithm>
 
@@ -253,6 +254,32 @@ class HelpWindowTest : public QObject {
       QCOMPARE(list->item(i)->data(Qt::UserRole).toUrl(), QUrl("qrc:/help/topic36.html"));
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic36.html"));
+  }
+
+  // A click on a contents entry opens its page and marks it; links, Back, Forward and
+  // Contents move between pages, and the contents list follows.
+  void ReadingThePages() {
+    ShowHelpContents();
+    auto* contents = Child<QListWidget>(*HelpWindow(), "HelpContents");
+    auto* back = Child<QToolButton>(*HelpWindow(), "HelpBack");
+    auto* forward = Child<QToolButton>(*HelpWindow(), "HelpForward");
+    const QList<QListWidgetItem*> found = contents->findItems("Output mosaic setup", Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    const QRect row = contents->visualItemRect(found.first());
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic20.html"));
+    HelpWindow()->ShowUrl(QUrl("qrc:/help/topic21.html"));
+    QCOMPARE(contents->currentItem()->text(), QString("JPEG Options"));
+    QVERIFY(back->isEnabled());
+    QVERIFY(!forward->isEnabled());
+    QTest::mouseClick(back, Qt::LeftButton);
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic20.html"));
+    QCOMPARE(contents->currentItem(), found.first());
+    QTest::mouseClick(forward, Qt::LeftButton);
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic21.html"));
+    QTest::mouseClick(Child<QToolButton>(*HelpWindow(), "HelpHome"), Qt::LeftButton);
+    QCOMPARE(HelpWindow()->CurrentUrl(), HelpContentsUrl());
+    QCOMPARE(contents->currentRow(), 0);
   }
 
   void F1OpensTheTopicOfTheWindow() {
