@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -41,7 +42,7 @@ class THelpKeyFilter : public QObject {
     if (w != QApplication::focusWidget() && w != QApplication::activePopupWidget() &&
         w != QApplication::activeModalWidget() && w != QApplication::activeWindow())
       return false;
-    int context = HelpContextOf(w);
+    int context = HelpContextInFront(w);
     if (context == 0) return false;
     ShowHelpTopic(context);
     return true;
@@ -295,6 +296,22 @@ int HelpContextOf(const QWidget* w) {
     if (v.isValid() && v.toInt() != 0) return v.toInt();
   }
   return 0;
+}
+
+int HelpContextInFront(const QWidget* w) {
+  const int context = HelpContextOf(w);
+  // The widget that gave the context: when it is the window itself (a button below the
+  // pages, say), the page in front of a tabbed or paged window speaks for it.
+  const QWidget* owner = w;
+  while (owner && owner->property(kContextProperty).toInt() == 0) owner = owner->parentWidget();
+  if (!owner || !owner->isWindow()) return context;
+  // Tab pages live in a stack of their own, so the stacks cover tabbed and paged windows alike.
+  for (const QStackedWidget* pages : owner->findChildren<QStackedWidget*>()) {
+    if (!pages->isVisible() || pages->window() != owner || !pages->currentWidget()) continue;
+    const int page = pages->currentWidget()->property(kContextProperty).toInt();
+    if (page != 0) return page;
+  }
+  return context;
 }
 
 void InstallHelpKey() {

@@ -75,6 +75,10 @@ QUrl HelpContentsUrl();
 void SetHelpContext(QWidget* w, int context);
 // The context of w or of its nearest parent that has one; 0 when none.
 int HelpContextOf(const QWidget* w);
+// The context F1 opens for w: HelpContextOf(w), except that in a window whose tab pages or
+// stacked pages carry contexts of their own, a widget outside the pages (a button below them)
+// answers with the page in front.
+int HelpContextInFront(const QWidget* w);
 // Installs the application-wide F1 handler (once; later calls do nothing).
 void InstallHelpKey();
 

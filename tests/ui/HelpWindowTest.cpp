@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSpinBox>
@@ -25,6 +26,7 @@
 #include "manual/ManualCommands.h"
 #include "manual/ManualForma.h"
 #include "outputui/JpegOptions.h"
+#include "prefs/PrefsForm.h"
 
 using namespace qv;
 using qvtest::Child;
@@ -297,8 +299,9 @@ class HelpWindowTest : public QObject {
     QCOMPARE(HelpContextOf(edit), 11);
   }
 
-  // The windows with more than one topic: the manual tiles window follows its page, and a
-  // modal dialog opened from it answers with its own page.
+  // The windows with more than one topic: the manual tiles window follows its page, a modal
+  // dialog opened from it answers with its own page, and the preferences with the page in
+  // front.
   void F1InTheProgramsWindows() {
     InstallHelpKey();
     qvtest::TMainFormFixture fx;
@@ -333,6 +336,22 @@ class HelpWindowTest : public QObject {
     QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic21.html"));
     jpeg.reject();
     manual->CloseClick();
+
+    // F1 on a button below the pages answers with the page in front; "Help" with the window's.
+    TPrefsForm prefs(form);
+    prefs.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&prefs));
+    auto* save = Child<QPushButton>(&prefs, "BitBtn2");
+    auto* prefsPages = Child<QTabWidget>(&prefs, "PageControl1");
+    for (int page : {1, 0}) {
+      prefsPages->setCurrentIndex(page);
+      save->setFocus();
+      QTest::keyClick(save, Qt::Key_F1);
+      QCOMPARE(HelpWindow()->CurrentUrl(), HelpTopicUrl(page == 0 ? 35 : 36));
+    }
+    QTest::mouseClick(Child<QPushButton>(&prefs, "BitBtnHlp"), Qt::LeftButton);
+    QCOMPARE(HelpWindow()->CurrentUrl(), HelpTopicUrl(34));
+    prefs.reject();
   }
 };
 
