@@ -1,7 +1,8 @@
 // Library build speed: 1000 photographs of 640 x 480 (drawn in code, encoded with our JPEG
 // encoder at quality 90) made into a library as the new library dialog does it, with fast
-// JPEG decoding on and off, on one thread and with the decoding worker threads. The rate
-// counter counts pictures per second.
+// JPEG decoding on and off, on one thread and with the decoding worker threads, in helper
+// processes (as the programs run it) and in this process. The rate counter counts pictures
+// per second.
 //
 // The pictures are written once into $TMPDIR/quivara_bench_640x480 and reused by later runs.
 // QUIVARA_BENCH_PICTURES=N builds from the first N pictures only (for a quick look).
@@ -86,7 +87,7 @@ std::string FolderOfFirst(int n) {
   return dir;
 }
 
-void Build(benchmark::State& state, bool fastJpeg, int threads, bool tuned = false) {
+void Build(benchmark::State& state, bool fastJpeg, int threads, bool tuned = false, bool isolated = true) {
   if (tuned) qv::TuneAllocatorForLargePictures();
   const char* env = std::getenv("QUIVARA_BENCH_PICTURES");
   const int count = env ? std::clamp(std::atoi(env), 1, kPictures) : kPictures;
@@ -100,6 +101,7 @@ void Build(benchmark::State& state, bool fastJpeg, int threads, bool tuned = fal
     settings.RootFolder = folder;
     settings.FastJpeg = fastJpeg;
     settings.Threads = threads;
+    settings.IsolateDecoders = isolated;
     if (!t.CreateLibrary(out, settings)) state.SkipWithError("cannot write the library");
     added += t.AddedCount;
   }
@@ -111,6 +113,9 @@ void FastJpegOneThread(benchmark::State& s) { Build(s, true, 1); }
 void FastJpegWorkers(benchmark::State& s) { Build(s, true, 0); }
 void FullJpegOneThread(benchmark::State& s) { Build(s, false, 1); }
 void FullJpegWorkers(benchmark::State& s) { Build(s, false, 0); }
+// The same with the pictures decoded in this process instead of in helper processes.
+void FastJpegWorkersInProcess(benchmark::State& s) { Build(s, true, 0, false, false); }
+void FullJpegWorkersInProcess(benchmark::State& s) { Build(s, false, 0, false, false); }
 // As quivara-cli runs it: freed picture buffers are kept for the next picture. Runs last,
 // since the setting stays for the rest of the process.
 void FullJpegOneThreadTunedAllocator(benchmark::State& s) { Build(s, false, 1, true); }
@@ -140,6 +145,8 @@ BENCHMARK(FastJpegOneThread)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTi
 BENCHMARK(FastJpegWorkers)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(FullJpegOneThread)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(FullJpegWorkers)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(FastJpegWorkersInProcess)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(FullJpegWorkersInProcess)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(FullJpegOneThreadTunedAllocator)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 }  // namespace

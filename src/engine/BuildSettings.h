@@ -58,6 +58,9 @@ inline constexpr uint8_t kNewLibraryJpegQuality = 85;
 inline constexpr int32_t kAppendThumbWidth = 36;
 inline constexpr uint8_t kAppendJpegQuality = 75;
 
+// The time a helper process is given to prepare one picture (TScanSettings::PictureTimeLimitMs).
+inline constexpr int kPictureTimeLimitMs = 30000;
+
 // Where a pass finds its pictures, and how it cuts and reads each one: the choices of the
 // caller, in a build and in an append alike.
 struct TScanSettings {
@@ -70,6 +73,12 @@ struct TScanSettings {
   int CropMode = kCropCentre;
   bool FastJpeg = true;  // decode JPEG files at 1/2, 1/4 or 1/8 scale when that covers the thumbnail
   int Threads = 0;       // pictures decoded by 0 = one thread per core, 1 = the calling thread only
+  // Decode the pictures in helper processes (one per thread above), so a picture that makes
+  // its decoder loop or crash is skipped like an unreadable one instead of hanging or
+  // killing the pass. Off, or when no helper can be started, they are decoded in this process.
+  bool IsolateDecoders = true;
+  // How long a helper may take over one picture before it is killed and the picture skipped.
+  int PictureTimeLimitMs = kPictureTimeLimitMs;
 };
 
 // Everything a build pass needs: the scan, and the shape of the library it writes.

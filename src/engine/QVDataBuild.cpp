@@ -2,6 +2,7 @@
 // with another signature grid and colour system.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "base/Errors.h"
@@ -88,23 +89,31 @@ bool TQVData::AppendFolder(const TScanSettings& scan) {
 void TQVData::ScanFolder(const std::string& folder) {
   const std::vector<std::string> files = ListPictureFilesIn(folder, pass_.PictureExtensions, pass_.IncludeSubfolders);
   int threads = pass_.Threads > 0 ? pass_.Threads : static_cast<int>(std::thread::hardware_concurrency());
-  if (threads <= 1 || files.size() < 2) {
+  threads = std::max(threads, 1);
+  if (!pass_.IsolateDecoders && (threads <= 1 || files.size() < 2)) {
     for (const auto& f : files) {
       if (StopRequested) return;
       AddPicture(f);
     }
     return;
   }
-  // Workers decode and reduce the pictures a few files ahead; the records are still added
-  // here, one by one in scan order, with the progress event and stop test of each file.
+  // Workers (or their helper processes) decode and reduce the pictures a few files ahead;
+  // the records are still added here, one by one in scan order, with the progress event and
+  // stop test of each file. While a picture is awaited the events are still processed, and
+  // a stop ends the wait.
   TilePipeline pipeline(files, pass_, threads, static_cast<size_t>(threads) + 2);
+  const auto stillWanted = [this] {
+    if (OnProcessMessages) OnProcessMessages();
+    return !StopRequested;
+  };
   for (size_t i = 0; i < files.size(); ++i) {
     if (StopRequested) return;
     if (!Work) throw EStreamError("No build pass is running");
     if (OnProcessMessages) OnProcessMessages();
     if (OnCreateBaseProgress) OnCreateBaseProgress(*this);
-    TPreparedTile tile = pipeline.Take(i);
-    if (tile.Ok) AddPreparedTile(files[i], tile);
+    std::optional<TPreparedTile> tile = pipeline.Take(i, stillWanted);
+    if (!tile) return;
+    if (tile->Ok) AddPreparedTile(files[i], *tile);
   }
 }
 

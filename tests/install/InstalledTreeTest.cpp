@@ -100,6 +100,25 @@ class InstalledTreeTest : public QObject {
     QVERIFY(QDir(Path("share/quivara/samples/tiles")).entryList({"*.jpg"}, QDir::Files).size() > 100);
   }
 
+  void libraryBuildsUseTheInstalledTileHelper() {
+    const QFileInfo helper(Path("libexec/quivara/quivara-tile-helper"));
+    QVERIFY(helper.isFile() && helper.isExecutable());
+    // A picture that crashes its decoder (made to, here) costs that picture only.
+    const QString tiles = Path("share/quivara/samples/tiles");
+    const QStringList names = QDir(tiles).entryList({"*.jpg"}, QDir::Files, QDir::Name);
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUIVARA_TEST_HELPER_FAULT", "crash:" + names[3]);
+    p.setProcessEnvironment(env);
+    p.start(Path("bin/quivara-cli"), {"library", "create", Path("crash.qv2"), "--root", tiles});
+    QVERIFY(p.waitForFinished(120000));
+    const QString out = QString::fromLocal8Bit(p.readAll());
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, qPrintable(out));
+    QVERIFY2(out.contains(QString("%1 of %2 picture files added").arg(names.size() - 1).arg(names.size())),
+             qPrintable(out));
+  }
+
   void desktopEntryStartsTheProgramWithAFile() {
     const QString file = Path("share/applications/quivara.desktop");
     QVERIFY(QFileInfo(file).isFile());
