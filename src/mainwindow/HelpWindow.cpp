@@ -264,12 +264,38 @@ void THelpWindow::OpenItem(const QListWidgetItem* item) {
 
 void THelpWindow::ShowUrl(const QUrl& url) {
   browser_->setSource(url);
+  JoinWindow(QApplication::activeModalWidget());
   show();
   raise();
   activateWindow();
 }
 
 QUrl THelpWindow::CurrentUrl() const { return browser_->source(); }
+
+// A modal window blocks input to every window that is not its own. So that a page opened from
+// a modal dialog can be scrolled and followed, the help window becomes a window of that dialog
+// while it is up, and goes back to the dialog's own modal owner, or to none, when it closes.
+void THelpWindow::JoinWindow(QWidget* modal) {
+  if (modal == this || (modal && isAncestorOf(modal))) modal = nullptr;
+  if (parentWidget() == modal) return;
+  if (parentWidget()) parentWidget()->removeEventFilter(this);
+  const bool shown = isVisible();
+  const QRect bounds = geometry();
+  setParent(modal, windowFlags() | Qt::Window);
+  setGeometry(bounds);
+  if (modal) modal->installEventFilter(this);
+  if (shown) show();
+}
+
+bool THelpWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == parentWidget() && e->type() == QEvent::Hide && !e->spontaneous()) {
+    // The modal window that opened this one (a dialog opened from a dialog) takes it back.
+    QWidget* owner = parentWidget()->parentWidget();
+    while (owner && !(owner->window()->isModal() && owner->window()->isVisible())) owner = owner->parentWidget();
+    JoinWindow(owner ? owner->window() : nullptr);
+  }
+  return QWidget::eventFilter(watched, e);
+}
 
 THelpWindow* HelpWindow() {
   static QPointer<THelpWindow> window;

@@ -47,10 +47,16 @@ class THelpWindow : public QWidget {
   Q_OBJECT
  public:
   explicit THelpWindow(QWidget* parent = nullptr);
+  // Shows url; opened while a modal window is up, the help window joins that window so that
+  // it can be used beside it.
   void ShowUrl(const QUrl& url);
   QUrl CurrentUrl() const;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
  private:
+  void JoinWindow(QWidget* modal);
   void FillIndex(const QString& filter);
   void FillSearch(const QString& query);
   void OpenItem(const QListWidgetItem* item);

@@ -1,6 +1,7 @@
 // The help pages and F1: a page for every help context the program's windows carry, every
 // link, anchor and picture of the pages resolving, contents, index and search, and F1 in
 // windows opening their own page.
+#include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QLineEdit>
@@ -282,6 +283,31 @@ class HelpWindowTest : public QObject {
     QTest::mouseClick(Child<QToolButton>(*HelpWindow(), "HelpHome"), Qt::LeftButton);
     QCOMPARE(HelpWindow()->CurrentUrl(), HelpContentsUrl());
     QCOMPARE(contents->currentRow(), 0);
+  }
+
+  // A page opened from a modal dialog can be used while the dialog is up (a modal window
+  // blocks every window that is not its own), and stays open when the dialog closes.
+  void UsableBesideAModalDialog() {
+    HelpWindow()->hide();
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(QApplication::activeModalWidget(), &dialog);
+    ShowHelpTopic(20);
+    QVERIFY(QTest::qWaitForWindowExposed(HelpWindow()));
+    auto* contents = Child<QListWidget>(*HelpWindow(), "HelpContents");
+    const QList<QListWidgetItem*> jpeg = contents->findItems("JPEG Options", Qt::MatchExactly);
+    QCOMPARE(jpeg.size(), 1);
+    // Clicked through the window system, which holds back input to blocked windows.
+    const QPoint at = contents->viewport()->mapTo(HelpWindow(), contents->visualItemRect(jpeg.first()).center());
+    QTest::mouseClick(HelpWindow()->windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic21.html"));
+    dialog.hide();
+    QVERIFY(HelpWindow()->isVisible());
+    QCOMPARE(HelpWindow()->parentWidget(), nullptr);
+    QTest::mouseClick(Child<QToolButton>(*HelpWindow(), "HelpBack"), Qt::LeftButton);
+    QCOMPARE(HelpWindow()->CurrentUrl(), QUrl("qrc:/help/topic20.html"));
   }
 
   void F1OpensTheTopicOfTheWindow() {
