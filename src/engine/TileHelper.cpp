@@ -110,8 +110,8 @@ bool TTileHelper::Start(int cancelFd) {
   return true;
 }
 
-TTileHelper::TOutcome TTileHelper::Prepare(const std::string& fileName, const TBuildSettings& settings,
-                                           int timeLimitMs, int cancelFd, TPreparedTile& tile) {
+TTileHelper::TOutcome TTileHelper::Prepare(const std::string& fileName, const TBuildSettings& settings, int timeLimitMs,
+                                           int cancelFd, TPreparedTile& tile) {
   tile = TPreparedTile();
   const int64_t deadline = MonotonicMs() + (timeLimitMs > 0 ? timeLimitMs : kPictureTimeLimitMs);
   std::string answer;

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -224,6 +225,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   }
   // The contents list marks the page shown, however it was reached.
   connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+    browser_->setExtraSelections({});
     const QUrl page = url.adjusted(QUrl::RemoveFragment);
     for (int i = 0; i < contents_->count(); ++i)
       if (contents_->item(i)->data(Qt::UserRole).toUrl() == page) contents_->setCurrentRow(i);
@@ -259,8 +261,31 @@ void THelpWindow::FillSearch(const QString& query) {
 }
 
 void THelpWindow::OpenItem(const QListWidgetItem* item) {
-  if (item) ShowUrl(item->data(Qt::UserRole).toUrl());
+  if (!item) return;
+  ShowUrl(item->data(Qt::UserRole).toUrl());
+  MarkWords(item->listWidget() == searchResults_ ? searchEdit_->text() : QString());
 }
+
+void THelpWindow::MarkWords(const QString& query) {
+  QList<QTextEdit::ExtraSelection> marks;
+  QTextCharFormat marked;
+  marked.setBackground(QColor(255, 230, 120));
+  QTextCursor first;
+  for (const QString& word : query.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts)) {
+    for (QTextCursor at = browser_->document()->find(word); !at.isNull(); at = browser_->document()->find(word, at)) {
+      marks.append({at, marked});
+      if (first.isNull() || at.position() < first.position()) first = at;
+    }
+  }
+  browser_->setExtraSelections(marks);
+  if (!first.isNull()) {
+    first.setPosition(first.selectionStart());
+    browser_->setTextCursor(first);
+    browser_->ensureCursorVisible();
+  }
+}
+
+QList<QTextEdit::ExtraSelection> THelpWindow::MarkedWords() const { return browser_->extraSelections(); }
 
 void THelpWindow::ShowUrl(const QUrl& url) {
   browser_->setSource(url);

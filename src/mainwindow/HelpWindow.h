@@ -8,11 +8,13 @@
 //
 // Beside the page the window lists the pages in the contents' order ("Contents"), their
 // titles and headings in alphabetical order with a filter ("Index"), and the pages that hold
-// every word of a search ("Search"); one click on an entry opens its page. Above the page,
-// "Back" and "Forward" go through the pages read and "Contents" opens the contents page.
+// every word of a search ("Search", the words marked on the page); one click on an entry
+// opens its page. Above the page, "Back" and "Forward" go through the pages read and
+// "Contents" opens the contents page.
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTextEdit>
 #include <QUrl>
 #include <QWidget>
 
@@ -51,12 +53,16 @@ class THelpWindow : public QWidget {
   // it can be used beside it.
   void ShowUrl(const QUrl& url);
   QUrl CurrentUrl() const;
+  // The words of a search, marked on the page a search result opened.
+  QList<QTextEdit::ExtraSelection> MarkedWords() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void JoinWindow(QWidget* modal);
+  // Marks every occurrence of the query's words on the page and shows the first.
+  void MarkWords(const QString& query);
   void FillIndex(const QString& filter);
   void FillSearch(const QString& query);
   void OpenItem(const QListWidgetItem* item);

@@ -115,7 +115,7 @@ TEST_F(IsolatedBuildTest, HelpersWriteTheSameFileAsThisProcess) {
 }
 
 TEST_F(IsolatedBuildTest, PicturesThatBreakTheirDecoderAreSkippedAndTheBuildGoesOn) {
-  const std::vector<std::string> all = {"p00.jpg", "p01.jpg", "p02.jpg", "p03.jpg", "p04.jpg",
+  const std::vector<std::string> all = {"p00.jpg", "p01.jpg",  "p02.jpg", "p03.jpg", "p04.jpg",
                                         "p05.jpg", "p05b.bmp", "p06.jpg", "p07.jpg"};
   struct Case {
     const char* fault;

@@ -242,6 +242,14 @@ class HelpWindowTest : public QObject {
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(HelpWindow()->CurrentUrl(), SearchHelp("Distance").first());
     QVERIFY(Browser()->toPlainText().contains("Distance", Qt::CaseInsensitive));
+    // The word is marked wherever it stands on the page, and the page shows the first.
+    const QList<QTextEdit::ExtraSelection> marks = HelpWindow()->MarkedWords();
+    QCOMPARE(marks.size(), int(Browser()->toPlainText().count("distance", Qt::CaseInsensitive)));
+    for (const QTextEdit::ExtraSelection& m : marks) QCOMPARE(m.cursor.selectedText().toLower(), QString("distance"));
+    QCOMPARE(Browser()->textCursor().position(), marks.first().cursor.selectionStart());
+    // An entry of the contents opens its page without marks.
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, contents->visualItemRect(contents->item(2)).center());
+    QVERIFY(HelpWindow()->MarkedWords().isEmpty());
 
     // Index: titles and headings, sorted, filtered as typed.
     const QList<THelpIndexEntry> index = HelpIndex();
