@@ -208,6 +208,13 @@ class HelpWindowTest : public QObject {
     QVERIFY(visited.size() > 1);
     for (const QString& page : QDir(":/help").entryList({"*.html"}))
       QVERIFY2(visited.contains("/help/" + page), qPrintable(page + " cannot be reached from the contents"));
+    // The contents page itself names every page, so the Contents list follows its order.
+    HelpWindow()->ShowUrl(HelpContentsUrl());
+    QStringList listed;
+    for (const QString& href : Links(*Browser()->document()))
+      listed << QUrl(href).adjusted(QUrl::RemoveFragment).path();
+    for (const QString& page : QDir(":/help").entryList({"*.html"}))
+      QVERIFY2(page == "index.html" || listed.contains(page), qPrintable(page + " is missing from the contents page"));
     for (const auto& [from, target] : anchored) {
       HelpWindow()->ShowUrl(target.adjusted(QUrl::RemoveFragment));
       QVERIFY2(AnchorNames(*Browser()->document()).contains(target.fragment()),
