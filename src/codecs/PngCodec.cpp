@@ -5,10 +5,12 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/FileUtil.h"
 #include "codecs/CodecSupport.h"
 
 namespace qv {
@@ -112,6 +114,73 @@ Bitmap24 DecodePngMemory(const uint8_t* data, size_t size) {
 Bitmap24 DecodePngFile(const std::string& fileName) {
   std::string bytes = ReadPictureFile(fileName);
   return DecodePngMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+struct PngSink {
+  std::string bytes;
+  char message[200];
+};
+
+void WriteData(png_structp png, png_bytep data, size_t length) {
+  static_cast<PngSink*>(png_get_io_ptr(png))->bytes.append(reinterpret_cast<const char*>(data), length);
+}
+
+void FlushData(png_structp) {}
+
+void WriteErrorFn(png_structp png, png_const_charp message) {
+  auto* sink = static_cast<PngSink*>(png_get_error_ptr(png));
+  std::snprintf(sink->message, sizeof sink->message, "%s", message ? message : "PNG error");
+  png_longjmp(png, 1);
+}
+
+// Only plain data lives in this frame across the jump point; rgb holds one row.
+bool WriteInto(PngSink& sink, const Bitmap24& picture, uint8_t* rgb) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, WriteErrorFn, WarningFn);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_set_write_fn(png, &sink, WriteData, FlushData);
+  png_set_IHDR(png, info, png_uint_32(picture.Width()), png_uint_32(picture.Height()), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < picture.Height(); ++y) {
+    const uint8_t* s = picture.Row(y);
+    for (int x = 0; x < picture.Width(); ++x) {
+      rgb[x * 3] = s[x * 3 + 2];
+      rgb[x * 3 + 1] = s[x * 3 + 1];
+      rgb[x * 3 + 2] = s[x * 3];
+    }
+    png_write_row(png, rgb);
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+std::string EncodePng(const Bitmap24& picture) {
+  if (picture.Empty()) throw EPictureError("Cannot write an empty picture as PNG");
+  PngSink sink{};
+  std::snprintf(sink.message, sizeof sink.message, "out of memory");
+  std::vector<uint8_t> row(size_t(picture.Width()) * 3);
+  if (!WriteInto(sink, picture, row.data())) throw EPictureError(std::string("PNG writing failed: ") + sink.message);
+  return std::move(sink.bytes);
+}
+
+void SavePngFile(const Bitmap24& picture, const std::string& fileName) {
+  const std::string bytes = EncodePng(picture);
+  AtomicFileWriter out(fileName);
+  out.Write(bytes);
+  out.Commit();
 }
 
 }  // namespace qv

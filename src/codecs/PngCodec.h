@@ -14,3 +14,12 @@ Bitmap24 DecodePngMemory(const uint8_t* data, size_t size);
 Bitmap24 DecodePngFile(const std::string& fileName);
 
 }  // namespace qv
+
+namespace qv {
+
+// The picture as an 8-bit RGB PNG file's bytes. Throws EPictureError when libpng fails.
+std::string EncodePng(const Bitmap24& picture);
+// Writes EncodePng's bytes to fileName through a temporary file; EStreamError when it cannot.
+void SavePngFile(const Bitmap24& picture, const std::string& fileName);
+
+}  // namespace qv

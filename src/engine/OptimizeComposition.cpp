@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "engine/MosaicQuality.h"
 #include "engine/QVData.h"
 #include "engine/Signature.h"
 
@@ -34,11 +35,7 @@ class Optimizer {
     const int32_t cells = cols_ * rows_;
     for (int b = 0; b < 4; ++b) blocks_[b] = BlockUsable(b);
     targets_.resize(size_t(cells));
-    for (int32_t n = 1; n <= cells; ++n) {
-      const uint8_t* sig = plan.RecordSignature(n);
-      targets_[size_t(n - 1)] = lib.ColorSystem != plan.ColorSystem ? ConvertRgbToYcc(sig, lib.SigSize)
-                                                                    : SignatureBytes(sig, sig + lib.SigSize);
-    }
+    for (int32_t n = 1; n <= cells; ++n) targets_[size_t(n - 1)] = CellTarget(lib, plan, n);
     tile_.assign(size_t(cells), 0);
     record_.assign(size_t(cells), 0);
     cost_.assign(size_t(cells), 0);
@@ -61,7 +58,7 @@ class Optimizer {
       if (!inArea || s.Rules.FixAuto || id <= 0 || id > n0_) continue;
       movable_[size_t(c)] = 1;
       cells_.push_back(c);
-      record_[size_t(c)] = RecordHeld(mosaic, c + 1, id);
+      record_[size_t(c)] = RecordShownInCell(lib_, mosaic, c + 1, id);
       cost_[size_t(c)] = Distance(c, record_[size_t(c)]);
       ++uses_[size_t(id)];
       holders_[size_t(id)].push_back(c);
@@ -269,21 +266,6 @@ class Optimizer {
     return SignatureDistanceInt(targets_[size_t(c)].data(), lib_.RecordSignature(record), lib_.SigSize);
   }
 
-  // The record of tile id the mosaic's cell shows: the copy with the cell's crop corners
-  // (reversed corners carry the flip), else the unflipped tile.
-  int32_t RecordHeld(const TQVData& mosaic, int32_t cell, int32_t id) const {
-    const TTileInfo held = mosaic.RecordInfo(cell);
-    for (int b = 0; b < 4; ++b) {
-      const int32_t n = b * n0_ + id;
-      if (n > lib_.Count) break;
-      const TTileInfo info = lib_.RecordInfo(n);
-      if (info.CropLeft == held.CropLeft && info.CropTop == held.CropTop && info.CropRight == held.CropRight &&
-          info.CropBottom == held.CropBottom)
-        return n;
-    }
-    return id;
-  }
-
   // Tile t's allowed, not deleted copy closest to cell c's plan (Record 0 when none).
   TCandidate BestOrientation(int32_t c, int32_t t) const {
     TCandidate best{t, 0, 0};
@@ -477,17 +459,6 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
   result.EndDistance = opt.Total();
   result.ElapsedMs = now() - startMs;
   return result;
-}
-
-uint64_t MosaicDistance(const TQVData& plan, const TQVData& mosaic) {
-  uint64_t total = 0;
-  const int32_t n = std::min(plan.Count, mosaic.Count);
-  for (int32_t c = 1; c <= n; ++c) {
-    const int32_t id = mosaic.RecordTileNo(c);
-    if (id <= 0 || id >= kCustomPictureTileNo) continue;
-    total += SignatureDistanceInt(plan.RecordSignature(c), mosaic.RecordSignature(c), plan.SigSize);
-  }
-  return total;
 }
 
 }  // namespace qv

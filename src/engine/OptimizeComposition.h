@@ -88,14 +88,11 @@ struct TOptimizeResult {
   int64_t ElapsedMs = 0;
 };
 
-// Optimises mosaic in place (plan gives each cell's signature, library the tiles). Raises
-// EQuivara when plan, mosaic, library and settings do not fit together, before anything
-// changes. The library's current record moves; its use counts are left as they were.
+// Optimises mosaic in place, lowering MosaicDistance (engine/MosaicQuality.h) over the
+// cells it may change (plan gives each cell's signature, library the tiles). Raises EQuivara
+// when plan, mosaic, library and settings do not fit together, before anything changes.
+// The library's current record moves; its use counts are left as they were.
 TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVData& mosaic,
                                     const TOptimizeSettings& settings, const TOptimizeHooks& hooks = {});
-
-// The sum over all cells holding a library tile of the distance between the cell's plan
-// and the cell's signature as the mosaic stores it.
-uint64_t MosaicDistance(const TQVData& plan, const TQVData& mosaic);
 
 }  // namespace qv

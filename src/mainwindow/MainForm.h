@@ -199,8 +199,9 @@ class TForm1 : public QMainWindow {
   void Randommosaic1Click() { RenderMosaic(1); }
   void Smartmosaic1Click() { RenderMosaic(2); }
   void Optimisemosaic1Click() { OptimiseMosaic(); }
-  void SpeedButton7Click();  // "Render mosaic": the order of Preferences().RenderType
-  void SpeedButton9Click();  // "Stop"
+  void Mosaicquality1Click();  // MainFormQuality.cpp: the "Mosaic quality" window
+  void SpeedButton7Click();    // "Render mosaic": the order of Preferences().RenderType
+  void SpeedButton9Click();    // "Stop"
   void Stopmosaicprocess1Click() { SpeedButton9Click(); }
 
   // ---- Files (MainFormFiles.cpp) ----
@@ -454,6 +455,7 @@ class TForm1 : public QMainWindow {
   QAction* Randommosaic1 = nullptr;
   QAction* Smartmosaic1 = nullptr;
   QAction* Optimisemosaic1 = nullptr;
+  QAction* Mosaicquality1 = nullptr;
   QAction* Stopmosaicprocess1 = nullptr;
   QAction* Hidedetails1 = nullptr;
   QAction* Showdetails1 = nullptr;

@@ -108,6 +108,7 @@ void TForm1::CreateMosaicMenu() {
   Randommosaic1 = MakeAction(Run1, "Randommosaic1", "Random mosaic", "randommosaic", &TForm1::Randommosaic1Click);
   Smartmosaic1 = MakeAction(Run1, "Smartmosaic1", "Smart mosaic", "smartmosaic", &TForm1::Smartmosaic1Click);
   Optimisemosaic1 = MakeAction(Run1, "Optimisemosaic1", "Optimise mosaic", "", &TForm1::Optimisemosaic1Click);
+  Mosaicquality1 = MakeAction(Run1, "Mosaicquality1", "Mosaic quality...", "", &TForm1::Mosaicquality1Click);
   Stopmosaicprocess1 =
       MakeAction(Run1, "Stopmosaicprocess1", "Stop mosaic process", "stop", &TForm1::Stopmosaicprocess1Click);
   Stopmosaicprocess1->setShortcut(QKeySequence(Qt::Key_Escape));
@@ -252,6 +253,7 @@ void TForm1::Run1Click() {
   Randommosaic1->setEnabled(ready);
   Smartmosaic1->setEnabled(ready);
   Optimisemosaic1->setEnabled(ready && QVPlan1.TableIsOpen());
+  Mosaicquality1->setEnabled(ready && QVPlan1.TableIsOpen());
   Stopmosaicprocess1->setEnabled(mosaicRunning_);
   ApplyCommandRules(Run1);
 }

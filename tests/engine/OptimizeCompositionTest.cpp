@@ -8,6 +8,7 @@
 
 #include "engine/CompositionRun.h"
 #include "engine/MatchingTestSupport.h"
+#include "engine/MosaicQuality.h"
 #include "engine/OptimizeComposition.h"
 #include "engine/QVData.h"
 #include "support/TestFiles.h"
@@ -106,13 +107,13 @@ TEST_F(OptimizeTest, ReachesTheOptimumOfTinyGrids) {
       s_.Rules.Repeat = c.repeat;
       s_.Candidates = c.tiles;
       Compose();
-      const uint64_t greedy = qv::MosaicDistance(plan_, mosaic_);
+      const uint64_t greedy = qv::MosaicDistance(lib_, plan_, mosaic_);
       const uint64_t optimum = BruteForceOptimum(c.repeat);
       const qv::TOptimizeResult r = Optimize();
       EXPECT_EQ(r.Outcome, TOptimizeOutcome::Completed);
       EXPECT_EQ(r.StartDistance, greedy);
       EXPECT_EQ(r.EndDistance, optimum);
-      EXPECT_EQ(qv::MosaicDistance(plan_, mosaic_), optimum);  // what the mosaic now holds
+      EXPECT_EQ(qv::MosaicDistance(lib_, plan_, mosaic_), optimum);  // what the mosaic now holds
       EXPECT_TRUE(ObeysRules());
     }
   }
@@ -208,13 +209,13 @@ TEST_F(OptimizeTest, AStopLeavesAValidMosaic) {
   std::mt19937 rng(5);
   for (int k = 0; k < 6; ++k) {
     Compose();
-    const uint64_t greedy = qv::MosaicDistance(plan_, mosaic_);
+    const uint64_t greedy = qv::MosaicDistance(lib_, plan_, mosaic_);
     int polls = 0;
     const int stopAt = 1 + int(rng() % 150);
     hooks_.StopRequested = [&] { return ++polls >= stopAt; };
     r = Optimize();
     EXPECT_TRUE(ObeysRules());
-    EXPECT_EQ(qv::MosaicDistance(plan_, mosaic_), r.EndDistance);
+    EXPECT_EQ(qv::MosaicDistance(lib_, plan_, mosaic_), r.EndDistance);
     EXPECT_LE(r.EndDistance, greedy);
   }
 }

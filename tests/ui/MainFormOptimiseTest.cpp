@@ -13,7 +13,7 @@
 #include "MainFormFixture.h"
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
-#include "engine/OptimizeComposition.h"
+#include "engine/MosaicQuality.h"
 
 using namespace qv;
 using qvtest::CellTiles;
@@ -36,7 +36,7 @@ struct TOptimiseFixture : TMainFormFixture {
     Form.SaveQVP();
   }
   QAction* Optimise() { return Child<QAction>(Form, "Optimisemosaic1"); }
-  uint64_t Total() const { return MosaicDistance(Form.QVPlan1, Form.QVMosaic1); }
+  uint64_t Total() const { return MosaicDistance(Form.QVLib1, Form.QVPlan1, Form.QVMosaic1); }
 };
 
 // The rule checker the composed projects are checked with (scripts/check-mosaic); its
