@@ -1,9 +1,9 @@
 // "quality PROJECT.qvp": how closely the mosaic matches its plan (the cell distances the
 // composition minimises), and with --render how closely the rendered mosaic matches the source
 // picture; --map writes a heat map of the cell distances.
-#include <cmath>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 
 #include "base/Rounding.h"
@@ -55,9 +55,10 @@ int RunQuality(const std::vector<std::string>& argv) {
     const std::string out = args.Value("map");
     const qv::Bitmap24 map = qv::DistanceHeatMap(distances, plan.Cols, plan.Rows, f.P99);
     qv::SavePngFile(map, out);
-    std::printf("Heat map:           %s (%d x %d pixels; dark blue: distance 0, red: %lld, the 99th percentile, and "
-                "above; grey: no library tile)\n",
-                out.c_str(), map.Width(), map.Height(), static_cast<long long>(f.P99));
+    std::printf(
+        "Heat map:           %s (%d x %d pixels; dark blue: distance 0, red: %lld, the 99th percentile, and "
+        "above; grey: no library tile)\n",
+        out.c_str(), map.Width(), map.Height(), static_cast<long long>(f.P99));
   }
 
   if (args.Has("render")) {

@@ -98,8 +98,7 @@ TQualityFigures QualityFigures(const std::vector<int64_t>& distances, const std:
 
 Bitmap24 DistanceHeatMap(const std::vector<int64_t>& distances, int32_t cols, int32_t rows, int64_t top) {
   std::vector<double> roots(distances.size());
-  for (size_t i = 0; i < distances.size(); ++i)
-    roots[i] = distances[i] < 0 ? -1.0 : std::sqrt(double(distances[i]));
+  for (size_t i = 0; i < distances.size(); ++i) roots[i] = distances[i] < 0 ? -1.0 : std::sqrt(double(distances[i]));
   return HeatMapPicture(roots, cols, rows, HeatMapCellPixels(cols, rows), std::sqrt(double(std::max<int64_t>(top, 0))));
 }
 

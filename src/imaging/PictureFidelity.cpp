@@ -135,8 +135,7 @@ double CellMeanError(const Bitmap24& a, const Bitmap24& b, int32_t cols, int32_t
     }
     for (int32_t c = 0; c < cols; ++c) {
       const double pixels = double(split(a.Width(), cols, c + 1) - split(a.Width(), cols, c)) * (y1 - y0);
-      for (size_t k = 0; k < 3; ++k)
-        total += std::fabs(double(sa[size_t(c) * 3 + k] - sb[size_t(c) * 3 + k])) / pixels;
+      for (size_t k = 0; k < 3; ++k) total += std::fabs(double(sa[size_t(c) * 3 + k] - sb[size_t(c) * 3 + k])) / pixels;
     }
   }
   return total / (double(cols) * rows * 3.0);

@@ -74,8 +74,9 @@ TQualityForm::TQualityForm(TQVData& library, TQVData& plan, TQVData& mosaic, std
   Map1->setAlignment(Qt::AlignCenter);
   const QImage image = ToImage(map_);
   Map1->setPixmap(QPixmap::fromImage(image.scaled(kMapSide, kMapSide, Qt::KeepAspectRatio, Qt::FastTransformation)));
-  Map1->setToolTip("The distance of every cell to its plan: dark blue is close, red far; grey cells hold no "
-                   "library tile");
+  Map1->setToolTip(
+      "The distance of every cell to its plan: dark blue is close, red far; grey cells hold no "
+      "library tile");
   mapColumn->addWidget(Map1);
   Legend1 = new QLabel(this);
   Legend1->setObjectName("Legend1");

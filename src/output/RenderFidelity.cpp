@@ -18,11 +18,10 @@ Bitmap24 RenderMosaicPicture(const RenderSource& source, const RenderSettings& s
   st.BorderLeft = st.BorderTop = st.BorderRight = st.BorderBottom = 0;
   st.GridWidth = 0;
   Bitmap24 picture(st.OutputWidth, st.OutputHeight);
-  const RenderResult r =
-      RenderCells(source, st, WholeGrid(source.GridCols, source.GridRows), callbacks,
-                  [&picture](const RenderedCell& cell) {
-                    if (cell.Drawn) picture.Draw(cell.Picture, cell.X, cell.Y);
-                  });
+  const RenderResult r = RenderCells(source, st, WholeGrid(source.GridCols, source.GridRows), callbacks,
+                                     [&picture](const RenderedCell& cell) {
+                                       if (cell.Drawn) picture.Draw(cell.Picture, cell.X, cell.Y);
+                                     });
   return r.Stopped ? Bitmap24() : picture;
 }
 

@@ -58,8 +58,7 @@ TEST(PictureFidelityTest, SsimOfFlatPicturesAndOfTheSamePicture) {
     for (int x = 0; x < a.Width() * 3; ++x) negative.Row(y)[x] = uint8_t(255 - a.Row(y)[x]);
   EXPECT_LT(qv::Ssim(a, negative), 0.0);
   // A picture smaller than a window is one window.
-  EXPECT_NEAR(qv::Ssim(Flat(3, 2, 100), Flat(3, 2, 110)),
-              qv::Ssim(grey, lighter), 1e-9);
+  EXPECT_NEAR(qv::Ssim(Flat(3, 2, 100), Flat(3, 2, 110)), qv::Ssim(grey, lighter), 1e-9);
 }
 
 TEST(PictureFidelityTest, CellMeanErrorFollowsTheRoundedCellBoundaries) {

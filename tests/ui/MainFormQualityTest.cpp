@@ -38,8 +38,7 @@ class MainFormQualityTest : public QObject {
     Child<TVNSpinEdit>(form, "SpinRepetition2")->SetValue(3);
     Child<QAction>(form, "Mosaicall1")->trigger();
     Child<QAction>(form, "Optimisemosaic1")->trigger();
-    const QRegularExpressionMatch m =
-        QRegularExpression(R"(total distance (\d+) -> (\d+) )").match(form.StatusText(2));
+    const QRegularExpressionMatch m = QRegularExpression(R"(total distance (\d+) -> (\d+) )").match(form.StatusText(2));
     QVERIFY2(m.hasMatch(), qPrintable(form.StatusText(2)));
     const QString optimised = m.captured(2);
 
