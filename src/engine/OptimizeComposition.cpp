@@ -34,6 +34,15 @@ class Optimizer {
       : lib_(lib), s_(s), cols_(s.Rules.Cols), rows_(s.Rules.Rows), n0_(lib.UnflippedCount) {
     const int32_t cells = cols_ * rows_;
     for (int b = 0; b < 4; ++b) blocks_[b] = BlockUsable(b);
+    // The library's signatures and deleted marks, read once: the candidate lists compare every
+    // cell with every record.
+    const size_t sigSize = size_t(lib.SigSize);
+    signatures_.resize(size_t(lib.Count + 1) * sigSize);
+    deleted_.assign(size_t(lib.Count) + 1, 1);
+    for (int32_t n = 1; n <= lib.Count; ++n) {
+      std::copy_n(lib.RecordSignature(n), sigSize, signatures_.data() + size_t(n) * sigSize);
+      deleted_[size_t(n)] = lib.RecordStatus(n) > kMaxUseCount;
+    }
     targets_.resize(size_t(cells));
     for (int32_t n = 1; n <= cells; ++n) targets_[size_t(n - 1)] = CellTarget(lib, plan, n);
     tile_.assign(size_t(cells), 0);
@@ -262,8 +271,10 @@ class Optimizer {
     return kind >= kFlipHorizontal && kind <= kFlipVertical && o[kind];
   }
 
+  const uint8_t* Signature(int32_t record) const { return signatures_.data() + size_t(record) * size_t(lib_.SigSize); }
+
   uint64_t Distance(int32_t c, int32_t record) const {
-    return SignatureDistanceInt(targets_[size_t(c)].data(), lib_.RecordSignature(record), lib_.SigSize);
+    return SignatureDistanceInt(targets_[size_t(c)].data(), Signature(record), lib_.SigSize);
   }
 
   // Tile t's allowed, not deleted copy closest to cell c's plan (Record 0 when none).
@@ -272,7 +283,7 @@ class Optimizer {
     for (int b = 0; b < 4; ++b) {
       if (!blocks_[b]) continue;
       const int32_t n = b * n0_ + t;
-      if (lib_.RecordStatus(n) > kMaxUseCount) continue;
+      if (deleted_[size_t(n)]) continue;
       const uint64_t d = Distance(c, n);
       if (best.Record == 0 || d < best.Distance) best = {t, n, d};
     }
@@ -348,8 +359,10 @@ class Optimizer {
   const int32_t cols_, rows_, n0_;
   bool blocks_[4] = {};
   std::vector<SignatureBytes> targets_;
-  std::vector<int32_t> tile_;    // per cell: its tile number, a custom picture's number or 0
-  std::vector<int32_t> record_;  // per movable cell: the library record it shows
+  std::vector<uint8_t> signatures_;  // record n's at n x SigSize
+  std::vector<uint8_t> deleted_;     // per record
+  std::vector<int32_t> tile_;        // per cell: its tile number, a custom picture's number or 0
+  std::vector<int32_t> record_;      // per movable cell: the library record it shows
   std::vector<int32_t> startRecord_;
   std::vector<uint64_t> cost_;  // per movable cell: distance of its plan to its record
   std::vector<uint8_t> movable_;
