@@ -333,6 +333,9 @@ class TQVData {
   // project when no library is open. Raises EQuivara when plan and mosaic do not make a
   // project, EStreamError when the file cannot be written.
   void SaveProject(const std::string& fileName, const TQVData& mosaic, const TQVData& library) const;
+  // The bytes SaveProject writes, handed to a sink; raises EQuivara as SaveProject does,
+  // before the first byte.
+  void WriteProjectImage(const ByteSink& sink, const TQVData& mosaic, const TQVData& library) const;
   // Called on the mosaic before a save: keeps exactly one TileInfo and one thumbnail entry
   // per record, in record order.
   void CompactSections();

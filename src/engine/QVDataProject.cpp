@@ -12,6 +12,7 @@
 // against the file's size, each part through the library reader, and each part's record
 // count against the grid, all before anything of the instance changes.
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "base/ByteIO.h"
@@ -277,7 +278,7 @@ void TQVData::CreateProject(const std::string& fileName, const Bitmap24& sourceB
 
 // ---- Writing ----
 
-void TQVData::SaveProject(const std::string& fileName, const TQVData& mosaic, const TQVData& library) const {
+void TQVData::WriteProjectImage(const ByteSink& sink, const TQVData& mosaic, const TQVData& library) const {
   if (!SectionsHoldTable() || !mosaic.SectionsHoldTable()) throw EQuivara("No project is open to save");
   if (Cols < 1 || Rows < 1 || Cols > 0xFFFF || Rows > 0xFFFF || int64_t(Cols) * Rows != Count || mosaic.Count != Count)
     throw EQuivara("Plan and mosaic do not make a project of " + std::to_string(Cols) + " x " + std::to_string(Rows) +
@@ -297,18 +298,28 @@ void TQVData::SaveProject(const std::string& fileName, const TQVData& mosaic, co
   PutI32(head, ProjectReserved[1]);
   head.append(12, '\0');
 
-  AtomicFileWriter out(fileName);
-  const ByteSink sink = [&out](const void* p, size_t n) { out.Write(p, n); };
-  out.Write(head);
+  sink(head.data(), head.size());
   std::string len;
   PutI32(len, static_cast<int32_t>(planSize));
-  out.Write(len);
+  sink(len.data(), len.size());
   WriteLibraryImage(sink);
   len.clear();
   PutI32(len, static_cast<int32_t>(mosaicSize));
-  out.Write(len);
+  sink(len.data(), len.size());
   mosaic.WriteLibraryImage(sink);
-  out.Commit();
+}
+
+void TQVData::SaveProject(const std::string& fileName, const TQVData& mosaic, const TQVData& library) const {
+  // Checked before the temporary file is made, so a project that cannot be saved leaves
+  // nothing behind.
+  std::unique_ptr<AtomicFileWriter> out;
+  WriteProjectImage(
+      [&](const void* p, size_t n) {
+        if (!out) out = std::make_unique<AtomicFileWriter>(fileName);
+        out->Write(p, n);
+      },
+      mosaic, library);
+  out->Commit();
 }
 
 // ---- Compaction ----
