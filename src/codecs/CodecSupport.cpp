@@ -1,5 +1,7 @@
 #include "codecs/CodecSupport.h"
 
+#include <algorithm>
+
 #include "base/ByteIO.h"
 #include "base/Errors.h"
 #include "base/FileUtil.h"
@@ -12,6 +14,11 @@ thread_local int64_t tMaxPixels = kMaxPicturePixels;
 
 TLargePictureAllowance::TLargePictureAllowance() : previous_(tMaxPixels) { tMaxPixels = kMaxSourcePicturePixels; }
 TLargePictureAllowance::~TLargePictureAllowance() { tMaxPixels = previous_; }
+
+TPictureSizeLimit::TPictureSizeLimit(int64_t maxPixels) : previous_(tMaxPixels) {
+  tMaxPixels = std::min(maxPixels, kMaxPicturePixels);
+}
+TPictureSizeLimit::~TPictureSizeLimit() { tMaxPixels = previous_; }
 
 void CheckPictureSize(int64_t width, int64_t height) {
   if (width <= 0 || height <= 0) throw EPictureError("The picture has no pixels");

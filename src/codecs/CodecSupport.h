@@ -24,6 +24,21 @@ void CheckPictureSize(int64_t width, int64_t height);
 
 // While it lives, the decoders of this thread accept pictures up to kMaxSourcePicturePixels;
 // for a picture the user opens on purpose as a mosaic's source. Nests.
+// While it lives, the decoders of this thread accept pictures of at most maxPixels (and
+// never more than kMaxPicturePixels): for pictures that are small by nature, such as the
+// thumbnails a table stores, so a damaged one cannot cost the time and memory of the largest
+// picture. Nests with TLargePictureAllowance.
+class TPictureSizeLimit {
+ public:
+  explicit TPictureSizeLimit(int64_t maxPixels);
+  ~TPictureSizeLimit();
+  TPictureSizeLimit(const TPictureSizeLimit&) = delete;
+  TPictureSizeLimit& operator=(const TPictureSizeLimit&) = delete;
+
+ private:
+  int64_t previous_;
+};
+
 class TLargePictureAllowance {
  public:
   TLargePictureAllowance();

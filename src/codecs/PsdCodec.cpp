@@ -150,60 +150,73 @@ Bitmap24 DecodePsd(const uint8_t* data, size_t size) {
 
   const int64_t w = h.width, ht = h.height;
   const size_t rowBytes = size_t(h.depth == 1 ? (w + 7) / 8 : w * h.depth / 8);
-  // The merged picture: every channel, plane after plane, each plane row after row.
-  std::vector<uint64_t> rowLengths;
+  // The merged picture: every channel, plane after plane, each plane row after row. Where
+  // each stored row starts is worked out first, and nothing is allocated for rows the file
+  // does not hold (a header may claim the largest picture accepted in a file of a few
+  // bytes); then the picture is decoded row by row, a row of each channel at a time.
+  const size_t rows = size_t(needed) * size_t(ht);
+  const uint64_t start = r.Pos();
+  std::vector<uint64_t> rowStart;  // of the packed rows, and where the last one ends
   if (compression == 1) {
-    const size_t rows = size_t(h.channels) * size_t(ht);
-    rowLengths.resize(rows);
-    for (size_t i = 0; i < rows; ++i) rowLengths[i] = h.version == 2 ? r.BE32() : r.BE16();
-  }
-  std::vector<std::vector<uint8_t>> planes(size_t(needed), std::vector<uint8_t>(size_t(w * ht)));
-  std::vector<uint8_t> unpacked(rowBytes);
-  for (int c = 0; c < needed; ++c) {
-    for (int64_t y = 0; y < ht; ++y) {
-      const uint8_t* row;
-      if (compression == 0) {
-        row = r.Take(rowBytes);
-      } else {
-        uint64_t len = rowLengths[size_t(c * ht + y)];
-        UnpackBits(r.Take(len), size_t(len), unpacked.data(), rowBytes);
-        row = unpacked.data();
+    const size_t stored = size_t(h.channels) * size_t(ht);  // every channel's lengths are listed
+    const uint64_t lengthBytes = h.version == 2 ? 4 : 2;
+    if (uint64_t(stored) * lengthBytes > r.Left()) throw EPictureError("The picture data ends too early");
+    rowStart.resize(rows + 1);
+    uint64_t at = start + stored * lengthBytes;
+    for (size_t i = 0; i < stored; ++i) {
+      const uint64_t len = h.version == 2 ? r.BE32() : r.BE16();
+      if (i < rows) {
+        rowStart[i] = at;
+        at += len;
       }
-      RowTo8(row, h.depth, w, planes[size_t(c)].data() + y * w);
     }
+    rowStart[rows] = at;
+    if (at > size) throw EPictureError("The picture data ends too early");
+  } else if (uint64_t(rows) * rowBytes > r.Left()) {
+    throw EPictureError("The picture data ends too early");
   }
 
+  std::vector<std::vector<uint8_t>> lines(size_t(needed), std::vector<uint8_t>(static_cast<size_t>(w)));
+  std::vector<uint8_t> unpacked(rowBytes);
   Bitmap24 bmp(static_cast<int>(w), static_cast<int>(ht));
   for (int64_t y = 0; y < ht; ++y) {
+    for (int c = 0; c < needed; ++c) {
+      const size_t i = size_t(c) * size_t(ht) + size_t(y);
+      const uint8_t* row = data + (compression == 1 ? rowStart[i] : start + uint64_t(i) * rowBytes);
+      if (compression == 1) {
+        UnpackBits(row, size_t(rowStart[i + 1] - rowStart[i]), unpacked.data(), rowBytes);
+        row = unpacked.data();
+      }
+      RowTo8(row, h.depth, w, lines[size_t(c)].data());
+    }
     uint8_t* d = bmp.Row(int(y));
-    const size_t base = size_t(y * w);
     for (int64_t x = 0; x < w; ++x, d += 3) {
-      const size_t i = base + size_t(x);
+      const size_t i = size_t(x);
       switch (h.mode) {
         case kRgb:
-          d[0] = planes[2][i];
-          d[1] = planes[1][i];
-          d[2] = planes[0][i];
+          d[0] = lines[2][i];
+          d[1] = lines[1][i];
+          d[2] = lines[0][i];
           break;
         case kCmyk: {  // stored inverted: 255 means no ink
-          unsigned k = planes[3][i];
-          d[0] = MulDiv255(planes[2][i], k);
-          d[1] = MulDiv255(planes[1][i], k);
-          d[2] = MulDiv255(planes[0][i], k);
+          unsigned k = lines[3][i];
+          d[0] = MulDiv255(lines[2][i], k);
+          d[1] = MulDiv255(lines[1][i], k);
+          d[2] = MulDiv255(lines[0][i], k);
           break;
         }
         case kIndexed: {
-          unsigned v = planes[0][i];
+          unsigned v = lines[0][i];
           d[0] = palette[512 + v];
           d[1] = palette[256 + v];
           d[2] = palette[v];
           break;
         }
         case kLab:
-          LabToBgr(planes[0][i], planes[1][i], planes[2][i], d);
+          LabToBgr(lines[0][i], lines[1][i], lines[2][i], d);
           break;
         default:
-          d[0] = d[1] = d[2] = planes[0][i];
+          d[0] = d[1] = d[2] = lines[0][i];
           break;  // grey, bitmap, duotone, multichannel
       }
     }

@@ -42,7 +42,7 @@ bool HasTag(const ByteSection& s, const char* tag) {
 // Checks the header values on their own; the flip kinds must be a run of distinct kinds
 // 1..3 from block 1 on, and Count must be UnflippedCount times the number of blocks.
 void CheckHeader(const std::string& fileName, TLibraryHeader& h, int64_t partLen) {
-  if (h.GridW < 1 || h.GridH < 1)
+  if (h.GridW < 1 || h.GridH < 1 || h.GridW > kMaxSignatureGridSide || h.GridH > kMaxSignatureGridSide)
     Damaged(fileName, "signature grid " + std::to_string(h.GridW) + " x " + std::to_string(h.GridH));
   if (uint64_t(h.SigSize) != uint64_t(h.GridW) * h.GridH * 3)
     Damaged(fileName, "signature size " + std::to_string(h.SigSize) + " does not fit the grid");

@@ -7,6 +7,7 @@
 #include "base/ByteIO.h"
 #include "base/Errors.h"
 #include "base/Rounding.h"
+#include "codecs/CodecSupport.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
 #include "raster/Resample.h"
@@ -143,6 +144,7 @@ void TQVData::LoadThumbnail(int32_t offset) {
   ThumbJpeg = ThumbEntry(offset);
   auto fresh = std::make_shared<TDecodedThumb>();
   try {
+    const TPictureSizeLimit limit(kMaxThumbnailPixels);
     fresh->Picture = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(ThumbJpeg.data()), ThumbJpeg.size());
     fresh->Decoded = true;
     ThumbBitmap = fresh->Picture;

@@ -11,6 +11,15 @@ namespace qv {
 // 00 FF 20 'Q' 'V' 'B' '2' '1'
 extern const uint8_t kLibraryMagic[8];
 constexpr int kLibraryHeaderSize = 79;
+// The widest or tallest signature grid a reader accepts (the program makes 6 x 6 and
+// resamples to at most 320 x 320): a header cannot make the reader size a signature and its
+// drawing beyond 3 MB each, even for a library holding no record.
+constexpr int kMaxSignatureGridSide = 1024;
+// The largest thumbnail the record cursor decodes (2048 x 2048; the program writes them 36
+// to 42 pixels wide): a larger one is passed over as one that does not decode is, so a
+// damaged entry cannot make every step of the cursor decode a picture of hundreds of
+// megapixels.
+constexpr int64_t kMaxThumbnailPixels = int64_t(1) << 22;
 
 // Section tags, the first 4 bytes of each section.
 extern const char kTextTag[4];   // ".txt"
