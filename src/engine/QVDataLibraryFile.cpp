@@ -151,6 +151,8 @@ bool TQVData::Open(const std::string& fileName, int mode) {
   if (mode == 1 || mode == 2) return OpenProjectPart(fileName, mode);
   if (mode != 0) throw EQuivara("Open mode " + std::to_string(mode) + " is not a table mode");
   if (!FileExists(fileName)) return false;
+  // What saves killed on the way left in the library's folder.
+  RemoveStaleTempFiles(ExtractFileDir(fileName));
   ReadOnlyFile f(fileName);
   if (f.Fd() < 0) throw EStreamError("Cannot open file " + fileName + ": " + std::strerror(errno));
   LoadedTable table = ReadLibraryPart(f.Fd(), fileName, 0, f.Size());

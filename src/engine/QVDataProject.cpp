@@ -206,6 +206,8 @@ bool TQVData::OpenProjectPart(const std::string& fileName, int mode) {
 
 bool TQVData::OpenProject(const std::string& fileName, TQVData& mosaic) {
   if (!FileExists(fileName)) return false;
+  // What saves killed on the way left in the project's folder.
+  RemoveStaleTempFiles(ExtractFileDir(fileName));
   ReadOnlyFile f(fileName);
   if (f.Fd() < 0) throw EStreamError("Cannot open file " + fileName + ": " + std::strerror(errno));
   TProjectHeader h = ReadProjectHeader(f.Fd(), fileName, f.Size());

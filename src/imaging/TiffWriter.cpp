@@ -59,7 +59,7 @@ bool WriteTiffHeader(std::FILE* file, int width, int height, int resolutionUnit,
     std::memcpy(prologue + 8, kSoftwareText, 24);
     if (!WriteAt(file, 0, prologue, sizeof prologue)) return false;
     std::fflush(file);
-    if (::ftruncate(::fileno(file), static_cast<off_t>(total)) != 0) return false;
+    if (::ftruncate(WritableFd(file), static_cast<off_t>(total)) != 0) return false;
 
     const uint32_t bits = dir + 186, xres = dir + 192, yres = dir + 200;
     const uint32_t offsets = dir + 208, counts = dir + 208 + 4 * H;

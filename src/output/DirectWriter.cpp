@@ -21,19 +21,8 @@ namespace qv {
 namespace {
 
 void WriteAt(std::FILE* file, int64_t offset, const void* data, size_t size) {
-  const int fd = ::fileno(file);
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : ENOSPC;
-      throw EStreamError(std::string("Cannot write the output file: ") + std::strerror(err));
-    }
-    p += n;
-    offset += n;
-    size -= size_t(n);
-  }
+  if (!WriteFullyAt(WritableFd(file), offset, data, size))
+    throw EStreamError(std::string("Cannot write the output file: ") + std::strerror(errno));
 }
 
 // Bytes of one pixel of the colour as the format stores it.
@@ -68,7 +57,7 @@ bool WriteBmpHeader(std::FILE* file, int width, int height) {
     if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header.data(), 1, header.size(), file) != header.size())
       return false;
     if (std::fflush(file) != 0) return false;
-    return ::ftruncate(::fileno(file), static_cast<off_t>(BmpFileSize(width, height))) == 0;
+    return ::ftruncate(WritableFd(file), static_cast<off_t>(BmpFileSize(width, height))) == 0;
   } catch (const std::exception&) {
     return false;
   }
@@ -157,7 +146,7 @@ void CellRunWriter::Flush() {
   }
 #ifdef SYNC_FILE_RANGE_WRITE
   // A hint: the write-back of these rows starts now instead of at the final sync.
-  ::sync_file_range(::fileno(file_), first, last - first, SYNC_FILE_RANGE_WRITE);
+  ::sync_file_range(WritableFd(file_), first, last - first, SYNC_FILE_RANGE_WRITE);
 #endif
 }
 
@@ -216,7 +205,7 @@ WriteOutcome SaveTiff(const std::string& fileName, DiskFormat format, const Rend
   if (!headerOk || std::fflush(f) != 0) throw EStreamError("Cannot write file " + fileName);
   // Reserve the whole length now, so a disk too small fails here rather than after the render.
   const int64_t length = format == DiskFormat::Tiff ? TiffFileSize(W, H) : BmpFileSize(W, H);
-  const int err = ::posix_fallocate(::fileno(f), 0, static_cast<off_t>(length));
+  const int err = ::posix_fallocate(WritableFd(f), 0, static_cast<off_t>(length));
   if (err == ENOSPC) throw EStreamError("Not enough disk space for " + fileName);
 
   bool halted = false;  // the run ended early ("Cancel" stops it also without a stop flag)

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <set>
 
+#include "base/Errors.h"
 #include "base/FileUtil.h"
 #include "codecs/JpegCodec.h"
 #include "output/HtmlText.h"
@@ -49,6 +50,8 @@ WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, c
   st.GridWidth = 0;
 
   std::set<std::string> copied;
+  int unwritten = 0;  // small pictures and copies that could not be written
+  std::string firstError;
   bool rowOpen = false;
   RenderResult run = RenderCells(source, st, area, cb, [&](const RenderedCell& cell) {
     if (cell.AreaCol == 0) {
@@ -60,13 +63,20 @@ WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, c
     // Names go into the links percent-encoded, so that every link leads to the file it names.
     out.Write("<td><a href=\"" + HtmlEscape("big/" + UrlPathSegment(bare)) +
               "\" target=\"_blank\"><img border=\"0\" src=\"" + HtmlEscape("tmb/" + UrlPathSegment(small)) + "\"></a>");
+    // A picture that cannot be written does not end the run (the page still refers to it);
+    // the run says so at its end.
     try {
       SaveJpegFile((tmb / small).string(), cell.Picture, 90);
-    } catch (const std::exception&) {
-      // the page still refers to it
+    } catch (const std::exception& e) {
+      if (unwritten++ == 0) firstError = e.what();
     }
-    if (!bare.empty() && copied.insert(cell.TileName).second && FileExists(cell.TileName))
-      std::filesystem::copy_file(cell.TileName, big / bare, std::filesystem::copy_options::overwrite_existing, ec);
+    if (!bare.empty() && copied.insert(cell.TileName).second && FileExists(cell.TileName)) {
+      try {
+        CopyFileAtomically(cell.TileName, (big / bare).string());
+      } catch (const std::exception& e) {
+        if (unwritten++ == 0) firstError = e.what();
+      }
+    }
     out.Write("</td>");
     if (cell.AreaCol == area.Cols - 1) {
       out.Write(std::string("</tr>") + kCrLf);
@@ -76,6 +86,10 @@ WriteOutcome SaveHTML(const std::string& fileName, const RenderSource& source, c
   if (rowOpen) out.Write(std::string("</tr>") + kCrLf);
   out.Write(std::string("</table>") + kCrLf + "</BODY>" + kCrLf + "</HTML>" + kCrLf);
   out.Commit();
+  if (unwritten > 0)
+    throw EStreamError("The page " + page + " was saved, but " + std::to_string(unwritten) +
+                       (unwritten == 1 ? " picture" : " pictures") +
+                       " of the gallery could not be written: " + firstError);
 
   WriteOutcome result;
   result.Stopped = run.Stopped;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "base/Errors.h"
@@ -79,16 +80,23 @@ void WriteLines(const std::string& file, const std::vector<std::string>& lines) 
   std::error_code ec;
   std::string dir = ExtractFileDir(file);
   if (!dir.empty()) std::filesystem::create_directories(dir, ec);
+  std::unique_ptr<AtomicFileWriter> w;
   try {
-    AtomicFileWriter w(file);
-    w.Write(text);
-    w.Commit();
+    w = std::make_unique<AtomicFileWriter>(file);
   } catch (const EQuivara&) {
     // A folder we may not create files in: write the file itself in place.
     if (std::FILE* f = std::fopen(file.c_str(), "wb")) {
       std::fwrite(text.data(), 1, text.size(), f);
       std::fclose(f);
     }
+    return;
+  }
+  // A write that fails (a full disk) leaves the file as it was; emptying it in place instead
+  // would lose every setting.
+  try {
+    w->Write(text);
+    w->Commit();
+  } catch (const EQuivara&) {
   }
 }
 
