@@ -25,6 +25,7 @@
 #include "prefs/PrefsForm.h"
 #include "settings/AppSettings.h"
 #include "source/SourceCommands.h"
+#include "wizard/WizardCommand.h"
 
 namespace {
 
@@ -137,6 +138,8 @@ int main(int argc, char** argv) {
     qv::InstallSourceCommands(form);
     qv::InstallManualTilesCommands(form);
     qv::InstallPreferences(form);
+    // Not offered at start when the program only takes a picture of its window.
+    qv::InstallWizard(form, options.Screenshot.isEmpty());
     form.StartUpSetup();
     for (const QString& f : options.Files) form.OpenCommandLineFile(f);
     splash->hide();

@@ -155,6 +155,13 @@ class TForm1 : public QMainWindow {
   // "Distance:" and "Inv select" as the composition runs take them.
   int32_t Distance() const;
   bool InvertSelection() const;
+  // "Repeat:" (0 "Auto").
+  int32_t Repeat() const;
+  // Sets "Distance:" and "Repeat:" (the wizard hands over its advanced render options).
+  void SetDistanceAndRepeat(int32_t distance, int32_t repeat);
+  // What the wizard asked for when it closed: 0 nothing, 1 "Mosaic all" (top to bottom), 2
+  // "Random mosaic", 3 "Smart mosaic"; the wizard command composes it and saves the project.
+  int WizardRenderChoice = 0;
 
   // ---- Menus and toolbar ----
   QAction* AddCommand(TMenuPlace place, const TMainCommand& command);

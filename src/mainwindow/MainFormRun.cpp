@@ -36,6 +36,13 @@ int32_t TForm1::Distance() const { return SpinRadius2->Value(); }
 
 bool TForm1::InvertSelection() const { return ChkInvertSelection->isChecked(); }
 
+int32_t TForm1::Repeat() const { return SpinRepetition2->Value(); }
+
+void TForm1::SetDistanceAndRepeat(int32_t distance, int32_t repeat) {
+  SpinRadius2->SetValue(distance);
+  SpinRepetition2->SetValue(repeat);
+}
+
 bool TForm1::CheckAnyFlip() {
   if (AnyOrientation(Orientations())) return true;
   ShowMessage(kNoOrientationMessage, TPromptIcon::Error);

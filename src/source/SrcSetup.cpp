@@ -23,7 +23,6 @@
 #include "controls/OffThreadWork.h"
 #include "controls/SpinEdits.h"
 #include "engine/QVData.h"
-#include "imaging/PictureScaling.h"
 #include "imaging/RasterUtils.h"
 #include "imaging/TiffWriter.h"
 #include "mainwindow/Prompts.h"
@@ -32,6 +31,7 @@
 #include "settings/AppSettings.h"
 #include "source/EnCropImage.h"
 #include "source/PicToolForm.h"
+#include "source/SourcePictures.h"
 #include "source/SourceSetupHost.h"
 
 namespace qv {
@@ -62,41 +62,6 @@ std::string LowerExtension(const std::string& path) {
 std::string WithExtension(const std::string& path, const std::string& ext) {
   const std::string current = LowerExtension(path);
   return (current.empty() ? path : path.substr(0, path.size() - current.size())) + ext;
-}
-
-// Cut-outs up to this many pixels go to the project as they are.
-constexpr int64_t kPlainCutOutPixels = int64_t(1) << 24;
-
-// The whole factor a framed part of a large picture is reduced by as it is cut out, so that
-// making a project needs little memory beyond the picture's own: a part of more than
-// kPlainCutOutPixels keeps at least eight times the pixels of the project's grid each way
-// (which the resampling to the grid then reduces), so that the few pixels left over by whole
-// blocks move no cell by more than a sixteenth of a grid pixel. 1 for a smaller part.
-int CutOutReduction(const Rect& crop, Size gridPixels) {
-  if (int64_t(crop.Width()) * crop.Height() <= kPlainCutOutPixels) return 1;
-  const int64_t fx = crop.Width() / (8 * int64_t(std::max(gridPixels.Width, 1)));
-  const int64_t fy = crop.Height() / (8 * int64_t(std::max(gridPixels.Height, 1)));
-  return int(std::max<int64_t>(1, std::min(fx, fy)));
-}
-
-// The part of crop a reduction by factor covers: whole blocks, what is left over shared
-// evenly by both sides.
-Rect WholeBlocks(const Rect& crop, int factor) {
-  const int w = crop.Width() / factor * factor, h = crop.Height() / factor * factor;
-  const int left = crop.Left + (crop.Width() - w) / 2, top = crop.Top + (crop.Height() - h) / 2;
-  return {left, top, left + w, top + h};
-}
-
-// The open-picture filter: every readable type together, then each type by its description.
-QString PictureFilter() {
-  QStringList all, each;
-  for (const PictureFileType& t : PictureFileTypes()) {
-    QStringList patterns;
-    for (const std::string& e : t.Extensions) patterns << "*." + FromCore(e);
-    all << patterns;
-    each << FromCore(t.Description) + " (" + patterns.join(' ') + ")";
-  }
-  return "All pictures (" + all.join(' ') + ");;" + each.join(";;");
 }
 
 }  // namespace
@@ -452,19 +417,12 @@ bool TSrcSetup::Apply() {
     lib.PropX = RoundHalfEven(double(crop.Width()) * 100 / XTiles());
     lib.PropY = RoundHalfEven(double(crop.Height()) * 100 / YTiles());
   }
-  // The framed part at full resolution; the whole picture is passed as it is, without a copy.
-  const bool whole = crop == Rect{0, 0, picture.Width(), picture.Height()};
   const Size cells{XTiles(), YTiles()};
   const QString status = StatusText();
   SetStatusText("Creating project " + FromCore(project) + "...");
   SetBusy(true);
   try {
-    RunOffTheWindowThread([&] {
-      const int factor = CutOutReduction(crop, {cells.Width * lib.GridW, cells.Height * lib.GridH});
-      const bool asItIs = whole && factor == 1;
-      const Bitmap24 part = asItIs ? Bitmap24() : ReduceRegion(picture, WholeBlocks(crop, factor), factor);
-      lib.CreateProject(project, asItIs ? picture : part, source, cells);
-    });
+    RunOffTheWindowThread([&] { CreateProjectFromPicture(lib, project, picture, source, cells); });
   } catch (...) {
     SetBusy(false);
     SetStatusText(status);
