@@ -58,7 +58,8 @@ class SaveFaultTest : public ::testing::Test {
       qvtest::WriteTestJpeg(more_ + "/m" + std::to_string(i) + ".jpg", 80, 100 + 10 * i, 31 + uint32_t(i));
     }
     // The tile files the HTML gallery copies.
-    for (int i = 0; i < 5; ++i) qvtest::WriteTestJpeg(tiles_ + "/tile" + std::to_string(i) + ".jpg", 64, 48, 50 + uint32_t(i));
+    for (int i = 0; i < 5; ++i)
+      qvtest::WriteTestJpeg(tiles_ + "/tile" + std::to_string(i) + ".jpg", 64, 48, 50 + uint32_t(i));
     library_ = dir_.File("lib.qv2");
     TQVData builder;
     ASSERT_TRUE(builder.CreateLibrary(library_, Settings(pictures_)));
@@ -297,13 +298,13 @@ TEST_F(SaveFaultTest, StaleTemporaryFilesAreRemovedButNotOnesInUse) {
       ::utimensat(AT_FDCWD, path.c_str(), times, 0);
     }
   };
-  make(".qvlib.qv2.Ab12Cd", true);      // a stale one of lib.qv2
-  make(".qvother.qvp.Zz99yY", true);    // a stale one of another file
-  make(".qvlib.qv2.Xy34Zw", false);     // being written a moment ago
-  make(".qvlib.qv2.short", true);       // not our naming
-  make(".qvlib.qv2.Ab12C-", true);      // not our naming
-  make("lib.qv2.Ab12Cd", true);         // not hidden: not ours
-  make(".qvlocked.qvp.Lk00Lk", true);   // held by another process, below
+  make(".qvlib.qv2.Ab12Cd", true);     // a stale one of lib.qv2
+  make(".qvother.qvp.Zz99yY", true);   // a stale one of another file
+  make(".qvlib.qv2.Xy34Zw", false);    // being written a moment ago
+  make(".qvlib.qv2.short", true);      // not our naming
+  make(".qvlib.qv2.Ab12C-", true);     // not our naming
+  make("lib.qv2.Ab12Cd", true);        // not hidden: not ours
+  make(".qvlocked.qvp.Lk00Lk", true);  // held by another process, below
 
   // Another process holding the lock, as a writer holds it on its temporary file.
   int ready[2];
@@ -337,8 +338,8 @@ TEST_F(SaveFaultTest, StaleTemporaryFilesAreRemovedButNotOnesInUse) {
   // Its writer gone, the locked one is stale too; the young one once it has aged.
   make(".qvlib.qv2.Xy34Zw", true);
   t.Save();
-  EXPECT_EQ(names(), (std::set<std::string>{".qvlib.qv2.Ab12C-", ".qvlib.qv2.short", ".qvlocked.qvp.Lk00Lk",
-                                            "lib.qv2", "lib.qv2.Ab12Cd"}));
+  EXPECT_EQ(names(), (std::set<std::string>{".qvlib.qv2.Ab12C-", ".qvlib.qv2.short", ".qvlocked.qvp.Lk00Lk", "lib.qv2",
+                                            "lib.qv2.Ab12Cd"}));
   EXPECT_EQ(qv::RemoveStaleTempFiles(out_), 1);
   EXPECT_EQ(names(), (std::set<std::string>{".qvlib.qv2.Ab12C-", ".qvlib.qv2.short", "lib.qv2", "lib.qv2.Ab12Cd"}));
 }
