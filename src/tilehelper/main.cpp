@@ -56,8 +56,13 @@ int main() {
 
   rlimit core{0, 0};
   ::setrlimit(RLIMIT_CORE, &core);
-#if !defined(__SANITIZE_ADDRESS__)
-  // AddressSanitizer reserves far more address space than it uses; the limit is for the
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define QUIVARA_SANITIZED 1
+#endif
+#endif
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(QUIVARA_SANITIZED)
+  // The sanitizers reserve far more address space than they use; the limit is for the
   // ordinary build.
   rlimit as{rlim_t(qv::kTileHelperAddressSpace), rlim_t(qv::kTileHelperAddressSpace)};
   ::setrlimit(RLIMIT_AS, &as);
