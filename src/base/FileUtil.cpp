@@ -118,23 +118,28 @@ void InjectWriteFaultForTesting(TWriteFault fault, int64_t atWrite) {
 
 TWriteCounts WriteCountsForTesting() { return TWriteCounts{gWrites.load(), gCommits.load()}; }
 
-bool WriteFully(int fd, const void* data, size_t size) {
+namespace {
+
+// Writes size bytes through writeSome(p, n, done), which writes at most n bytes from p after
+// the done bytes already written and returns what write(2) returns. A fault injected for the
+// tests cuts the write short and reports a full disk, as a real full disk would.
+template <typename WriteSome>
+bool WriteAll(const void* data, size_t size, WriteSome writeSome) {
   const char* p = static_cast<const char*>(data);
   const int64_t allowed = FaultForWrite(size);
   if (allowed < 0) {
     errno = ENOSPC;
     return false;
   }
-  size_t left = size_t(allowed);
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
+  size_t done = 0;
+  while (done < size_t(allowed)) {
+    const ssize_t n = writeSome(p + done, size_t(allowed) - done, done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = ENOSPC;
       return false;
     }
-    p += n;
-    left -= size_t(n);
+    done += size_t(n);
   }
   if (size_t(allowed) < size) {
     errno = ENOSPC;
@@ -143,30 +148,16 @@ bool WriteFully(int fd, const void* data, size_t size) {
   return true;
 }
 
+}  // namespace
+
+bool WriteFully(int fd, const void* data, size_t size) {
+  return WriteAll(data, size, [fd](const char* p, size_t n, size_t) { return ::write(fd, p, n); });
+}
+
 bool WriteFullyAt(int fd, int64_t offset, const void* data, size_t size) {
-  const char* p = static_cast<const char*>(data);
-  const int64_t allowed = FaultForWrite(size);
-  if (allowed < 0) {
-    errno = ENOSPC;
-    return false;
-  }
-  size_t left = size_t(allowed);
-  while (left > 0) {
-    const ssize_t n = ::pwrite(fd, p, left, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      return false;
-    }
-    p += n;
-    offset += n;
-    left -= size_t(n);
-  }
-  if (size_t(allowed) < size) {
-    errno = ENOSPC;
-    return false;
-  }
-  return true;
+  return WriteAll(data, size, [fd, offset](const char* p, size_t n, size_t done) {
+    return ::pwrite(fd, p, n, static_cast<off_t>(offset + int64_t(done)));
+  });
 }
 
 // ---- Temporary files ----
