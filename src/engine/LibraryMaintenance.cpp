@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "base/Errors.h"
-#include "codecs/JpegCodec.h"
+#include "engine/StoredThumbnail.h"
 #include "imaging/RasterUtils.h"
 #include "raster/Resample.h"
 
@@ -233,7 +233,7 @@ Bitmap24 TileCells(const TQVData& library, int32_t tile) {
   const std::string jpeg = library.RecordThumbJpeg(tile);
   if (!jpeg.empty()) {
     try {
-      Bitmap24 thumb = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+      Bitmap24 thumb = DecodeStoredThumbnail(jpeg);
       return Resample(thumb, library.GridW, library.GridH, ResampleFilterFromCode(library.FilterCode));
     } catch (const EPictureError&) {
     }

@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "base/Errors.h"
-#include "codecs/JpegCodec.h"
 #include "engine/FolderScan.h"
 #include "engine/QVData.h"
+#include "engine/StoredThumbnail.h"
 #include "engine/TilePipeline.h"
 #include "imaging/RasterUtils.h"
 #include "raster/Resample.h"
@@ -173,7 +173,7 @@ bool TQVData::ResampleLibrary(const std::string& fileName, const TResampleSettin
       bool decoded = false;
       if (!jpeg.empty()) {
         try {
-          Bitmap24 thumb = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+          Bitmap24 thumb = DecodeStoredThumbnail(jpeg);
           grid = Resample(thumb, gridW, gridH, filter);
           decoded = true;
         } catch (const EPictureError&) {

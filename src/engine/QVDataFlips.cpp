@@ -10,6 +10,7 @@
 #include "base/Errors.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
+#include "engine/StoredThumbnail.h"
 
 namespace qv {
 namespace {
@@ -83,7 +84,7 @@ bool TQVData::AddFlippedCopies(int kind) {
       if (info.ThumbOffset != 0) {
         try {
           std::string jpeg = ThumbEntry(info.ThumbOffset);
-          Bitmap24 thumb = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+          Bitmap24 thumb = DecodeStoredThumbnail(jpeg);
           info.ThumbOffset = AppendThumbEntry(EncodeJpeg(FlipBitmap(thumb, kind), JpegQuality));
         } catch (const EPictureError&) {
           // the copy keeps the tile's own thumbnail

@@ -7,9 +7,8 @@
 #include "base/ByteIO.h"
 #include "base/Errors.h"
 #include "base/Rounding.h"
-#include "codecs/CodecSupport.h"
-#include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
+#include "engine/StoredThumbnail.h"
 #include "raster/Resample.h"
 
 namespace qv {
@@ -144,8 +143,7 @@ void TQVData::LoadThumbnail(int32_t offset) {
   ThumbJpeg = ThumbEntry(offset);
   auto fresh = std::make_shared<TDecodedThumb>();
   try {
-    const TPictureSizeLimit limit(kMaxThumbnailPixels);
-    fresh->Picture = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(ThumbJpeg.data()), ThumbJpeg.size());
+    fresh->Picture = DecodeStoredThumbnail(ThumbJpeg);
     fresh->Decoded = true;
     ThumbBitmap = fresh->Picture;
     shownThumb_.reset();

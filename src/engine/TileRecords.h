@@ -15,10 +15,10 @@ constexpr int kLibraryHeaderSize = 79;
 // resamples to at most 320 x 320): a header cannot make the reader size a signature and its
 // drawing beyond 3 MB each, even for a library holding no record.
 constexpr int kMaxSignatureGridSide = 1024;
-// The largest thumbnail the record cursor decodes (2048 x 2048; the program writes them 36
-// to 42 pixels wide): a larger one is passed over as one that does not decode is, so a
-// damaged entry cannot make every step of the cursor decode a picture of hundreds of
-// megapixels.
+// The largest stored thumbnail any pass decodes (2048 x 2048; the program writes them 36 to
+// 42 pixels wide; see engine/StoredThumbnail.h): a larger one is passed over as one that does
+// not decode is, so a damaged entry cannot make every step of the cursor, the flips, the
+// resampling or the renderer decode a picture of hundreds of megapixels.
 constexpr int64_t kMaxThumbnailPixels = int64_t(1) << 22;
 
 // Section tags, the first 4 bytes of each section.

@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "codecs/JpegCodec.h"
 #include "controls/BitmapImage.h"
 #include "engine/QVData.h"
 #include "engine/Signature.h"
+#include "engine/StoredThumbnail.h"
 
 namespace qv {
 
@@ -35,7 +35,7 @@ QImage TThumbnailCache::RecordPicture(const TQVData& table, int32_t n, bool thum
       if (!picture) {
         QImage decoded;
         try {
-          decoded = ToQImage(DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size()));
+          decoded = ToQImage(DecodeStoredThumbnail(jpeg));
         } catch (const std::exception&) {
           // shown as the signature grid below
         }

@@ -2,13 +2,14 @@
 
 #include "base/Errors.h"
 #include "codecs/JpegCodec.h"
+#include "engine/StoredThumbnail.h"
 
 namespace qv {
 
 const Bitmap32* ThumbCache::Entry::Picture() {
   std::call_once(once_, [this] {
     try {
-      Bitmap24 b = DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg_.data()), jpeg_.size());
+      Bitmap24 b = DecodeStoredThumbnail(jpeg_);
       picture_.CopyFrom(b);
       ok_ = !picture_.Empty();
     } catch (const std::exception&) {

@@ -9,6 +9,7 @@
 #include "base/FileUtil.h"
 #include "codecs/JpegCodec.h"
 #include "engine/QVData.h"
+#include "engine/StoredThumbnail.h"
 #include "mainwindow/Prompts.h"
 #include "output/DirectWriter.h"
 #include "output/HtmlExport.h"
@@ -70,7 +71,7 @@ Bitmap24 TOutputSetup::StoredTilePicture() const {
   try {
     const std::string jpeg = table->RecordThumbJpeg(record);
     if (jpeg.empty()) return {};
-    return DecodeJpegMemory(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+    return DecodeStoredThumbnail(jpeg);
   } catch (const std::exception&) {
     return {};  // an unreadable thumbnail asks nothing
   }

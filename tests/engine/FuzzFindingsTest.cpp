@@ -12,6 +12,7 @@
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureLoader.h"
 #include "engine/QVData.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -86,6 +87,33 @@ TEST(FuzzFindings, AThumbnailClaimingHundredsOfMegapixelsIsNotDecoded) {
     EXPECT_LE(int64_t(t.ThumbBitmap.Width()) * t.ThumbBitmap.Height(), qv::kMaxThumbnailPixels);
   }
   EXPECT_TRUE(sawHuge);
+}
+
+// The passes that decode every stored thumbnail keep the same bound: the flipped copy of the
+// huge one keeps its JPEG bytes, as a thumbnail that does not decode does, and neither the
+// flips nor the resampling spend the time of a picture of hundreds of megapixels on it.
+TEST(FuzzFindings, PassesOverEveryThumbnailKeepTheThumbnailBound) {
+  qvtest::TempDir dir;
+  qv::TQVData t;
+  ASSERT_TRUE(t.Open(std::string(QUIVARA_TEST_DATA_DIR) + "/fuzz/library-thumbnail-claims-232-megapixels.qv2"));
+  const auto start = std::chrono::steady_clock::now();
+  const int32_t before = t.Count;
+  bool added = false;
+  for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical && !added; ++kind) added = t.AddFlippedCopies(kind);
+  ASSERT_TRUE(added);
+  bool sawHuge = false;
+  for (int32_t n = 1; n <= t.UnflippedCount; ++n) {
+    const std::string jpeg = t.RecordThumbJpeg(n);
+    const qv::JpegSize claimed = qv::JpegMemorySize(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+    if (int64_t(claimed.Width) * claimed.Height <= qv::kMaxThumbnailPixels) continue;
+    sawHuge = true;
+    EXPECT_EQ(t.RecordThumbJpeg(before + n), jpeg) << "record " << n;
+  }
+  EXPECT_TRUE(sawHuge);
+  qv::TResampleSettings resample;
+  resample.GridW = resample.GridH = 3;
+  ASSERT_TRUE(t.ResampleLibrary(dir.File("resampled.qv2"), resample));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 }  // namespace
