@@ -83,11 +83,15 @@ void ApplySaturation(Bitmap24& bmp, int s, int channel) {
 }
 
 // In place, rows from the top and pixels from the left, so samples above and to the left
-// already hold their new values. The nine samples are the same set for a and −a.
+// already hold their new values. Each pixel is compared with the eight pixels |a| away
+// around it. A positive a sharpens: 2 x centre - the mean of the eight. A negative a
+// blurs: the mean of all nine, rounded; worked in place the blur also carries the new values
+// of the pixels before it, which only softens it further.
 void ApplySharpen(Bitmap24& bmp, int a, int channel) {
   const Channels sel = Selected(channel);
   const int w = bmp.Width(), h = bmp.Height();
   if (sel.count == 0 || a == 0 || w <= 0 || h <= 0) return;
+  const bool blur = a < 0;
   for (int y = 0; y < h; ++y) {
     const uint8_t* above = bmp.Row(ClampInt(y - a, 0, h - 1));
     const uint8_t* below = bmp.Row(ClampInt(y + a, 0, h - 1));
@@ -98,7 +102,8 @@ void ApplySharpen(Bitmap24& bmp, int a, int channel) {
         if (!sel.on[ch]) continue;
         const int others = above[xa + ch] + above[xc + ch] + above[xb + ch] + row[xa + ch] + row[xb + ch] +
                            below[xa + ch] + below[xc + ch] + below[xb + ch];
-        row[xc + ch] = ClampByte((256 * row[xc + ch] - 16 * others) / 128);
+        row[xc + ch] =
+            blur ? uint8_t((row[xc + ch] + others + 4) / 9) : ClampByte((256 * row[xc + ch] - 16 * others) / 128);
       }
     }
   }

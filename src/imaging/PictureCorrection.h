@@ -8,6 +8,6 @@ namespace qv {
 void ApplyContrast(Bitmap24& bmp, int c, int channel);    // c in -255..255
 void ApplyBrightness(Bitmap24& bmp, int b, int channel);  // b in -255..255
 void ApplySaturation(Bitmap24& bmp, int s, int channel);  // s in 0..510, 256 neutral
-void ApplySharpen(Bitmap24& bmp, int a, int channel);     // a in -10..10
+void ApplySharpen(Bitmap24& bmp, int a, int channel);     // a in -10..10: below 0 blurs, above sharpens
 
 }  // namespace qv

@@ -109,7 +109,8 @@ TEST(PictureCorrection, SharpenWorksInPlace) {
   //   (1,3): with (2,2) = 87: sum 787 -> 101;  (2,3): sum 877 -> 90
   //   (3,3): sum 754 -> (51200 − 12064) div 128 = 305 -> 255
   //   (4,3): sees the new centre 255: sum 933 -> 83
-  for (int a : {1, -1}) {  // the nine samples are the same set for both signs
+  {
+    const int a = 1;
     Bitmap24 bmp = qvtest::UniformBitmap24(7, 7, 100, 100, 100);
     for (int ch = 0; ch < 3; ++ch) bmp.Pixel(3, 3)[ch] = 200;
     ApplySharpen(bmp, a, 0);
@@ -122,6 +123,33 @@ TEST(PictureCorrection, SharpenWorksInPlace) {
     EXPECT_EQ(bmp.Pixel(4, 3)[0], 83);
     EXPECT_EQ(bmp.Pixel(0, 0)[0], 100);
   }
+}
+
+// The left side of the slider blurs: a bright dot spreads and falls, no value leaves the
+// range of the picture, and a pattern of fine stripes loses most of its contrast.
+TEST(PictureCorrection, NegativeAmountsBlur) {
+  for (int a : {-1, -2}) {
+    Bitmap24 dot = qvtest::UniformBitmap24(7, 7, 100, 100, 100);
+    for (int ch = 0; ch < 3; ++ch) dot.Pixel(3, 3)[ch] = 200;
+    ApplySharpen(dot, a, 0);
+    EXPECT_GT(dot.Pixel(3, 3)[0], 100) << a;
+    EXPECT_LT(dot.Pixel(3, 3)[0], 150) << a;
+    int brightened = 0;
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 7; ++x) {
+        EXPECT_GE(dot.Pixel(x, y)[0], 100);
+        EXPECT_LE(dot.Pixel(x, y)[0], 200);
+        brightened += (x != 3 || y != 3) && dot.Pixel(x, y)[0] > 100;
+      }
+    EXPECT_GE(brightened, 8) << a;
+  }
+  Bitmap24 stripes(12, 12);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x)
+      for (int ch = 0; ch < 3; ++ch) stripes.Pixel(x, y)[ch] = x % 2 ? 220 : 20;
+  ApplySharpen(stripes, -1, 0);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 1; x < 11; ++x) EXPECT_LT(std::abs(stripes.Pixel(x, y)[1] - stripes.Pixel(x - 1, y)[1]), 100);
 }
 
 TEST(PictureCorrection, SharpenClampsOffsetsAndChannel) {
