@@ -2,6 +2,7 @@
 // state written back when the window goes.
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QTimer>
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
@@ -97,11 +98,21 @@ void TForm1::StartUpSetup() {
 
 void TForm1::OpenCommandLineFile(const QString& fileName) {
   Guarded([&] {
-    std::string name = ToCore(fileName);
+    const std::string name = ToCore(fileName);
     if (!FileExists(name)) throw EQuivara("File: " + name + " not found.");
-    if (RecentKindOf(name) == TRecentKind::Image) throw EQuivara("Wrong format. File: " + name + " can't be open.");
-    RecentMenuClick(name);
-    SetButtonsOnOff();
+    if (RecentKindOf(name) != TRecentKind::Image) {
+      RecentMenuClick(name);
+      SetButtonsOnOff();
+      return;
+    }
+    // A picture opens in the source setup, a modal window, so it waits until the main
+    // window is up; without a library open the user is asked to open one first.
+    QTimer::singleShot(0, this, [this, name] {
+      Guarded([&] {
+        OpenPictureByName(name);
+        SetButtonsOnOff();
+      });
+    });
   });
 }
 

@@ -193,6 +193,25 @@ class MainFormSourceTest : public QObject {
     form.Guarded([&] { form.OpenPictureByName(gone); });
     QCOMPARE(fx.Prompts.LastText(), Q("File: " + gone + " not found."));
   }
+
+  // A picture given on the command line (or opened from a file manager) opens in the source
+  // setup once the main window is up; with no library open the user is told to open one.
+  void CommandLinePicture() {
+    TMainFormFixture fx;
+    const std::string lib = fx.MakeLibrary("lib", 4);
+    const std::string picture = fx.Dir.File("holiday.jpg");
+    qvtest::WriteTestJpeg(picture, 40, 30, 7);
+    TForm1 bare(fx.Settings());
+    InstallSourceCommands(bare);
+    bare.OpenCommandLineFile(Q(picture));
+    QTRY_COMPARE(fx.Prompts.LastText(), QString("Please open library first!"));
+
+    TForm1 form(fx.Settings());
+    TSrcSetup* setup = InstallSourceCommands(form);
+    QVERIFY(form.OpenLibraryByName(lib));
+    form.OpenCommandLineFile(Q(picture));
+    QTRY_COMPARE(setup->CropImage()->PictureFileName(), picture);
+  }
 };
 
 QTEST_MAIN(MainFormSourceTest)
