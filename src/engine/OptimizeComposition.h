@@ -7,23 +7,34 @@
 // never chosen.
 //
 // Method: each cell of the work area gets a list of its best K tiles (each in its best
-// allowed orientation), worked out on all cores. A local search then visits the cells in a
-// random order fixed by the seed and, for each cell, tries its candidates that are closer
-// than its tile: a replacement when the rules let the tile in, else a swap with a cell that
-// holds the tile; a move is made only when it lowers the total and keeps the rules. Sweeps
-// repeat until neither they nor a chain of moves change anything, the time is up or a stop
-// is requested. The assignment
-// is valid after every move; the changed cells are written into the mosaic at the end.
+// allowed orientation), worked out on all cores from a comparison of every cell with every
+// tile.
+//
+// With Distance 0 and a Repeat limit the cells are tied together by the use counts alone, and
+// the best mosaic is a minimum-cost assignment of tiles to cells; it is solved as one:
+// - Repeat 1 (and no more cells than tiles): the comparison keeps every distance (up to a
+//   table of 2^28 pairs), and an auction over all pairs (engine/DenseAuction.h) settles the
+//   matching; each of its phases ends with a complete assignment, within one unit of distance
+//   per cell of the optimum at the last;
+// - otherwise the shortest-augmenting-path solver (engine/SparseAssignment.h) solves it over
+//   the cells' lists, each tile's closest cells and each cell's own tile; when every distance
+//   was kept, the solver's potentials then price the other pairs, those that could lower the
+//   total join and it is solved again, until none is left or the time is up.
+// When the time is up or a stop comes during a solve, the auction's last complete phase is
+// kept (if it lowered the total); an unfinished solve of the other kind changes nothing.
+//
+// Then (and for every other case) a local search visits the cells in a random order fixed by
+// the seed and, for each cell, tries its candidates that are closer than its tile: a
+// replacement when the rules let the tile in, else a swap with a cell that holds the tile; a
+// move is made only when it lowers the total and keeps the rules. Sweeps repeat until neither
+// they nor a chain of moves change anything, the time is up or a stop is requested. Chains of
+// moves over several cells are looked for as the negative cycles of a graph on the tiles (see
+// Optimizer::CancelCycle); they are left out after an exact assignment, where none can exist
+// among the candidates. The assignment is valid after every move; the changed cells are
+// written into the mosaic at the end.
 //
 // Use counts are those of the cells the pass may change, as a composition run counts the
 // cells it fills. Empty cells and custom pictures are left as they are.
-//
-// Once the swaps are exhausted, chains of moves over several cells are looked for as the
-// negative cycles of a graph on the tiles (see Optimizer::CancelCycle); with Distance 0 and
-// every tile a candidate, the pass ends at the optimum. Still to come: this cancels one
-// cycle per Bellman-Ford run, which is slow for large grids; a min-cost flow or an auction
-// over the candidate graph would settle tight Repeat limits much faster, and the sweeps
-// could run on several cores over cells far enough apart.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -42,6 +53,8 @@ struct TOptimizeSettings {
   // benchmark with 10000 tiles, Repeat 1, 10 seconds: 32 gave 6.6 % below the greedy run,
   // 128 19 %, 256 16 %).
   int32_t Candidates = 0;
+  // With Distance 0 under a Repeat limit: cells listed per tile for the assignment; 0 chooses.
+  int32_t CellsPerTile = 0;
   uint64_t Seed = 1;        // the visiting order; the same seed gives the same mosaic
   int64_t TimeLimitMs = 0;  // 0: until a sweep changes nothing
   int Threads = 0;          // for the candidate lists: 0 one per core

@@ -205,18 +205,30 @@ TEST_F(OptimizeTest, AStopLeavesAValidMosaic) {
   EXPECT_EQ(r.Moves, 0);
   EXPECT_EQ(Cells(), start);
 
-  // Stopped at a later poll: whatever was done so far is written and keeps the rules.
+  // Stopped at a later poll: whatever was done so far is written and keeps the rules. With
+  // Distance 0 the stop comes during the assignment solvers (the auction with Repeat 1 and
+  // more tiles than cells, the path searches with Repeat 2).
+  struct Rules {
+    int tiles;
+    int32_t distance, repeat;
+  };
   std::mt19937 rng(5);
-  for (int k = 0; k < 6; ++k) {
-    Compose();
-    const uint64_t greedy = qv::MosaicDistance(lib_, plan_, mosaic_);
-    int polls = 0;
-    const int stopAt = 1 + int(rng() % 150);
-    hooks_.StopRequested = [&] { return ++polls >= stopAt; };
-    r = Optimize();
-    EXPECT_TRUE(ObeysRules());
-    EXPECT_EQ(qv::MosaicDistance(lib_, plan_, mosaic_), r.EndDistance);
-    EXPECT_LE(r.EndDistance, greedy);
+  for (const Rules rules : {Rules{60, 2, 2}, Rules{90, 0, 1}, Rules{60, 0, 2}}) {
+    OpenProject(rules.tiles, 9, 8, 11);
+    s_.Rules.Distance = rules.distance;
+    s_.Rules.Repeat = rules.repeat;
+    for (int k = 0; k < 6; ++k) {
+      SCOPED_TRACE("distance " + std::to_string(rules.distance) + " repeat " + std::to_string(rules.repeat));
+      Compose();
+      const uint64_t greedy = qv::MosaicDistance(lib_, plan_, mosaic_);
+      int polls = 0;
+      const int stopAt = 1 + int(rng() % 150);
+      hooks_.StopRequested = [&] { return ++polls >= stopAt; };
+      r = Optimize();
+      EXPECT_TRUE(ObeysRules());
+      EXPECT_EQ(qv::MosaicDistance(lib_, plan_, mosaic_), r.EndDistance);
+      EXPECT_LE(r.EndDistance, greedy);
+    }
   }
 }
 
