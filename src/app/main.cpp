@@ -14,18 +14,14 @@
 #include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
-#include "library/LibraryCommands.h"
+#include "app/StartUp.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
 #include "mainwindow/Prompts.h"
 #include "mainwindow/SplashForm.h"
-#include "manual/ManualCommands.h"
-#include "outputui/SaveMosaic.h"
-#include "prefs/PrefsForm.h"
 #include "settings/AppSettings.h"
-#include "source/SourceCommands.h"
-#include "wizard/WizardCommand.h"
 
 namespace {
 
@@ -131,24 +127,12 @@ int main(int argc, char** argv) {
 
   int status = 0;
   {
-    qv::TForm1 form(splash->SettingsPath());
-    form.SetSplashForm(splash);
-    qv::InstallLibraryCommands(form);
-    qv::InstallSaveMosaic(form);
-    qv::InstallSourceCommands(form);
-    qv::InstallManualTilesCommands(form);
-    qv::InstallPreferences(form);
-    // Not offered at start when the program only takes a picture of its window.
-    qv::InstallWizard(form, options.Screenshot.isEmpty());
-    form.StartUpSetup();
-    for (const QString& f : options.Files) form.OpenCommandLineFile(f);
-    splash->hide();
-    if (options.Size.isValid()) form.resize(options.Size);
-    form.show();
+    std::unique_ptr<qv::TForm1> form = qv::StartMainWindow(
+        {splash->SettingsPath(), splash, options.Files, options.Screenshot.isEmpty(), options.Size});
     // After the first layout, which fits an open project to the grid's size.
-    QTimer::singleShot(0, &form, [&form, &options] { ApplyViewOptions(form, options); });
+    QTimer::singleShot(0, form.get(), [f = form.get(), &options] { ApplyViewOptions(*f, options); });
     if (!options.Screenshot.isEmpty())
-      QTimer::singleShot(400, &form, [&form, &options] { TakeScreenshot(form, options); });
+      QTimer::singleShot(400, form.get(), [f = form.get(), &options] { TakeScreenshot(*f, options); });
     status = app.exec();
   }
   delete splash;
