@@ -36,6 +36,10 @@ bool FolderIsWritable(const std::string& folder) {
   return !folder.empty() && DirectoryExists(folder) && ::access(folder.c_str(), W_OK) == 0;
 }
 
+bool IsInstalledProgramDir(const std::string& exeDir) {
+  return !exeDir.empty() && DirectoryExists(WithSlash(exeDir) + "../libexec/quivara");
+}
+
 std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSettings, const char* xdgConfigHome,
                                 const char* home) {
   if (quivaraSettings && *quivaraSettings) {
@@ -43,7 +47,7 @@ std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSe
     std::filesystem::path p = std::filesystem::absolute(quivaraSettings, ec);
     return ec ? std::string(quivaraSettings) : p.lexically_normal().string();
   }
-  if (FolderIsWritable(exeDir)) return WithSlash(exeDir) + kSettingsFileName;
+  if (FolderIsWritable(exeDir) && !IsInstalledProgramDir(exeDir)) return WithSlash(exeDir) + kSettingsFileName;
   std::string config;
   if (xdgConfigHome && *xdgConfigHome)
     config = xdgConfigHome;

@@ -15,14 +15,20 @@ inline constexpr char kApplicationTitle[] = "Quivara";
 inline constexpr char kSettingsFileName[] = "qv003.ini";
 
 // Where the settings file lives: the file named by QUIVARA_SETTINGS when that is set and not
-// empty; otherwise exeDir + "/qv003.ini" when exeDir is writable; otherwise
-// $XDG_CONFIG_HOME/quivara/qv003.ini (default ~/.config/quivara/), whose folder is created.
+// empty; otherwise exeDir + "/qv003.ini" when exeDir is writable and not an installed
+// program's folder; otherwise $XDG_CONFIG_HOME/quivara/qv003.ini (default
+// ~/.config/quivara/), whose folder is created.
 // The arguments are the values of the environment variables (nullptr when unset).
 std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSettings, const char* xdgConfigHome,
                                 const char* home);
 // The same with the process's environment.
 std::string ResolveSettingsPath(const std::string& exeDir);
 bool FolderIsWritable(const std::string& folder);
+// Whether exeDir is the bin folder of an install prefix (libexec/quivara beside it): such a
+// folder is shared by every user of the machine and belongs to the package manager, so no
+// settings are written there, not even by a user who may write it (root, or a user's own
+// prefix).
+bool IsInstalledProgramDir(const std::string& exeDir);
 
 // ---- Start-up values (read by the main window when it is created) ----
 // "TopBottom" 0, "Random" 1, anything else 2 (smart).

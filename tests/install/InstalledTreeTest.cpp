@@ -100,6 +100,24 @@ class InstalledTreeTest : public QObject {
     QVERIFY(QDir(Path("share/quivara/samples/tiles")).entryList({"*.jpg"}, QDir::Files).size() > 100);
   }
 
+  // The installed desktop program starts, and keeps its settings in the user's configuration
+  // folder: never in bin/, even when that can be written (by root, or in a prefix of the user's).
+  void desktopProgramKeepsSettingsOutOfTheInstallTree() {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QUIVARA_SETTINGS");
+    env.insert("XDG_CONFIG_HOME", Path("config-home"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(Path("bin/quivara"), {"--screenshot", Path("window.png")});
+    QVERIFY(p.waitForFinished(120000));
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll().constData());
+    QVERIFY(!QImage(Path("window.png")).isNull());
+    QVERIFY(!QFileInfo::exists(Path("bin/qv003.ini")));
+    QVERIFY(QFileInfo(Path("config-home/quivara/qv003.ini")).isFile());
+  }
+
   void libraryBuildsUseTheInstalledTileHelper() {
     const QFileInfo helper(Path("libexec/quivara/quivara-tile-helper"));
     QVERIFY(helper.isFile() && helper.isExecutable());

@@ -32,6 +32,30 @@ TEST(AppSettings, SettingsPathLocation) {
   ::chmod(exe.c_str(), 0755);
 }
 
+// An installed program (bin/ beside libexec/quivara/, as the Debian package puts it under
+// /usr) keeps each user's settings in the user's configuration folder even when its own
+// folder can be written, as /usr/bin can by root; a build folder or a folder of its own
+// still holds the file.
+TEST(AppSettings, InstalledProgramNeverWritesBesideItself) {
+  qvtest::TempDir dir;
+  const std::string prefix = dir.File("usr");
+  std::filesystem::create_directories(prefix + "/bin");
+  std::filesystem::create_directories(prefix + "/libexec/quivara");
+  ASSERT_TRUE(FolderIsWritable(prefix + "/bin"));
+  for (const std::string& exe : {prefix + "/bin", prefix + "/bin/"}) {
+    EXPECT_EQ(ResolveSettingsPath(exe, nullptr, dir.File("xdg").c_str(), "/nonexistent"),
+              dir.File("xdg") + "/quivara/qv003.ini");
+  }
+  EXPECT_FALSE(std::filesystem::exists(prefix + "/bin/qv003.ini"));
+  // The file named in the environment still wins.
+  EXPECT_EQ(ResolveSettingsPath(prefix + "/bin", (dir.Path() + "/other.ini").c_str(), nullptr, nullptr),
+            dir.File("other.ini"));
+  // A libexec folder of another program does not count.
+  std::filesystem::remove_all(prefix + "/libexec/quivara");
+  std::filesystem::create_directories(prefix + "/libexec/other");
+  EXPECT_EQ(ResolveSettingsPath(prefix + "/bin", nullptr, dir.File("xdg").c_str(), nullptr), prefix + "/bin/qv003.ini");
+}
+
 TEST(AppSettings, DefaultsWithoutAFile) {
   qvtest::TempDir dir;
   TStartUpValues v = ReadStartUpValues(dir.File("none.ini"));
