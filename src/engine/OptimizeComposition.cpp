@@ -114,7 +114,9 @@ class Optimizer {
   // (each thread keeps its own lists per tile, merged at the end). With keepAll every
   // distance is kept as well when the table would take at most kMaxKeptPairs pairs.
   void ListCandidates(int threads, size_t perTile, bool keepAll) {
-    const size_t k = size_t(s_.Candidates > 0 ? s_.Candidates : s_.Rules.Repeat > 0 ? 128 : 32);
+    // Under a Distance rule the block moves want at least twice a block's cells.
+    const int32_t blockCells = s_.Rules.Distance > 0 ? 2 * BlockSide() * BlockSide() : 0;
+    const size_t k = size_t(s_.Candidates > 0 ? s_.Candidates : std::max(s_.Rules.Repeat > 0 ? 128 : 32, blockCells));
     candidates_.assign(size_t(cols_) * size_t(rows_), {});
     dense_.clear();
     if (keepAll && KeepsAllPairs()) dense_.resize(cells_.size() * size_t(n0_));
@@ -365,6 +367,206 @@ class Optimizer {
     return total;
   }
 
+  // One sweep of block moves at the given offset of the block grid (see SolveBlock); returns
+  // the cells changed. Blocks of side min(Distance + 1, 8): all their cells lie within
+  // Distance of each other.
+  int64_t BlockSweep(int32_t offsetX, int32_t offsetY, const std::function<bool()>& keepGoing) {
+    const int32_t side = BlockSide();
+    int64_t changed = 0;
+    for (int32_t top = offsetY % side - side; top < rows_; top += side)
+      for (int32_t left = offsetX % side - side; left < cols_; left += side) {
+        if (!keepGoing()) return changed;
+        changed +=
+            SolveBlock(std::max(0, left), std::max(0, top), std::min(left + side, cols_), std::min(top + side, rows_));
+      }
+    return changed;
+  }
+
+  int32_t BlockSide() const { return std::min(s_.Rules.Distance + 1, 8); }
+
+  // Composes the movable cells afresh, block after block in row order, each block solved as
+  // an exact assignment under the tiles of the blocks before it and of the kept cells (the
+  // greedy run's cell-by-cell choice, one block at a time). In a stretch of like cells this
+  // lays the best tiles out in a pattern that repeats every block, which a cell-by-cell run
+  // seldom finds. The result replaces the mosaic when its total is lower (one step: the
+  // mosaic stays valid). Returns the cells changed; 0 also when keepGoing stopped it or a
+  // block found no tiles.
+  int32_t ComposeByBlocks(const std::function<bool()>& keepGoing) {
+    const int32_t side = BlockSide(), d = s_.Rules.Distance, repeat = s_.Rules.Repeat;
+    if (freed_.empty()) {
+      freed_.assign(tile_.size(), 0);
+      forbidden_.assign(size_t(n0_) + 1, 0);
+      listed_.assign(size_t(n0_) + 1, 0);
+      column_.assign(size_t(n0_) + 1, -1);
+    }
+    // The new mosaic: kept cells as they are, movable cells empty until their block comes.
+    std::vector<int32_t> tile(tile_.size()), record(tile_.size(), 0);
+    std::vector<uint64_t> cost(tile_.size(), 0);
+    for (size_t c = 0; c < tile_.size(); ++c) tile[c] = movable_[c] ? 0 : tile_[c];
+    std::vector<int32_t> uses(size_t(n0_) + 1, 0);
+    uint64_t total = 0;
+    bool wide = false;
+    for (int32_t top = 0; top < rows_; top += side)
+      for (int32_t left = 0; left < cols_; left += side) {
+        if (!keepGoing()) return 0;
+        block_.clear();
+        for (int32_t r = top; r < std::min(top + side, rows_); ++r)
+          for (int32_t c = left; c < std::min(left + side, cols_); ++c)
+            if (movable_[size_t(r * cols_ + c)]) block_.push_back(r * cols_ + c);
+        if (block_.empty()) continue;
+        TAssignmentProblem p;
+        std::vector<int32_t> records, tiles;
+        for (int32_t a : block_) {
+          ++stamp_;
+          const int32_t col = a % cols_, row = a / cols_;
+          for (int32_t r = std::max(0, row - d); r <= std::min(rows_ - 1, row + d); ++r)
+            for (int32_t c = std::max(0, col - d); c <= std::min(cols_ - 1, col + d); ++c) {
+              const int32_t t = tile[size_t(r * cols_ + c)];
+              if (t > 0 && t <= n0_) forbidden_[size_t(t)] = stamp_;
+            }
+          size_t allowed = 0;
+          auto add = [&](const TCandidate& k) {
+            const size_t t = size_t(k.Tile);
+            if (k.Record == 0 || forbidden_[t] == stamp_ || listed_[t] == stamp_) return;
+            if (repeat > 0 && uses[t] >= repeat) return;
+            listed_[t] = stamp_;
+            if (column_[t] < 0) {
+              column_[t] = int32_t(tiles.size());
+              tiles.push_back(k.Tile);
+            }
+            p.Edges.push_back({column_[t], int64_t(k.Distance)});
+            records.push_back(k.Record);
+            ++allowed;
+          };
+          for (const TCandidate& k : candidates_[size_t(a)]) add(k);
+          // Too few of the listed tiles left: the closest of all the others that are allowed.
+          if (allowed < std::min<size_t>(block_.size(), 8) || wide) {
+            std::vector<TCandidate> more;
+            for (int32_t t = 1; t <= n0_; ++t) {
+              if (forbidden_[size_t(t)] == stamp_ || listed_[size_t(t)] == stamp_) continue;
+              const TCandidate k = BestOrientation(a, t);
+              if (k.Record != 0) more.push_back(k);
+            }
+            const size_t keep = std::min(more.size(), block_.size());
+            std::partial_sort(more.begin(), more.begin() + ptrdiff_t(keep), more.end(),
+                              [](const TCandidate& x, const TCandidate& y) {
+                                return x.Distance < y.Distance || (x.Distance == y.Distance && x.Tile < y.Tile);
+                              });
+            for (size_t i = 0; i < keep; ++i) add(more[i]);
+          }
+          p.EndRow();
+        }
+        p.Capacity.assign(tiles.size(), 1);
+        const TAssignmentSolution solution = SolveAssignment(p);
+        for (int32_t t : tiles) column_[size_t(t)] = -1;
+        if (solution.Outcome != TAssignmentOutcome::Solved) {
+          if (wide) return 0;
+          wide = true;  // once more with more tiles for every cell
+          left -= side;
+          continue;
+        }
+        wide = false;
+        for (size_t i = 0; i < block_.size(); ++i) {
+          const size_t k = solution.Edge[i];
+          const int32_t a = block_[i];
+          tile[size_t(a)] = tiles[size_t(p.Edges[k].Col)];
+          record[size_t(a)] = records[k];
+          cost[size_t(a)] = uint64_t(p.Edges[k].Cost);
+          ++uses[size_t(tile[size_t(a)])];
+          total += cost[size_t(a)];
+        }
+      }
+    if (total >= Total()) return 0;
+    int32_t changed = 0;
+    for (int32_t a : cells_) {
+      if (record[size_t(a)] != record_[size_t(a)]) ++changed;
+      Place(a, tile[size_t(a)], record[size_t(a)], cost[size_t(a)]);
+    }
+    CountUses();
+    return changed;
+  }
+
+  // Frees the movable cells of columns [left, right) and rows [top, bottom), which all lie
+  // within Distance of each other (so no tile may stand twice among them), and gives them
+  // the best tiles the rest of the mosaic allows, found as an exact assignment: each freed
+  // cell may take its candidates and the block's present tiles, except the tiles standing
+  // within its Distance square outside the block and the tiles whose uses outside the block
+  // reach Repeat. The block's present tiles are among the solutions, so one exists. The new
+  // tiles are taken when they lower the total. Returns the cells changed.
+  int32_t SolveBlock(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    block_.clear();
+    for (int32_t r = top; r < bottom; ++r)
+      for (int32_t c = left; c < right; ++c)
+        if (movable_[size_t(r * cols_ + c)]) block_.push_back(r * cols_ + c);
+    if (block_.size() < 2) return 0;
+    if (freed_.empty()) {
+      freed_.assign(tile_.size(), 0);
+      forbidden_.assign(size_t(n0_) + 1, 0);
+      listed_.assign(size_t(n0_) + 1, 0);
+      column_.assign(size_t(n0_) + 1, -1);
+    }
+    uint64_t before = 0;
+    for (int32_t a : block_) {
+      freed_[size_t(a)] = 1;
+      --uses_[size_t(tile_[size_t(a)])];
+      before += cost_[size_t(a)];
+    }
+    const int32_t d = s_.Rules.Distance, repeat = s_.Rules.Repeat;
+    TAssignmentProblem p;
+    std::vector<int32_t> records, tiles;  // per pair; per column
+    for (int32_t a : block_) {
+      ++stamp_;
+      const int32_t col = a % cols_, row = a / cols_;
+      for (int32_t r = std::max(0, row - d); r <= std::min(rows_ - 1, row + d); ++r)
+        for (int32_t c = std::max(0, col - d); c <= std::min(cols_ - 1, col + d); ++c) {
+          const int32_t o = r * cols_ + c, t = tile_[size_t(o)];
+          if (!freed_[size_t(o)] && t > 0 && t <= n0_) forbidden_[size_t(t)] = stamp_;
+        }
+      auto add = [&](const TCandidate& k) {
+        const size_t t = size_t(k.Tile);
+        if (k.Record == 0 || forbidden_[t] == stamp_ || listed_[t] == stamp_) return;
+        if (repeat > 0 && uses_[t] >= repeat) return;
+        listed_[t] = stamp_;
+        if (column_[t] < 0) {
+          column_[t] = int32_t(tiles.size());
+          tiles.push_back(k.Tile);
+        }
+        p.Edges.push_back({column_[t], int64_t(k.Distance)});
+        records.push_back(k.Record);
+      };
+      TCandidate own = BestOrientation(a, tile_[size_t(a)]);
+      if (own.Record == 0 || own.Distance > cost_[size_t(a)])
+        own = {tile_[size_t(a)], record_[size_t(a)], cost_[size_t(a)]};
+      add(own);
+      for (const TCandidate& k : candidates_[size_t(a)]) add(k);
+      for (int32_t b : block_)
+        if (b != a) add(BestOrientation(a, tile_[size_t(b)]));
+      p.EndRow();
+    }
+    p.Capacity.assign(tiles.size(), 1);
+    const TAssignmentSolution solution = SolveAssignment(p);
+    const bool better = solution.Outcome == TAssignmentOutcome::Solved && uint64_t(solution.Cost) < before;
+    int32_t changed = 0;
+    for (size_t i = 0; i < block_.size(); ++i) {
+      const int32_t a = block_[i];
+      freed_[size_t(a)] = 0;
+      if (better) {
+        const size_t k = solution.Edge[i];
+        const int32_t t = tiles[size_t(p.Edges[k].Col)], old = tile_[size_t(a)];
+        if (records[k] != record_[size_t(a)]) ++changed;
+        if (t != old) {
+          auto& h = holders_[size_t(old)];
+          h.erase(std::find(h.begin(), h.end(), a));
+          holders_[size_t(t)].push_back(a);
+        }
+        Place(a, t, records[k], uint64_t(p.Edges[k].Cost));
+      }
+      ++uses_[size_t(tile_[size_t(a)])];
+    }
+    for (int32_t t : tiles) column_[size_t(t)] = -1;
+    return changed;
+  }
+
   // Tries the candidates of cell a closer than its tile; makes the first move that lowers
   // the total and keeps the rules. True when it made one.
   bool ImproveCell(int32_t a) {
@@ -606,6 +808,13 @@ class Optimizer {
   static constexpr uint32_t kUnusable = kMaxAuctionCost;
   static constexpr uint64_t kMaxKeptPairs = uint64_t(1) << 28;  // 1 GiB
   std::vector<uint32_t> dense_;
+  // Block moves: the block's cells, per cell whether it is freed, per tile the stamp of the
+  // cell it is forbidden for or listed for, and its column in the block's problem.
+  std::vector<int32_t> block_;
+  std::vector<uint8_t> freed_;
+  std::vector<uint32_t> forbidden_, listed_;
+  uint32_t stamp_ = 0;
+  std::vector<int32_t> column_;
   std::unordered_set<uint64_t> blocked_;  // (cell, tile) moves that broke the Distance rule
   int64_t cycles_ = 0;
 };
@@ -692,7 +901,21 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     result.Moves += changed;
     report();
   }
+  int32_t blockSweeps = 0, blockMisses = 0;
+  if (rules.Distance > 0 && keepGoing()) {
+    result.Moves += opt.ComposeByBlocks(keepGoing);
+    report();
+  }
   while (keepGoing()) {
+    if (rules.Distance > 0 && blockMisses < 2 * opt.BlockSide()) {
+      // Block moves at ever new offsets of the block grid, while they change something.
+      const int64_t changed = opt.BlockSweep(blockSweeps * 3, blockSweeps * 5, keepGoing);
+      ++blockSweeps;
+      result.Moves += changed;
+      blockMisses = changed > 0 ? 0 : blockMisses + 1;
+      report();
+      continue;
+    }
     // Sweeps of replacements and swaps until one changes nothing, then chains of moves.
     int64_t moves = 0;
     for (size_t i = 0; i < order.size() && keepGoing(); ++i)
@@ -704,6 +927,7 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     ++result.Sweeps;
     result.Moves += moves;
     if (moves > 0) {
+      blockMisses = 0;
       report();
       continue;
     }

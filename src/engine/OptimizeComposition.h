@@ -23,6 +23,12 @@
 // When the time is up or a stop comes during a solve, the auction's last complete phase is
 // kept (if it lowered the total); an unfinished solve of the other kind changes nothing.
 //
+// Under a Distance rule, moves on blocks: a block of side min(Distance + 1, 8) holds cells
+// all within Distance of each other, so no tile may stand twice in it, and its best tiles
+// given the rest of the mosaic are again an assignment (Optimizer::SolveBlock). The pass
+// first composes the whole work area afresh block by block (taken when it beats the present
+// mosaic), then sweeps the blocks at ever new offsets of the block grid while they gain.
+//
 // Then (and for every other case) a local search visits the cells in a random order fixed by
 // the seed and, for each cell, tries its candidates that are closer than its tile: a
 // replacement when the rules let the tile in, else a swap with a cell that holds the tile; a
@@ -49,9 +55,8 @@ struct TOptimizeSettings {
   // The rules, the grid and the work area (Mode and RandomSeed are not used).
   TCompositionSettings Rules;
   // K: tiles listed per cell; 0 chooses: 128 under a Repeat limit, where the tiles a cell
-  // wants are mostly taken and the exchanges need longer lists, else 32 (on the 100 x 100
-  // benchmark with 10000 tiles, Repeat 1, 10 seconds: 32 gave 6.6 % below the greedy run,
-  // 128 19 %, 256 16 %).
+  // wants are mostly taken and the exchanges need longer lists, else 32, and under a
+  // Distance rule at least twice the cells of a block (the tiles a block may draw on).
   int32_t Candidates = 0;
   // With Distance 0 under a Repeat limit: cells listed per tile for the assignment; 0 chooses.
   int32_t CellsPerTile = 0;

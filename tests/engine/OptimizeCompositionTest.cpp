@@ -119,6 +119,30 @@ TEST_F(OptimizeTest, ReachesTheOptimumOfTinyGrids) {
   }
 }
 
+// When the Distance square of every cell covers the whole grid, no tile may stand twice
+// anywhere, and the block moves solve the grid as one block.
+TEST_F(OptimizeTest, ReachesTheOptimumWhenOneBlockCoversTheGrid) {
+  struct Case {
+    int tiles;
+    int32_t cols, rows, distance;
+  };
+  for (const Case c : {Case{8, 2, 2, 1}, Case{8, 3, 2, 2}, Case{7, 3, 2, 5}}) {
+    for (uint32_t seed = 1; seed <= 5; ++seed) {
+      SCOPED_TRACE("case " + std::to_string(c.cols) + "x" + std::to_string(c.rows) + " seed " + std::to_string(seed));
+      OpenProject(c.tiles, c.cols, c.rows, seed * 17 + uint32_t(c.distance));
+      s_.Rules.Distance = c.distance;
+      s_.Rules.Repeat = 0;
+      s_.Candidates = 2;  // short lists: the blocks must find the rest
+      Compose();
+      const qv::TOptimizeResult r = Optimize();
+      EXPECT_EQ(r.Outcome, TOptimizeOutcome::Completed);
+      EXPECT_EQ(r.EndDistance, BruteForceOptimum(1));
+      EXPECT_EQ(qv::MosaicDistance(lib_, plan_, mosaic_), r.EndDistance);
+      EXPECT_TRUE(ObeysRules());
+    }
+  }
+}
+
 TEST_F(OptimizeTest, KeepsEveryRuleOnRandomCases) {
   std::mt19937 rng(7);
   int improved = 0;
