@@ -384,6 +384,59 @@ class Optimizer {
 
   int32_t BlockSide() const { return std::min(s_.Rules.Distance + 1, 8); }
 
+  // A kick out of the local optimum the block sweeps end in: the block at a random place is
+  // solved with disturbed distances and taken, then the blocks around it, and blocks at half
+  // a block's offset, are solved again with the true ones, all within the region of one
+  // block's side around the kicked block. The region is kept when its total fell and put
+  // back as it was otherwise. True when it was kept.
+  bool Kick(std::mt19937_64& rng) {
+    const int32_t side = BlockSide();
+    const int32_t left = int32_t(rng() % uint64_t(cols_)), top = int32_t(rng() % uint64_t(rows_));
+    const int32_t x0 = std::max(0, left - side), x1 = std::min(cols_, left + 2 * side);
+    const int32_t y0 = std::max(0, top - side), y1 = std::min(rows_, top + 2 * side);
+    struct Saved {
+      int32_t Cell, Tile, Record;
+      uint64_t Cost;
+    };
+    std::vector<Saved> saved;
+    uint64_t before = 0;
+    for (int32_t r = y0; r < y1; ++r)
+      for (int32_t c = x0; c < x1; ++c) {
+        const int32_t a = r * cols_ + c;
+        if (!movable_[size_t(a)]) continue;
+        saved.push_back({a, tile_[size_t(a)], record_[size_t(a)], cost_[size_t(a)]});
+        before += cost_[size_t(a)];
+      }
+    if (SolveBlock(left, top, std::min(cols_, left + side), std::min(rows_, top + side), &rng) == 0) return false;
+    auto solveAt = [&](int32_t bx, int32_t by) {
+      const int32_t l = std::max(x0, bx), t = std::max(y0, by);
+      const int32_t r = std::min(x1, bx + side), b = std::min(y1, by + side);
+      if (l < r && t < b) SolveBlock(l, t, r, b);
+    };
+    for (int32_t by = top - side; by <= top + side; by += side)
+      for (int32_t bx = left - side; bx <= left + side; bx += side)
+        if (bx != left || by != top) solveAt(bx, by);
+    const int32_t half = side / 2;
+    for (int32_t by = top - side + half; by < y1; by += side)
+      for (int32_t bx = left - side + half; bx < x1; bx += side) solveAt(bx, by);
+    solveAt(left, top);
+    uint64_t after = 0;
+    for (const Saved& v : saved) after += cost_[size_t(v.Cell)];
+    if (after < before) return true;
+    for (const Saved& v : saved) {
+      const int32_t now = tile_[size_t(v.Cell)];
+      if (now != v.Tile) {
+        auto& h = holders_[size_t(now)];
+        h.erase(std::find(h.begin(), h.end(), v.Cell));
+        holders_[size_t(v.Tile)].push_back(v.Cell);
+        --uses_[size_t(now)];
+        ++uses_[size_t(v.Tile)];
+      }
+      Place(v.Cell, v.Tile, v.Record, v.Cost);
+    }
+    return false;
+  }
+
   // Composes the movable cells afresh, block after block in row order, each block solved as
   // an exact assignment under the tiles of the blocks before it and of the kept cells (the
   // greedy run's cell-by-cell choice, one block at a time). In a stretch of like cells this
@@ -493,7 +546,10 @@ class Optimizer {
   // within its Distance square outside the block and the tiles whose uses outside the block
   // reach Repeat. The block's present tiles are among the solutions, so one exists. The new
   // tiles are taken when they lower the total. Returns the cells changed.
-  int32_t SolveBlock(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  //
+  // With disturb, each pair's distance is scaled by a random factor of 0.7 to 1.3 for the
+  // solve and the result is taken whatever it costs (the kick of Kick below).
+  int32_t SolveBlock(int32_t left, int32_t top, int32_t right, int32_t bottom, std::mt19937_64* disturb = nullptr) {
     block_.clear();
     for (int32_t r = top; r < bottom; ++r)
       for (int32_t c = left; c < right; ++c)
@@ -544,8 +600,16 @@ class Optimizer {
       p.EndRow();
     }
     p.Capacity.assign(tiles.size(), 1);
+    std::vector<int64_t> distances;
+    if (disturb) {
+      distances.reserve(p.Edges.size());
+      for (TAssignmentEdge& e : p.Edges) {
+        distances.push_back(e.Cost);
+        e.Cost = e.Cost * int64_t(700 + (*disturb)() % 601) / 1000;
+      }
+    }
     const TAssignmentSolution solution = SolveAssignment(p);
-    const bool better = solution.Outcome == TAssignmentOutcome::Solved && uint64_t(solution.Cost) < before;
+    const bool better = solution.Outcome == TAssignmentOutcome::Solved && (disturb || uint64_t(solution.Cost) < before);
     int32_t changed = 0;
     for (size_t i = 0; i < block_.size(); ++i) {
       const int32_t a = block_[i];
@@ -559,7 +623,7 @@ class Optimizer {
           h.erase(std::find(h.begin(), h.end(), a));
           holders_[size_t(t)].push_back(a);
         }
-        Place(a, t, records[k], uint64_t(p.Edges[k].Cost));
+        Place(a, t, records[k], uint64_t(disturb ? distances[k] : p.Edges[k].Cost));
       }
       ++uses_[size_t(tile_[size_t(a)])];
     }
@@ -902,6 +966,7 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     report();
   }
   int32_t blockSweeps = 0, blockMisses = 0;
+  bool kicking = true;
   if (rules.Distance > 0 && keepGoing()) {
     result.Moves += opt.ComposeByBlocks(keepGoing);
     report();
@@ -932,6 +997,18 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
       continue;
     }
     if (exact) break;
+    if (rules.Distance > 0 && kicking) {
+      // Rounds of kicks, as many as the grid has blocks, while a round keeps any.
+      const int32_t side = opt.BlockSide();
+      const int64_t kicks = std::max<int64_t>(1, int64_t(result.Cells) / (side * side));
+      int64_t kept = 0;
+      for (int64_t k = 0; k < kicks && keepGoing(); ++k) kept += opt.Kick(rng) ? 1 : 0;
+      result.Moves += kept;
+      kicking = kept > 0;
+      blockMisses = 0;
+      report();
+      continue;
+    }
     int64_t chains = 0;
     for (int found; (found = opt.CancelCycle(keepGoing)) != 0;)
       if (found == 1) ++chains;

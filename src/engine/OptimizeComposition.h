@@ -28,6 +28,9 @@
 // given the rest of the mosaic are again an assignment (Optimizer::SolveBlock). The pass
 // first composes the whole work area afresh block by block (taken when it beats the present
 // mosaic), then sweeps the blocks at ever new offsets of the block grid while they gain.
+// Where they and the local search below end, rounds of kicks follow (Optimizer::Kick): a
+// block at a random place is solved with disturbed distances and the blocks around it again
+// with the true ones; the region is kept when its total fell, else put back.
 //
 // Then (and for every other case) a local search visits the cells in a random order fixed by
 // the seed and, for each cell, tries its candidates that are closer than its tile: a
