@@ -6,12 +6,14 @@ set(CPACK_PACKAGE_NAME quivara)
 set(CPACK_PACKAGE_VENDOR "Quivara")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Photomosaic maker: pictures built from many small pictures")
+# Lines of at most 80 characters, as Debian's tools want them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quivara builds photomosaics: it gathers pictures into a tile library, divides a source\n\
-picture into a grid of cells and puts into each cell the tile that looks most like it.\n\
-Cells can be corrected by hand, and the mosaic is saved as a picture of any size,\n\
-an HTML gallery or a project to work on later. The package holds the desktop program\n\
-(quivara), the command-line tool (quivara-cli) and a set of sample pictures.")
+    "Quivara builds photomosaics: it gathers pictures into a tile library, divides\n\
+a source picture into a grid of cells and puts into each cell the tile that\n\
+looks most like it. Cells can be corrected by hand, and the mosaic is saved as\n\
+a picture of any size, an HTML gallery or a project to work on later. The\n\
+package holds the desktop program (quivara), the command-line tool\n\
+(quivara-cli) and a set of sample pictures.")
 set(CPACK_PACKAGE_CONTACT "Quivara support <support@quivara.example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
