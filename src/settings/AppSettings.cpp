@@ -40,6 +40,15 @@ bool IsInstalledProgramDir(const std::string& exeDir) {
   return !exeDir.empty() && DirectoryExists(WithSlash(exeDir) + "../libexec/quivara");
 }
 
+std::string UserConfigFolder(const char* xdgConfigHome, const char* home) {
+  std::string config;
+  if (xdgConfigHome && *xdgConfigHome)
+    config = xdgConfigHome;
+  else
+    config = std::string(home && *home ? home : ".") + "/.config";
+  return WithSlash(config) + "quivara";
+}
+
 std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSettings, const char* xdgConfigHome,
                                 const char* home) {
   if (quivaraSettings && *quivaraSettings) {
@@ -48,12 +57,7 @@ std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSe
     return ec ? std::string(quivaraSettings) : p.lexically_normal().string();
   }
   if (FolderIsWritable(exeDir) && !IsInstalledProgramDir(exeDir)) return WithSlash(exeDir) + kSettingsFileName;
-  std::string config;
-  if (xdgConfigHome && *xdgConfigHome)
-    config = xdgConfigHome;
-  else
-    config = std::string(home && *home ? home : ".") + "/.config";
-  std::string folder = WithSlash(config) + "quivara";
+  const std::string folder = UserConfigFolder(xdgConfigHome, home);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   return folder + "/" + kSettingsFileName;
@@ -120,9 +124,17 @@ void WriteMainWindowState(const std::string& path, const TMainWindowState& s) {
   IniWriteInt(path, kAdvanced, "MainScrBlend", s.MainScrBlend);
 }
 
+std::string DefaultFileFolder(const std::string& settingsPath, const char* xdgConfigHome, const char* home) {
+  const std::string folder = ExtractFileDir(settingsPath);
+  std::error_code ec;
+  const bool inConfig = std::filesystem::equivalent(folder, UserConfigFolder(xdgConfigHome, home), ec);
+  if (inConfig && home && *home && DirectoryExists(home)) return home;
+  return folder;
+}
+
 std::string LastPathFolder(const std::string& path, const std::string& key) {
   std::string folder = IniReadString(path, kLastPath, key, "");
-  if (folder.empty()) folder = ExtractFileDir(path);
+  if (folder.empty()) folder = DefaultFileFolder(path, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
   return WithSlash(folder);
 }
 

@@ -21,6 +21,8 @@ inline constexpr char kSettingsFileName[] = "qv003.ini";
 // The arguments are the values of the environment variables (nullptr when unset).
 std::string ResolveSettingsPath(const std::string& exeDir, const char* quivaraSettings, const char* xdgConfigHome,
                                 const char* home);
+// The user's own settings folder: $XDG_CONFIG_HOME/quivara, or ~/.config/quivara.
+std::string UserConfigFolder(const char* xdgConfigHome, const char* home);
 // The same with the process's environment.
 std::string ResolveSettingsPath(const std::string& exeDir);
 bool FolderIsWritable(const std::string& folder);
@@ -82,7 +84,11 @@ inline constexpr char kLastPathProject[] = "Project";
 inline constexpr char kLastPathLibrary[] = "Library";
 inline constexpr char kLastPathSource[] = "Source";
 inline constexpr char kLastPathMosaic[] = "Mosaic";
-// The folder remembered under key (with a trailing "/"); the settings file's folder when none.
+// Where a file dialog starts when no folder is remembered: the settings file's folder, except
+// when that is the user's own settings folder (an installed program), where nobody keeps
+// pictures or mosaics: then the home folder. The arguments are the environment's values.
+std::string DefaultFileFolder(const std::string& settingsPath, const char* xdgConfigHome, const char* home);
+// The folder remembered under key (with a trailing "/"); DefaultFileFolder when none.
 std::string LastPathFolder(const std::string& settingsPath, const std::string& key);
 // Remembers the folder of fileName under key.
 void RememberLastPath(const std::string& settingsPath, const std::string& key, const std::string& fileName);

@@ -132,5 +132,26 @@ TEST(AppSettings, RememberedFolders) {
   EXPECT_EQ(IniReadString(ini, "LastPath", "Library", ""), "/data/libs/");
 }
 
+// An installed program keeps its settings in ~/.config/quivara; its file dialogs then start in
+// the home folder, not in that hidden folder (where a new library or mosaic would be lost
+// from sight). A settings file anywhere else still gives its own folder.
+TEST(AppSettings, FileDialogsOfAnInstalledProgramStartAtHome) {
+  qvtest::TempDir dir;
+  const std::string home = dir.File("home");
+  const std::string inConfig = ResolveSettingsPath(dir.File("usr-bin-not-writable"), nullptr, nullptr, home.c_str());
+  ASSERT_EQ(inConfig, home + "/.config/quivara/qv003.ini");
+  EXPECT_EQ(DefaultFileFolder(inConfig, nullptr, home.c_str()), home);
+  EXPECT_EQ(DefaultFileFolder(inConfig, "", home.c_str()), home);
+  // Through XDG_CONFIG_HOME, and with a folder name written another way.
+  const std::string xdg = dir.File("xdg");
+  const std::string viaXdg = ResolveSettingsPath(dir.File("none"), nullptr, xdg.c_str(), home.c_str());
+  EXPECT_EQ(DefaultFileFolder(viaXdg, (dir.Path() + "/./xdg/").c_str(), home.c_str()), home);
+  // The file beside the program, or named by QUIVARA_SETTINGS: its folder.
+  EXPECT_EQ(DefaultFileFolder(dir.File("bin/qv003.ini"), nullptr, home.c_str()), dir.File("bin"));
+  EXPECT_EQ(DefaultFileFolder(dir.File("other/my.ini"), xdg.c_str(), home.c_str()), dir.File("other"));
+  // No usable home: the settings folder all the same.
+  EXPECT_EQ(DefaultFileFolder(inConfig, nullptr, nullptr), home + "/.config/quivara");
+}
+
 }  // namespace
 }  // namespace qv
