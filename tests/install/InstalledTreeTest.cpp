@@ -227,25 +227,31 @@ class InstalledTreeTest : public QObject {
     }
   }
 
-  // What Debian wants of every package in share/doc: a copyright file in the machine-readable
-  // format and the change log compressed without a name or time stamp (the same bytes on every
-  // build).
-  void copyrightAndChangeLogInShareDoc() {
+  // What Debian wants of every package: a copyright file in the machine-readable format, the
+  // change log, and a manual page for every program in bin/, compressed without a name or
+  // time stamp (the same bytes on every build).
+  void copyrightChangeLogAndManualPages() {
     QFile copyright(Path("share/doc/quivara/copyright"));
     QVERIFY(copyright.open(QIODevice::ReadOnly));
     QVERIFY(
         copyright.readLine().startsWith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"));
-    QFile changelog(Path("share/doc/quivara/changelog.gz"));
-    QVERIFY(changelog.open(QIODevice::ReadOnly));
-    const QByteArray head = changelog.read(10);
-    QCOMPARE(head.size(), 10);
-    QCOMPARE(head.left(3), QByteArray("\x1f\x8b\x08", 3));  // gzip, deflate
-    QCOMPARE(quint8(head[3]) & 0x08, 0);                    // no file name
-    QCOMPARE(head.mid(4, 4), QByteArray(4, '\0'));          // no time stamp
-    // Its first line names the package and the version being installed.
-    const TRun r = Run("gzip", {"-dc", changelog.fileName()});
-    QCOMPARE(r.ExitCode, 0);
-    QVERIFY2(r.Output.startsWith("quivara (3.0) "), qPrintable(r.Output.left(80)));
+
+    std::map<QString, QString> firstLines = {{"share/doc/quivara/changelog.gz", "quivara (3.0) "}};
+    for (const QString& program : QDir(Path("bin")).entryList(QDir::Files))
+      firstLines["share/man/man1/" + program + ".1.gz"] = ".TH " + program.toUpper().replace("-", "\\-") + " 1 ";
+    QCOMPARE(int(firstLines.size()), 3);
+    for (const auto& [file, start] : firstLines) {
+      QFile f(Path(file));
+      QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(file));
+      const QByteArray head = f.read(10);
+      QCOMPARE(head.size(), 10);
+      QCOMPARE(head.left(3), QByteArray("\x1f\x8b\x08", 3));  // gzip, deflate
+      QCOMPARE(quint8(head[3]) & 0x08, 0);                    // no file name
+      QCOMPARE(head.mid(4, 4), QByteArray(4, '\0'));          // no time stamp
+      const TRun r = Run("gzip", {"-dc", f.fileName()});
+      QCOMPARE(r.ExitCode, 0);
+      QVERIFY2(r.Output.startsWith(start), qPrintable(file + ": " + r.Output.left(60)));
+    }
   }
 
   void metainfoLaunchesTheDesktopEntry() {
