@@ -71,7 +71,7 @@ class StartUpTest : public QObject {
     std::unique_ptr<TForm1> form =
         StartMainWindow({fx.Settings(), nullptr, {QString::fromStdString(project)}, true, QSize(700, 500)});
     QVERIFY(form->isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(int(seen.size()), wizards, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(seen.size()), wizards, 10000);
     Settle();
     // Activation after the first showing offers nothing more.
     form->activateWindow();
