@@ -102,47 +102,73 @@ constexpr int32_t kPriceCeiling = int32_t(1) << 30;
 
 }  // namespace
 
-TAuctionResult SolveDenseAuction(const uint32_t* costs, int32_t rows, int32_t cols, int64_t finalEpsilon,
-                                 const std::function<bool()>& keepGoing,
+TAuctionResult SolveDenseAuction(const uint32_t* costs, int32_t rows, int32_t cols, int32_t capacity,
+                                 int64_t finalEpsilon, const std::function<bool()>& keepGoing,
                                  const std::function<void(const TAuctionResult&)>& onPhase) {
   TAuctionResult out;
-  if (rows < 1 || cols < rows) return out;
+  if (rows < 1 || cols < 1 || capacity < 1 || int64_t(cols) * capacity < rows) return out;
   const BestTwoFn bestTwo = ChooseBestTwo();
   const std::vector<uint32_t> zeros(size_t(cols), 0);  // the cost row of every added row
-  const int32_t all = cols;                            // rows with the added ones
+  const size_t slots = size_t(cols) * size_t(capacity);
+  const int32_t all = int32_t(slots);  // rows with the added ones
   auto rowCosts = [&](int32_t r) { return r < rows ? costs + size_t(r) * size_t(cols) : zeros.data(); };
   uint32_t top = 0;
   for (size_t k = 0, e = size_t(rows) * size_t(cols); k < e; ++k) top = std::max(top, costs[k]);
   if (top > kMaxAuctionCost) return out;
 
-  std::vector<int32_t> price(size_t(cols), 0), owner(size_t(cols), -1), columnOf(size_t(all), -1);
+  // Column c's places are slots c x capacity ...; the bids see each column's cheapest place
+  // (cheapest[c], the first of equals), the next cheapest counting as a second choice.
+  std::vector<int32_t> price(slots, 0), owner(slots, -1), slotOf(size_t(all), -1);
+  std::vector<int32_t> cheapest(size_t(cols), 0), cheapestSlot(static_cast<size_t>(cols), 0);
+  for (int32_t c = 0; c < cols; ++c) cheapestSlot[size_t(c)] = c * capacity;
+  auto recheck = [&](int32_t c) {
+    const size_t first = size_t(c) * size_t(capacity);
+    size_t best = first;
+    for (size_t s = first + 1; s < first + size_t(capacity); ++s)
+      if (price[s] < price[best]) best = s;
+    cheapest[size_t(c)] = price[best];
+    cheapestSlot[size_t(c)] = int32_t(best);
+  };
   std::vector<int32_t> waiting;
   int64_t epsilon = std::max<int64_t>(finalEpsilon, int64_t(top) / 8);
   finalEpsilon = std::max<int64_t>(1, finalEpsilon);
   for (;;) {
     std::fill(owner.begin(), owner.end(), -1);
-    std::fill(columnOf.begin(), columnOf.end(), -1);
+    std::fill(slotOf.begin(), slotOf.end(), -1);
     waiting.resize(size_t(all));
     for (int32_t r = 0; r < all; ++r) waiting[size_t(r)] = all - 1 - r;  // row 0 bids first
     while (!waiting.empty()) {
       if ((++out.Bids & 255) == 0 && keepGoing && !keepGoing()) return out;
       const int32_t r = waiting.back();
       waiting.pop_back();
-      const TBestTwo b = bestTwo(rowCosts(r), price.data(), cols);
+      const TBestTwo b = bestTwo(rowCosts(r), cheapest.data(), cols);
       const int32_t c = b.Column;
-      const int64_t second = cols > 1 ? b.Second : b.First;
-      const int64_t raised = int64_t(price[size_t(c)]) + (second - b.First) + epsilon;
-      if (raised > kPriceCeiling) return out;
-      price[size_t(c)] = int32_t(raised);
-      if (owner[size_t(c)] >= 0) {
-        columnOf[size_t(owner[size_t(c)])] = -1;
-        waiting.push_back(owner[size_t(c)]);
+      const size_t slot = size_t(cheapestSlot[size_t(c)]);
+      int64_t second = cols > 1 ? b.Second : b.First;
+      if (capacity > 1) {
+        // The column's next cheapest place is a second choice too.
+        int64_t next = std::numeric_limits<int64_t>::max();
+        for (size_t s = size_t(c) * size_t(capacity); s < size_t(c + 1) * size_t(capacity); ++s)
+          if (s != slot) next = std::min<int64_t>(next, price[s]);
+        second = std::min(second, int64_t(rowCosts(r)[c]) + next);
       }
-      owner[size_t(c)] = r;
-      columnOf[size_t(r)] = c;
+      const int64_t raised = int64_t(price[slot]) + (second - b.First) + epsilon;
+      if (raised > kPriceCeiling) return out;
+      price[slot] = int32_t(raised);
+      if (owner[slot] >= 0) {
+        slotOf[size_t(owner[slot])] = -1;
+        waiting.push_back(owner[slot]);
+      }
+      owner[slot] = r;
+      slotOf[size_t(r)] = int32_t(slot);
+      if (capacity > 1)
+        recheck(c);
+      else
+        cheapest[size_t(c)] = price[slot];
     }
     ++out.Phases;
-    out.ColumnOf.assign(columnOf.begin(), columnOf.begin() + rows);
+    out.ColumnOf.resize(size_t(rows));
+    for (int32_t r = 0; r < rows; ++r) out.ColumnOf[size_t(r)] = slotOf[size_t(r)] / capacity;
     out.Epsilon = epsilon;
     if (onPhase) onPhase(out);
     if (epsilon <= finalEpsilon) break;

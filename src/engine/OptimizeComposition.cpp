@@ -190,9 +190,14 @@ class Optimizer {
   // lower the total join the set and it is solved again, until none is left (the mosaic is
   // then the best there is under the rules) or the time is up. Each solution that lowers the
   // total is taken; a solve that keepGoing stops changes nothing. Returns the cells changed.
-  // Every tile at most once and no more cells than tiles: the assignment is a matching, which
-  // the auction over all pairs settles fastest (when all distances are kept).
-  bool AuctionFits() const { return s_.Rules.Repeat == 1 && int64_t(cells_.size()) <= n0_ && KeepsAllPairs(); }
+  // A small Repeat limit, where the auction over all pairs settles the assignment fastest
+  // (when all distances are kept): the places it works on (tiles x Repeat, with rows of no
+  // cost added for those left unused) must not pass three times the cells.
+  bool AuctionFits() const {
+    const int64_t places = int64_t(n0_) * s_.Rules.Repeat;
+    return s_.Rules.Repeat > 0 && int64_t(cells_.size()) <= places && places <= 3 * int64_t(cells_.size()) &&
+           KeepsAllPairs();
+  }
 
   // Whether ListCandidates can keep every distance: the table must not pass kMaxKeptPairs and
   // every distance must stay below kUnusable.
@@ -206,7 +211,7 @@ class Optimizer {
       // Each phase of the auction ends with a complete assignment, taken when it lowers the
       // total; the last is within one unit of distance per cell of the optimum.
       int32_t changed = 0;
-      SolveDenseAuction(dense_.data(), int32_t(cells_.size()), n0_, 1, keepGoing,
+      SolveDenseAuction(dense_.data(), int32_t(cells_.size()), n0_, s_.Rules.Repeat, 1, keepGoing,
                         [&](const TAuctionResult& phase) { changed += TakeAssignment(phase.ColumnOf); });
       CountUses();
       return changed;

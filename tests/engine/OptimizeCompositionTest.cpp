@@ -99,7 +99,8 @@ TEST_F(OptimizeTest, ReachesTheOptimumOfTinyGrids) {
     int tiles;
     int32_t cols, rows, repeat;
   };
-  for (const Case c : {Case{6, 3, 2, 1}, Case{6, 3, 3, 2}, Case{9, 3, 3, 1}, Case{5, 2, 2, 1}}) {
+  // The last has more tile uses to spare than the auction takes on: the path searches solve it.
+  for (const Case c : {Case{6, 3, 2, 1}, Case{6, 3, 3, 2}, Case{9, 3, 3, 1}, Case{5, 2, 2, 1}, Case{8, 2, 2, 2}}) {
     for (uint32_t seed = 1; seed <= 6; ++seed) {
       SCOPED_TRACE("case " + std::to_string(c.cols) + "x" + std::to_string(c.rows) + " seed " + std::to_string(seed));
       OpenProject(c.tiles, c.cols, c.rows, seed * 31 + uint32_t(c.tiles));
