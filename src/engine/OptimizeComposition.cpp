@@ -206,13 +206,19 @@ class Optimizer {
            uint64_t(lib_.SigSize) * 255u * 255u < uint64_t(kUnusable);
   }
 
-  int32_t AssignExactly(const std::function<bool()>& keepGoing, int threads) {
+  //
+  // solved(changed so far) follows each solve (each phase of the auction).
+  int32_t AssignExactly(const std::function<bool()>& keepGoing, int threads,
+                        const std::function<void(int32_t)>& solved) {
     if (AuctionFits()) {
       // Each phase of the auction ends with a complete assignment, taken when it lowers the
       // total; the last is within one unit of distance per cell of the optimum.
       int32_t changed = 0;
       SolveDenseAuction(dense_.data(), int32_t(cells_.size()), n0_, s_.Rules.Repeat, 1, keepGoing,
-                        [&](const TAuctionResult& phase) { changed += TakeAssignment(phase.ColumnOf); });
+                        [&](const TAuctionResult& phase) {
+                          changed += TakeAssignment(phase.ColumnOf);
+                          solved(changed);
+                        });
       CountUses();
       return changed;
     }
@@ -266,6 +272,7 @@ class Optimizer {
           ++changed;
         }
       }
+      solved(changed);
       if (dense_.empty() || !keepGoing()) break;
       potentials = solution.ColPotentials;
       if (AddUnderpricedPairs(solution.RowPotentials, potentials, threads, pairs) == 0) break;
@@ -965,7 +972,11 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
   // pairs were all in the problem), so the search for chains is left out.
   bool exact = false;
   if (assignment && keepGoing()) {
-    const int32_t changed = opt.AssignExactly(keepGoing, threads);
+    const int32_t changed = opt.AssignExactly(keepGoing, threads, [&](int32_t soFar) {
+      progress.Moves = result.Moves + soFar;
+      progress.TotalDistance = opt.Total();
+      if (hooks.OnProgress) hooks.OnProgress(progress);
+    });
     exact = result.Outcome == TOptimizeOutcome::Completed;
     result.Moves += changed;
     report();

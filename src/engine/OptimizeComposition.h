@@ -12,10 +12,10 @@
 //
 // With Distance 0 and a Repeat limit the cells are tied together by the use counts alone, and
 // the best mosaic is a minimum-cost assignment of tiles to cells; it is solved as one:
-// - Repeat 1 (and no more cells than tiles): the comparison keeps every distance (up to a
-//   table of 2^28 pairs), and an auction over all pairs (engine/DenseAuction.h) settles the
-//   matching; each of its phases ends with a complete assignment, within one unit of distance
-//   per cell of the optimum at the last;
+// - a small Repeat limit (tiles x Repeat at most three times the cells): the comparison keeps
+//   every distance (up to a table of 2^28 pairs), and an auction over all pairs
+//   (engine/DenseAuction.h) settles the assignment; each of its phases ends with a complete
+//   assignment, within one unit of distance per cell of the optimum at the last;
 // - otherwise the shortest-augmenting-path solver (engine/SparseAssignment.h) solves it over
 //   the cells' lists, each tile's closest cells and each cell's own tile; when every distance
 //   was kept, the solver's potentials then price the other pairs, those that could lower the
@@ -77,7 +77,7 @@ struct TOptimizeProgress {
 struct TOptimizeHooks {
   // Polled between cells; true ends the pass (the moves made so far are kept).
   std::function<bool()> StopRequested;
-  // After the candidate lists and after every sweep.
+  // After the candidate lists, after every solve of an assignment and after every sweep.
   std::function<void(const TOptimizeProgress&)> OnProgress;
   // At the end, before a changed cell (its record number) is written into the mosaic: the
   // window records the cell for undo.
