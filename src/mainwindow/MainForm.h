@@ -275,11 +275,13 @@ class TForm1 : public QMainWindow {
   void PrepareToolPanelPopup();
 
   // ---- Composition (MainFormRun.cpp) ----
-  // mode 0 "Mosaic all", 1 "Random mosaic", 2 "Smart mosaic".
-  void RenderMosaic(int mode);
+  // mode 0 "Mosaic all", 1 "Random mosaic", 2 "Smart mosaic". True when the run went to its end.
+  bool RenderMosaic(int mode);
   // "Optimise mosaic" (MainFormOptimise.cpp): lowers the total distance of the tiles placed
-  // in the grid or the selection's work area, keeping the window's rules; one undo step.
-  void OptimiseMosaic();
+  // in the grid or the selection's work area, keeping the window's rules; one undo step. A
+  // mosaic that does not keep the window's rules is, if the user agrees, composed again
+  // with them by "Smart mosaic" first (an undo step of its own).
+  void OptimiseMosaic(bool composedFirst = false);
   void AddFlips(bool h, bool v, bool r180);
   void SetForStartMosaic();
   void SetForEndMosaic();

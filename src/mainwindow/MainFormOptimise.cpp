@@ -16,6 +16,7 @@
 #include "mainwindow/CellEditStep.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/MosaicView.h"
+#include "settings/AppSettings.h"
 
 namespace qv {
 namespace {
@@ -38,7 +39,7 @@ constexpr int64_t kTimeLimitMs = 10000;
 
 }  // namespace
 
-void TForm1::OptimiseMosaic() {
+void TForm1::OptimiseMosaic(bool composedFirst) {
   if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_) return;
   if (!CheckAnyFlip()) return;
   AddFlips(CBFlipH->isChecked(), CBFlipV->isChecked(), CBRota180->isChecked());
@@ -121,8 +122,18 @@ void TForm1::OptimiseMosaic() {
     case TOptimizeOutcome::RulesBroken:
       SetStatusText(1, "");
       SetStatusText(2, "Not optimised: the mosaic does not keep the rules");
-      ShowMessage(result.Message + "\rCompose the mosaic with these settings first; it was not changed.",
-                  TPromptIcon::Error);
+      // A mosaic composed under other rules (another Distance or Repeat) is composed again
+      // under these, then optimised, when the user wants it.
+      if (composedFirst) {
+        ShowMessage(result.Message + "\rCompose the mosaic with these settings first; it was not changed.",
+                    TPromptIcon::Error);
+        return;
+      }
+      if (Prompts().Message({FromCore(result.Message) +
+                                 "\rCompose the mosaic again with these settings (Smart mosaic) and then optimise it?",
+                             kApplicationTitle, TPromptIcon::Question, pbYes | pbNo, pbYes}) == pbYes &&
+          RenderMosaic(2))
+        OptimiseMosaic(true);
       return;
     default:
       break;

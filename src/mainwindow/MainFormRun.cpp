@@ -86,11 +86,11 @@ void TForm1::AddFlips(bool h, bool v, bool r180) {
   qv::AddFlips(QVLib1, h, v, r180, hooks);
 }
 
-void TForm1::RenderMosaic(int mode) {
-  if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || mosaicRunning_) return;
-  if (!CheckAnyFlip()) return;
+bool TForm1::RenderMosaic(int mode) {
+  if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || mosaicRunning_) return false;
+  if (!CheckAnyFlip()) return false;
   AddFlips(CBFlipH->isChecked(), CBFlipV->isChecked(), CBRota180->isChecked());
-  if (closePending_ || !CheckAnyFlip()) return;
+  if (closePending_ || !CheckAnyFlip()) return false;
 
   TCompositionSettings settings;
   settings.Mode = mode;
@@ -136,6 +136,7 @@ void TForm1::RenderMosaic(int mode) {
   SetButtonsOnOff();
   if (result.Outcome == TCompositionOutcome::NoOrientation || result.Outcome == TCompositionOutcome::NotEnoughTiles)
     ShowMessage(result.Message, TPromptIcon::Error);
+  return result.Outcome == TCompositionOutcome::Completed;
 }
 
 void TForm1::SpeedButton7Click() {

@@ -1,5 +1,5 @@
 // "Optimise mosaic" from the main window: the pass over a composed project keeps the rules
-// and is one undo step, a stop during the pass, and a mosaic that breaks the rules.
+// and is one undo step, a stop during the pass, and a mosaic composed under other rules.
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
@@ -140,20 +140,33 @@ class MainFormOptimiseTest : public QObject {
     QVERIFY(!Child<QAction>(fx.Form, "Stopmosaicprocess1")->isEnabled());
   }
 
-  void AMosaicThatBreaksTheRulesIsLeftAsItIs() {
+  // Composed at Distance 1, the mosaic has some tile too near its other use at Distance 3:
+  // declined, the mosaic is left as it is; accepted, it is composed again at Distance 3 and
+  // optimised, two undo steps, and keeps the rules.
+  void AMosaicThatBreaksTheRulesIsComposedAgainWhenTheUserAgrees() {
     TOptimiseFixture fx;
-    // Composed at Distance 1: at Distance 3 some tile is too near its other use.
     Child<TVNSpinEdit>(fx.Form, "SpinRadius2")->SetValue(3);
     const std::vector<int32_t> composed = CellTiles(fx.Form.QVMosaic1);
     const int steps = fx.Form.UndoStack().count();
+    fx.Prompts.Answers.push_back(pbNo);
     fx.Optimise()->trigger();
     QCOMPARE(fx.Prompts.Messages.size(), size_t(1));
-    QCOMPARE(fx.Prompts.Messages.back().Icon, TPromptIcon::Error);
-    QVERIFY2(fx.Prompts.LastText().endsWith("Compose the mosaic with these settings first; it was not changed."),
+    QCOMPARE(fx.Prompts.Messages.back().Icon, TPromptIcon::Question);
+    QVERIFY2(fx.Prompts.LastText().endsWith("Compose the mosaic again with these settings (Smart mosaic) and then "
+                                            "optimise it?"),
              qPrintable(fx.Prompts.LastText()));
     QCOMPARE(CellTiles(fx.Form.QVMosaic1), composed);
     QCOMPARE(fx.Form.UndoStack().count(), steps);
     QVERIFY(!fx.Form.MosaicRunning());
+
+    fx.Prompts.Answers.push_back(pbYes);
+    fx.Optimise()->trigger();
+    QCOMPARE(fx.Prompts.Messages.size(), size_t(2));
+    QCOMPARE(fx.Form.UndoStack().count(), steps + 2);
+    QVERIFY2(fx.Form.StatusText(2).startsWith("Optimised: total distance"), qPrintable(fx.Form.StatusText(2)));
+    fx.Form.SaveQVP();
+    const QString faults = RuleFaults(fx.Project, 3, 2);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
   }
 };
 
