@@ -180,16 +180,6 @@ class Optimizer {
     }
   }
 
-  // With Distance 0 the Repeat limit is all that ties the cells together, and the best
-  // mosaic is a minimum-cost assignment of tiles to cells, each tile taking at most Repeat
-  // cells. It is solved exactly over a sparse set of pairs: each cell's candidate list, each
-  // tile's closest cells (without them a tile close to no cell's list would have nowhere
-  // good to go while every tile must be used), and each cell's own tile, which keeps the
-  // present mosaic among the solutions. When every pair's distance was kept (see
-  // ListCandidates), the solver's potentials then price all the other pairs: those that could
-  // lower the total join the set and it is solved again, until none is left (the mosaic is
-  // then the best there is under the rules) or the time is up. Each solution that lowers the
-  // total is taken; a solve that keepGoing stops changes nothing. Returns the cells changed.
   // A small Repeat limit, where the auction over all pairs settles the assignment fastest
   // (when all distances are kept): the places it works on (tiles x Repeat, with rows of no
   // cost added for those left unused) must not pass three times the cells.
@@ -206,8 +196,19 @@ class Optimizer {
            uint64_t(lib_.SigSize) * 255u * 255u < uint64_t(kUnusable);
   }
 
-  //
-  // solved(changed so far) follows each solve (each phase of the auction).
+  // With Distance 0 the Repeat limit is all that ties the cells together, and the best
+  // mosaic is a minimum-cost assignment of tiles to cells, each tile taking at most Repeat
+  // cells. Where the auction fits, it settles it over all pairs. Otherwise it is solved
+  // exactly over a sparse set of pairs: each cell's candidate list, each tile's closest cells
+  // (without them a tile close to no cell's list would have nowhere good to go while every
+  // tile must be used), and each cell's own tile, which keeps the present mosaic among the
+  // solutions. When every pair's distance was kept (see ListCandidates), the solver's
+  // potentials then price all the other pairs: those that could lower the total join the set
+  // and it is solved again, until none is left (the mosaic is then the best there is under the
+  // rules) or the time is up. Each solution that lowers the total is taken; a solve that
+  // keepGoing stops changes nothing. The table of all distances is let go at the end.
+  // solved(changed so far) follows each solve (each phase of the auction). Returns the cells
+  // changed.
   int32_t AssignExactly(const std::function<bool()>& keepGoing, int threads,
                         const std::function<void(int32_t)>& solved) {
     if (AuctionFits()) {
@@ -220,6 +221,7 @@ class Optimizer {
                           solved(changed);
                         });
       CountUses();
+      std::vector<uint32_t>().swap(dense_);
       return changed;
     }
     std::vector<std::vector<TCandidate>> pairs(cells_.size());
@@ -278,6 +280,7 @@ class Optimizer {
       if (AddUnderpricedPairs(solution.RowPotentials, potentials, threads, pairs) == 0) break;
     }
     CountUses();
+    std::vector<uint32_t>().swap(dense_);
     return changed;
   }
 
