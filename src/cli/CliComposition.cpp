@@ -104,15 +104,22 @@ void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o) {
     }
 }
 
-qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQVData& mosaic,
-                                    const qv::TCompositionSettings& rules, double seconds, uint64_t seed,
-                                    int32_t candidates, const std::string& file) {
-  std::fflush(stdout);  // what was printed before comes before the progress lines
+qv::TOptimizeSettings OptimizeSettingsFromArgs(const Args& args, const qv::TCompositionSettings& rules) {
   qv::TOptimizeSettings s;
   s.Rules = rules;
-  s.Seed = seed;
-  s.Candidates = candidates;
-  s.TimeLimitMs = static_cast<int64_t>(std::llround(seconds * 1000));
+  s.TimeLimitMs = int64_t(SecondsFromArgs(args)) * 1000;
+  s.Seed = static_cast<uint32_t>(args.Int("seed", 1));
+  s.Candidates = args.Int("candidates", 0);
+  if (s.Candidates < 0) throw CliError("--candidates must be 1 or more (0: chosen by the Repeat limit)");
+  const int weight = args.Int("colour-weight", 1);
+  if (weight < 1) throw CliError("--colour-weight must be 1 (the plain distance) or more");
+  s.ColourWeight = weight;
+  return s;
+}
+
+qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQVData& mosaic,
+                                    const qv::TOptimizeSettings& s, const std::string& file) {
+  std::fflush(stdout);  // what was printed before comes before the progress lines
   qv::TOptimizeHooks hooks;
   hooks.StopRequested = [&] { return lib.StopRequested.load(); };
   uint64_t start = 0;
@@ -145,11 +152,12 @@ qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQV
                     : r.Outcome == qv::TOptimizeOutcome::TimeUp ? ", time up"
                                                                 : "";
   std::printf(
-      "%s: total distance %llu -> %llu (%.2f %% lower) over %d cells, %d cells changed, %lld moves "
+      "%s: total %sdistance %llu -> %llu (%.2f %% lower) over %d cells, %d cells changed, %lld moves "
       "(%lld chains), %d sweeps, in %s (candidate lists %s)%s\n",
-      file.c_str(), static_cast<unsigned long long>(r.StartDistance), static_cast<unsigned long long>(r.EndDistance),
-      below, r.Cells, r.Changed, static_cast<long long>(r.Moves), static_cast<long long>(r.Chains), r.Sweeps,
-      FormatSeconds(double(r.ElapsedMs) / 1000).c_str(), FormatSeconds(double(r.CandidatesMs) / 1000).c_str(), how);
+      file.c_str(), s.ColourWeight != 1 ? "colour-weighted " : "", static_cast<unsigned long long>(r.StartDistance),
+      static_cast<unsigned long long>(r.EndDistance), below, r.Cells, r.Changed, static_cast<long long>(r.Moves),
+      static_cast<long long>(r.Chains), r.Sweeps, FormatSeconds(double(r.ElapsedMs) / 1000).c_str(),
+      FormatSeconds(double(r.CandidatesMs) / 1000).c_str(), how);
   return r;
 }
 

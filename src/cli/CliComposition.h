@@ -10,6 +10,7 @@ namespace qv {
 class TQVData;
 struct TCompositionSettings;
 struct TOptimizeResult;
+struct TOptimizeSettings;
 }  // namespace qv
 
 namespace qvcli {
@@ -37,11 +38,13 @@ int SecondsFromArgs(const Args& args);
 // that could not be added. CliError (status 2) when no orientation is chosen.
 void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o);
 
-// The optimising pass over the composed mosaic with a progress line, for at most seconds
-// (0: until nothing improves), stopped by the library's StopRequested. Prints the summary
-// for file. CliError (status 2) when the mosaic does not keep the rules to begin with.
+// The optimising pass over the composed mosaic with a progress line, stopped by the
+// library's StopRequested. Prints the summary for file. CliError (status 2) when the mosaic
+// does not keep the rules to begin with.
 qv::TOptimizeResult RunOptimizePass(qv::TQVData& lib, qv::TQVData& plan, qv::TQVData& mosaic,
-                                    const qv::TCompositionSettings& rules, double seconds, uint64_t seed,
-                                    int32_t candidates, const std::string& file);
+                                    const qv::TOptimizeSettings& s, const std::string& file);
+// The pass's settings from the command's options: the rules, --seconds (0: until nothing
+// improves), --seed, --candidates and --colour-weight.
+qv::TOptimizeSettings OptimizeSettingsFromArgs(const Args& args, const qv::TCompositionSettings& rules);
 
 }  // namespace qvcli

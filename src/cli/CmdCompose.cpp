@@ -27,7 +27,7 @@ int ModeFromArg(const std::string& v) {
 }
 
 int RunCompose(const std::vector<std::string>& argv) {
-  Args args(argv, {"mode", "distance", "repeat", "use", "select", "seed", "library", "seconds"},
+  Args args(argv, {"mode", "distance", "repeat", "use", "select", "seed", "library", "seconds", "colour-weight"},
             {"fix-auto", "no-fix-custom", "invert"});
   const std::string file = args.Need(0, "project file name");
   TQVData plan, mosaic, lib;
@@ -35,7 +35,7 @@ int RunCompose(const std::vector<std::string>& argv) {
   qv::TCompositionSettings s = RulesFromArgs(args, plan);
   s.Mode = ModeFromArg(args.Value("mode", "smart"));
   const bool optimal = args.Value("mode") == "optimal";
-  const int seconds = SecondsFromArgs(args);
+  const qv::TOptimizeSettings optimizing = OptimizeSettingsFromArgs(args, s);
   if (args.Has("seed")) s.RandomSeed = static_cast<uint64_t>(static_cast<uint32_t>(args.Int("seed", 0)));
 
   StopOnInterrupt interrupt(lib.StopRequested);  // the window's Stop sets the library's flag too
@@ -69,8 +69,9 @@ int RunCompose(const std::vector<std::string>& argv) {
               r.Outcome == qv::TCompositionOutcome::Stopped ? ", stopped" : "");
   bool stopped = r.Outcome == qv::TCompositionOutcome::Stopped;
   if (optimal && !stopped) {
-    const uint64_t seed = args.Has("seed") ? static_cast<uint32_t>(args.Int("seed", 0)) : 1;
-    stopped = RunOptimizePass(lib, plan, mosaic, s, seconds, seed, 0, file).Outcome == qv::TOptimizeOutcome::Stopped;
+    qv::TOptimizeSettings o = optimizing;
+    o.Rules.Orientations = s.Orientations;  // as CompleteFlips left them
+    stopped = RunOptimizePass(lib, plan, mosaic, o, file).Outcome == qv::TOptimizeOutcome::Stopped;
   }
   mosaic.CompactSections();
   plan.SaveProject(file, mosaic, lib);
@@ -80,8 +81,8 @@ int RunCompose(const std::vector<std::string>& argv) {
 RegisterCommand regCompose({"compose",
                             "compose PROJECT.qvp [--mode top|random|smart|optimal] [--distance D] [--repeat R]\n"
                             "      [--use original,h,v,r] [--fix-auto] [--no-fix-custom] [--select C1,R1,C2,R2]\n"
-                            "      [--invert] [--seed N] [--seconds S] [--library LIB.qv2]   fill the cells with\n"
-                            "      library tiles",
+                            "      [--invert] [--seed N] [--seconds S] [--colour-weight W] [--library LIB.qv2]   fill\n"
+                            "      the cells with library tiles (optimal: then the optimising pass, as optimize)",
                             RunCompose});
 
 }  // namespace

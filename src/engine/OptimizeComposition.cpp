@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <random>
 #include <thread>
@@ -21,6 +22,25 @@ namespace {
 int64_t SteadyMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+// Moves each cell of a signature toward the signature's mean colour, channel by channel, so
+// that between two signatures so changed the squared distance of their mean colours keeps its
+// weight and that of their patterns (the differences from the means) falls by the factor
+// weight: the sum of squares parts into n x (mean difference)^2 plus the pattern's part.
+void WeighMeanColour(uint8_t* signature, size_t size, double weight) {
+  const size_t cells = size / 3;
+  if (cells == 0) return;
+  const double shrink = 1.0 / std::sqrt(weight);
+  for (size_t ch = 0; ch < 3; ++ch) {
+    double sum = 0;
+    for (size_t i = 0; i < cells; ++i) sum += signature[i * 3 + ch];
+    const double mean = sum / double(cells);
+    for (size_t i = 0; i < cells; ++i) {
+      uint8_t& v = signature[i * 3 + ch];
+      v = uint8_t(std::clamp(std::lround(mean + (double(v) - mean) * shrink), 0L, 255L));
+    }
+  }
 }
 
 struct TCandidate {
@@ -54,6 +74,11 @@ class Optimizer {
     }
     targets_.resize(size_t(cells));
     for (int32_t n = 1; n <= cells; ++n) targets_[size_t(n - 1)] = CellTarget(lib, plan, n);
+    if (s.ColourWeight > 0 && s.ColourWeight != 1) {
+      for (int32_t n = 1; n <= lib.Count; ++n)
+        WeighMeanColour(signatures_.data() + size_t(n) * sigSize, sigSize, s.ColourWeight);
+      for (SignatureBytes& target : targets_) WeighMeanColour(target.data(), sigSize, s.ColourWeight);
+    }
     tile_.assign(size_t(cells), 0);
     record_.assign(size_t(cells), 0);
     cost_.assign(size_t(cells), 0);

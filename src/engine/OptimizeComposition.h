@@ -66,6 +66,14 @@ struct TOptimizeSettings {
   uint64_t Seed = 1;        // the visiting order; the same seed gives the same mosaic
   int64_t TimeLimitMs = 0;  // 0: until a sweep changes nothing
   int Threads = 0;          // for the candidate lists: 0 one per core
+  // How much more a difference in a cell's mean colour counts than the same difference in
+  // the pattern within the cell. 1 lowers the plain signature distance. Above 1 the pass
+  // prefers tiles of the cell's own colour to tiles that only share its pattern, which brings
+  // the rendered mosaic's colours closer to the picture (on the benchmark's 100 x 100 cells
+  // of 1000 tiles at Distance 6, the cell-mean error against the picture fell from 29.0 at
+  // 1 to 22.6 at 4 and 21.7 at 16, while the signature total rose 12 % and 20 %). The totals
+  // of the result and the progress are then in this weighted measure.
+  double ColourWeight = 1.0;
 };
 
 struct TOptimizeProgress {

@@ -287,4 +287,40 @@ TEST_F(OptimizeTest, AMosaicThatBreaksTheRulesIsLeftAlone) {
   EXPECT_EQ(Cells(), before);
 }
 
+// One grey cell, dark on the left and light on the right, and two tiles made from its plan:
+// A flat at the cell's mean colour, B with the cell's pattern but 12 darker. By the plain
+// distance B is closer (the run and the plain pass keep it); with the mean colour weighing
+// 4 times the pattern, A is.
+TEST_F(OptimizeTest, AColourWeightPrefersTheCellsMeanColourToItsPattern) {
+  qv::Bitmap24 picture(16, 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      for (int ch = 0; ch < 3; ++ch) picture.Pixel(x, y)[ch] = x < 8 ? 100 : 160;
+  const std::string first = dir_.File("first.qv2");
+  qvtest::WriteLibraryOfSignatures(first, {qv::SignatureBytes(12, 0)}, 2, 2);
+  ASSERT_TRUE(lib_.Open(first));
+  const std::string file = dir_.File("one.qvp");
+  lib_.CreateProject(file, picture, {}, qv::Size{1, 1});
+  ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
+  const qv::SignatureBytes cell(plan_.RecordSignature(1), plan_.RecordSignature(1) + 12);
+  ASSERT_GT(cell[3] - cell[0], 20);  // the resampler keeps the two halves apart
+  int sum = 0;
+  for (uint8_t v : cell) sum += v;
+  qv::SignatureBytes flat(12, uint8_t((sum + 6) / 12)), darker = cell;
+  for (uint8_t& v : darker) v = uint8_t(v - 12);
+  const std::string two = dir_.File("two.qv2");
+  qvtest::WriteLibraryOfSignatures(two, {flat, darker}, 2, 2);
+  ASSERT_TRUE(lib_.Open(two));
+
+  s_.Rules = {};
+  s_.Rules.Cols = s_.Rules.Rows = 1;
+  Compose();
+  ASSERT_EQ(Cells(), std::vector<int32_t>{2});
+  EXPECT_EQ(Optimize().Outcome, TOptimizeOutcome::Completed);
+  EXPECT_EQ(Cells(), std::vector<int32_t>{2});
+  s_.ColourWeight = 4;
+  EXPECT_EQ(Optimize().Outcome, TOptimizeOutcome::Completed);
+  EXPECT_EQ(Cells(), std::vector<int32_t>{1});
+}
+
 }  // namespace
