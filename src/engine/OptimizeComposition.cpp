@@ -587,7 +587,7 @@ class Optimizer {
   // reach Repeat. The block's present tiles are among the solutions, so one exists. The new
   // tiles are taken when they lower the total. Returns the cells changed.
   //
-  // With disturb, each pair's distance is scaled by a random factor of 0.7 to 1.3 for the
+  // With disturb, each pair's distance is scaled by a random factor of 0.9 to 1.1 for the
   // solve and the result is taken whatever it costs (the kick of Kick below).
   int32_t SolveBlock(int32_t left, int32_t top, int32_t right, int32_t bottom, std::mt19937_64* disturb = nullptr) {
     block_.clear();
@@ -645,7 +645,7 @@ class Optimizer {
       distances.reserve(p.Edges.size());
       for (TAssignmentEdge& e : p.Edges) {
         distances.push_back(e.Cost);
-        e.Cost = e.Cost * int64_t(700 + (*disturb)() % 601) / 1000;
+        e.Cost = e.Cost * int64_t(900 + (*disturb)() % 201) / 1000;
       }
     }
     const TAssignmentSolution solution = SolveAssignment(p);
@@ -1042,15 +1042,18 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     }
     if (exact) break;
     if (rules.Distance > 0 && kicking) {
-      // Rounds of kicks, as many as the grid has blocks, while a round keeps any.
+      // Rounds of kicks, as many as the grid has blocks, while a round keeps any; then the
+      // block sweeps and the local search once more.
       const int32_t side = opt.BlockSide();
       const int64_t kicks = std::max<int64_t>(1, int64_t(result.Cells) / (side * side));
-      int64_t kept = 0;
-      for (int64_t k = 0; k < kicks && keepGoing(); ++k) kept += opt.Kick(rng) ? 1 : 0;
-      result.Moves += kept;
-      kicking = kept > 0;
+      while (kicking && keepGoing()) {
+        int64_t kept = 0;
+        for (int64_t k = 0; k < kicks && keepGoing(); ++k) kept += opt.Kick(rng) ? 1 : 0;
+        result.Moves += kept;
+        kicking = kept > 0;
+        report();
+      }
       blockMisses = 0;
-      report();
       continue;
     }
     int64_t chains = 0;
