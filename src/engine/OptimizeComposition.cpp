@@ -477,6 +477,35 @@ class Optimizer {
     return false;
   }
 
+  // Starts the row of block cell a in a block's assignment: forbids the tiles standing in
+  // its Distance square in `tile` outside the cells freed for the block.
+  void StartBlockRow(int32_t a, const std::vector<int32_t>& tile) {
+    ++stamp_;
+    const int32_t d = s_.Rules.Distance, col = a % cols_, row = a / cols_;
+    for (int32_t r = std::max(0, row - d); r <= std::min(rows_ - 1, row + d); ++r)
+      for (int32_t c = std::max(0, col - d); c <= std::min(cols_ - 1, col + d); ++c) {
+        const int32_t o = r * cols_ + c, t = tile[size_t(o)];
+        if (!freed_[size_t(o)] && t > 0 && t <= n0_) forbidden_[size_t(t)] = stamp_;
+      }
+  }
+
+  // Adds tile k to the row begun by StartBlockRow unless it is forbidden there, listed in it
+  // already or at the Repeat limit by `uses`; its column is the tile's. True when added.
+  bool AddBlockPair(const TCandidate& k, const std::vector<int32_t>& uses, TAssignmentProblem& p,
+                    std::vector<int32_t>& records, std::vector<int32_t>& tiles) {
+    const size_t t = size_t(k.Tile);
+    if (k.Record == 0 || forbidden_[t] == stamp_ || listed_[t] == stamp_) return false;
+    if (s_.Rules.Repeat > 0 && uses[t] >= s_.Rules.Repeat) return false;
+    listed_[t] = stamp_;
+    if (column_[t] < 0) {
+      column_[t] = int32_t(tiles.size());
+      tiles.push_back(k.Tile);
+    }
+    p.Edges.push_back({column_[t], int64_t(k.Distance)});
+    records.push_back(k.Record);
+    return true;
+  }
+
   // Composes the movable cells afresh, block after block in row order, each block solved as
   // an exact assignment under the tiles of the blocks before it and of the kept cells (the
   // greedy run's cell-by-cell choice, one block at a time). In a stretch of like cells this
@@ -485,7 +514,7 @@ class Optimizer {
   // mosaic stays valid). Returns the cells changed; 0 also when keepGoing stopped it or a
   // block found no tiles.
   int32_t ComposeByBlocks(const std::function<bool()>& keepGoing) {
-    const int32_t side = BlockSide(), d = s_.Rules.Distance, repeat = s_.Rules.Repeat;
+    const int32_t side = BlockSide();
     if (freed_.empty()) {
       freed_.assign(tile_.size(), 0);
       forbidden_.assign(size_t(n0_) + 1, 0);
@@ -510,27 +539,9 @@ class Optimizer {
         TAssignmentProblem p;
         std::vector<int32_t> records, tiles;
         for (int32_t a : block_) {
-          ++stamp_;
-          const int32_t col = a % cols_, row = a / cols_;
-          for (int32_t r = std::max(0, row - d); r <= std::min(rows_ - 1, row + d); ++r)
-            for (int32_t c = std::max(0, col - d); c <= std::min(cols_ - 1, col + d); ++c) {
-              const int32_t t = tile[size_t(r * cols_ + c)];
-              if (t > 0 && t <= n0_) forbidden_[size_t(t)] = stamp_;
-            }
+          StartBlockRow(a, tile);
           size_t allowed = 0;
-          auto add = [&](const TCandidate& k) {
-            const size_t t = size_t(k.Tile);
-            if (k.Record == 0 || forbidden_[t] == stamp_ || listed_[t] == stamp_) return;
-            if (repeat > 0 && uses[t] >= repeat) return;
-            listed_[t] = stamp_;
-            if (column_[t] < 0) {
-              column_[t] = int32_t(tiles.size());
-              tiles.push_back(k.Tile);
-            }
-            p.Edges.push_back({column_[t], int64_t(k.Distance)});
-            records.push_back(k.Record);
-            ++allowed;
-          };
+          auto add = [&](const TCandidate& k) { allowed += AddBlockPair(k, uses, p, records, tiles); };
           for (const TCandidate& k : candidates_[size_t(a)]) add(k);
           // Too few of the listed tiles left: the closest of all the others that are allowed.
           if (allowed < std::min<size_t>(block_.size(), 8) || wide) {
@@ -607,29 +618,11 @@ class Optimizer {
       --uses_[size_t(tile_[size_t(a)])];
       before += cost_[size_t(a)];
     }
-    const int32_t d = s_.Rules.Distance, repeat = s_.Rules.Repeat;
     TAssignmentProblem p;
     std::vector<int32_t> records, tiles;  // per pair; per column
     for (int32_t a : block_) {
-      ++stamp_;
-      const int32_t col = a % cols_, row = a / cols_;
-      for (int32_t r = std::max(0, row - d); r <= std::min(rows_ - 1, row + d); ++r)
-        for (int32_t c = std::max(0, col - d); c <= std::min(cols_ - 1, col + d); ++c) {
-          const int32_t o = r * cols_ + c, t = tile_[size_t(o)];
-          if (!freed_[size_t(o)] && t > 0 && t <= n0_) forbidden_[size_t(t)] = stamp_;
-        }
-      auto add = [&](const TCandidate& k) {
-        const size_t t = size_t(k.Tile);
-        if (k.Record == 0 || forbidden_[t] == stamp_ || listed_[t] == stamp_) return;
-        if (repeat > 0 && uses_[t] >= repeat) return;
-        listed_[t] = stamp_;
-        if (column_[t] < 0) {
-          column_[t] = int32_t(tiles.size());
-          tiles.push_back(k.Tile);
-        }
-        p.Edges.push_back({column_[t], int64_t(k.Distance)});
-        records.push_back(k.Record);
-      };
+      StartBlockRow(a, tile_);
+      auto add = [&](const TCandidate& k) { AddBlockPair(k, uses_, p, records, tiles); };
       TCandidate own = BestOrientation(a, tile_[size_t(a)]);
       if (own.Record == 0 || own.Distance > cost_[size_t(a)])
         own = {tile_[size_t(a)], record_[size_t(a)], cost_[size_t(a)]};
