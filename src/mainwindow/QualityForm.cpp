@@ -162,12 +162,7 @@ TQualityForm::TQualityForm(TQVData& library, TQVData& plan, TQVData& mosaic, std
   buttons->addWidget(BtnClose);
   layout->addLayout(buttons);
 
-  ResizeToContent(this, QSize(760, 500));
-  try {
-    RestoreWindowBounds(settingsPath_, kBoundsSection, kBoundsKey, this);
-  } catch (const std::exception&) {
-    // Damaged bounds in the settings: the window keeps its design place.
-  }
+  PlaceDialog(this, QSize(760, 500), settingsPath_, kBoundsSection, kBoundsKey);
 }
 
 TQualityForm::~TQualityForm() = default;

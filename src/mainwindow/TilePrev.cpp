@@ -60,12 +60,7 @@ TTilePrev::TTilePrev(std::string settingsPath, QWidget* parent)
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   buttons->addWidget(Button1);
   layout->addLayout(buttons);
-  ResizeToContent(this, QSize(420, 380));
-  try {
-    RestoreWindowBounds(settingsPath_, kBoundsSection, kBoundsKey, this);
-  } catch (const std::exception&) {
-    // Damaged bounds in the settings: the window keeps its design place.
-  }
+  PlaceDialog(this, QSize(420, 380), settingsPath_, kBoundsSection, kBoundsKey);
 }
 
 TTilePrev::~TTilePrev() = default;

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "base/Geometry.h"
 #include "settings/IniFile.h"
@@ -54,6 +55,16 @@ QRect AvailableArea(const QWidget* w) {
 void ResizeToContent(QWidget* w, QSize designed) {
   QSize size = designed.expandedTo(w->sizeHint()).expandedTo(w->minimumSize());
   w->resize(size.boundedTo(AvailableArea(w).size()).expandedTo(w->minimumSize()));
+}
+
+void PlaceDialog(QWidget* w, QSize designed, const std::string& file, const std::string& section,
+                 const std::string& key) {
+  ResizeToContent(w, designed);
+  try {
+    RestoreWindowBounds(file, section, key, w);
+  } catch (const std::exception&) {
+    // Damaged bounds in the settings: the window keeps its first size and place.
+  }
 }
 
 }  // namespace qv

@@ -29,5 +29,9 @@ QRect AvailableArea(const QWidget* w);
 // laid-out content asks for (sizeHint), so that nothing is clipped at larger fonts, and kept
 // within the available area. Call it once the window's controls are built.
 void ResizeToContent(QWidget* w, QSize designed);
+// A dialog's place on opening: its first size (ResizeToContent), then the bounds stored under
+// section/key when the settings hold usable ones; damaged bounds keep the first size.
+void PlaceDialog(QWidget* w, QSize designed, const std::string& file, const std::string& section,
+                 const std::string& key);
 
 }  // namespace qv

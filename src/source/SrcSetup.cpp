@@ -145,12 +145,7 @@ TSrcSetup::TSrcSetup(TSourceSetupHost& host, QWidget* parent) : QDialog(parent),
   connect(CBStretch, &QCheckBox::toggled, this, &TSrcSetup::CountsChanged);
   connect(CBGrid, &QCheckBox::toggled, CropImage1, &TCropImage::SetShowCells);
 
-  ResizeToContent(this, QSize(kDesignWidth + 200, kDesignHeight + 160));
-  try {
-    RestoreWindowBounds(host_.SettingsPath(), kBoundsSection, kBoundsKey, this);
-  } catch (const std::exception&) {
-    // Damaged bounds in the settings: the window keeps its design place.
-  }
+  PlaceDialog(this, QSize(kDesignWidth + 200, kDesignHeight + 160), host_.SettingsPath(), kBoundsSection, kBoundsKey);
   UpdateButtons();
 }
 

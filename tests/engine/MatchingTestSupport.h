@@ -48,10 +48,10 @@ inline std::vector<qv::SignatureBytes> GreySignatures(const std::vector<int>& va
 // a test picture, both opened, in files of a folder of the test's own.
 class RandomProjectTest : public ::testing::Test {
  protected:
-  // `tiles` signatures drawn from sigSeed (statuses as given), a project of cols x rows cells
-  // over a picture drawn from pictureSeed; each call writes new files.
+  // `tiles` signatures drawn from sigSeed (statuses as given) in colorSystem, a project of
+  // cols x rows cells over a picture drawn from pictureSeed; each call writes new files.
   void OpenRandomProject(int tiles, int32_t cols, int32_t rows, uint32_t sigSeed, uint32_t pictureSeed,
-                         const std::vector<uint8_t>& statuses) {
+                         const std::vector<uint8_t>& statuses, uint8_t colorSystem = qv::kColorRGB) {
     std::mt19937 rng(sigSeed);
     std::vector<qv::SignatureBytes> sigs;
     for (int k = 0; k < tiles; ++k) {
@@ -60,7 +60,7 @@ class RandomProjectTest : public ::testing::Test {
       sigs.push_back(s);
     }
     const std::string libFile = dir_.File("lib" + std::to_string(++files_) + ".qv2");
-    WriteLibraryOfSignatures(libFile, sigs, 2, 2, statuses);
+    WriteLibraryOfSignatures(libFile, sigs, 2, 2, statuses, colorSystem);
     ASSERT_TRUE(lib_.Open(libFile));
     lib_.ShowThumbs = true;
     const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");

@@ -19,20 +19,7 @@ class MosaicQualityTest : public qvtest::RandomProjectTest {
  protected:
   // A library of random 2 x 2 signatures in colorSystem and an RGB project of cols x rows cells.
   void OpenProject(uint8_t colorSystem, int tiles, int32_t cols, int32_t rows, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::vector<qv::SignatureBytes> sigs;
-    for (int k = 0; k < tiles; ++k) {
-      qv::SignatureBytes s(12);
-      for (auto& b : s) b = uint8_t(rng());
-      sigs.push_back(s);
-    }
-    const std::string libFile = dir_.File("lib" + std::to_string(++files_) + ".qv2");
-    qvtest::WriteLibraryOfSignatures(libFile, sigs, 2, 2, {}, colorSystem);
-    ASSERT_TRUE(lib_.Open(libFile));
-    lib_.ShowThumbs = true;
-    const std::string file = dir_.File("p" + std::to_string(files_) + ".qvp");
-    lib_.CreateProject(file, qvtest::DrawTestPicture(cols * 8, rows * 8, seed), {}, qv::Size{cols, rows});
-    ASSERT_TRUE(plan_.OpenProject(file, mosaic_));
+    OpenRandomProject(tiles, cols, rows, seed, seed, {}, colorSystem);
   }
 
   void Compose(const qv::TOrientationSet& o) {
