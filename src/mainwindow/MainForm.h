@@ -58,6 +58,7 @@ class QLayout;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
+class QScreen;
 class QToolButton;
 class QUndoStack;
 
@@ -264,8 +265,9 @@ class TForm1 : public QMainWindow {
   std::function<void()> SaveMosaicCommand;
 
   // ---- The cell pop-up menu (MainFormPopup.cpp) ----
-  // Empties CellPopupMenu and gives it CandidateCount + 3 items (3 actions or cell items,
-  // then the candidates); SetPreferences runs it again when CandidateCount changes.
+  // Empties CellPopupMenu and gives it 3 items (actions or cell items) and one for each
+  // candidate it may list (CandidateCount, no more than fit on the screen in one column);
+  // SetPreferences runs it again when CandidateCount changes.
   void InitPopUpMenu();
   QMenu* CellPopupMenu() const { return CellPopupMenu1; }
   // Builds the grid's pop-up for a right click on cell (col, row); false when there is none
@@ -361,6 +363,9 @@ class TForm1 : public QMainWindow {
   // What a pop-up item does when chosen.
   enum class TPopupHandler { None, Action, Original, Delete, LibInspector, Candidate };
   void SetPopupItem(int index, const TPopupItem& item, TPopupHandler handler);
+  // How many candidates the pop-up lists on screen (see CandidatesListed).
+  int32_t PopupCandidatesListed(const QScreen* screen) const;
+  void AddPopupItems(int items);  // appends hidden items until the menu holds items
   void PopupItemClicked(int index);
   void OnActionPopUpClick(int32_t tag);
   void OnOriginalPopUpClick(int32_t tag);

@@ -4,12 +4,16 @@
 // and its items keep their captions, tags and handlers until the next.
 #include <QAction>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
+#include <QScreen>
+#include <QStyleOptionMenuItem>
 #include <QUndoStack>
+#include <algorithm>
 
 #include "base/FileUtil.h"
 #include "controls/BitmapImage.h"
@@ -58,7 +62,59 @@ QIcon ItemPicture(const Bitmap24& picture) {
 
 std::string FlipCodeOf(const TQVData& t) { return FlipCode(t.CropLeft, t.CropTop, t.CropRight, t.CropBottom); }
 
+// The height of a candidate item, a tile picture beside a line of text, as the menu's style
+// lays it out.
+int CandidateItemHeight(const QMenu& menu) {
+  QStyleOptionMenuItem option;
+  option.initFrom(&menu);
+  option.menuItemType = QStyleOptionMenuItem::Normal;
+  option.checkType = QStyleOptionMenuItem::NotCheckable;
+  option.text = "Xg";
+  QPixmap picture(kItemPictureSize, kItemPictureSize);
+  picture.fill(Qt::transparent);
+  option.icon = QIcon(picture);
+  option.maxIconWidth = kItemPictureSize;
+  const QStyle* style = menu.style();
+  const int icon = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &menu);
+  const QSize content(option.fontMetrics.horizontalAdvance(option.text), std::max(option.fontMetrics.height(), icon));
+  return style->sizeFromContents(QStyle::CT_MenuItem, &option, content, &menu).height();
+}
+
+// The height the menu's items may take on a screen: its free height less the menu's frame.
+// Without a screen (no display at all) a common desktop's height stands in.
+int PopupRoom(const QMenu& menu, const QScreen* screen) {
+  constexpr int kHeightWithoutScreen = 768;
+  const int height = screen ? screen->availableGeometry().height() : kHeightWithoutScreen;
+  const QStyle* style = menu.style();
+  const int frame = style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, &menu) +
+                    style->pixelMetric(QStyle::PM_MenuVMargin, nullptr, &menu);
+  return height - 2 * frame;
+}
+
+// The tallest screen: the menu may open on any of them.
+const QScreen* TallestScreen() {
+  const QScreen* tallest = QGuiApplication::primaryScreen();
+  for (const QScreen* s : QGuiApplication::screens())
+    if (!tallest || s->availableGeometry().height() > tallest->availableGeometry().height()) tallest = s;
+  return tallest;
+}
+
 }  // namespace
+
+int32_t TForm1::PopupCandidatesListed(const QScreen* screen) const {
+  return CandidatesListed(preferences_.CandidateCount, PopupRoom(*CellPopupMenu1, screen),
+                          CandidateItemHeight(*CellPopupMenu1));
+}
+
+void TForm1::AddPopupItems(int items) {
+  for (int i = int(CellPopupMenu1->actions().size()); i < items; ++i) {
+    QAction* a = CellPopupMenu1->addAction(QString());
+    a->setObjectName(QString("PopupItem%1").arg(i));
+    a->setVisible(false);
+    connect(a, &QAction::triggered, this, [this, i] { PopupItemClicked(i); });
+  }
+  if (popupHandlers_.size() < size_t(items)) popupHandlers_.resize(size_t(items), TPopupHandler::None);
+}
 
 void TForm1::InitPopUpMenu() {
   if (!CellPopupMenu1) {
@@ -70,14 +126,10 @@ void TForm1::InitPopUpMenu() {
     SetHelpContext(CellPopupMenu1, kPopupHelpContext);
   }
   CellPopupMenu1->clear();
-  const int items = std::max(preferences_.CandidateCount, 0) + 3;
-  popupHandlers_.assign(size_t(items), TPopupHandler::None);
-  for (int i = 0; i < items; ++i) {
-    QAction* a = CellPopupMenu1->addAction(QString());
-    a->setObjectName(QString("PopupItem%1").arg(i));
-    a->setVisible(false);
-    connect(a, &QAction::triggered, this, [this, i] { PopupItemClicked(i); });
-  }
+  popupHandlers_.clear();
+  // Items for as many candidates as the tallest screen shows in one column; a right click
+  // adds more should the window's screen have more room by then.
+  AddPopupItems(PopupCandidatesListed(TallestScreen()) + 3);
 }
 
 void TForm1::SetPopupItem(int index, const TPopupItem& item, TPopupHandler handler) {
@@ -175,10 +227,13 @@ bool TForm1::PrepareGridPopup(int col, int row) {
   if (preferences_.CandidatePopupAllowed) {
     std::vector<int32_t> usedTiles;
     QVMosaic1.FillUsedTiles(usedTiles, 1);
-    const int32_t count = preferences_.CandidateCount;
-    QVLib1.ListCandidates(QVPlan1, usedTiles, Orientations(), CandidatesAsked(count), SpinRadius2->Value(),
+    // As many as fit on the screen in one column, each with a thumbnail to decode.
+    const int32_t listed = PopupCandidatesListed(DrawGrid1->screen());
+    AddPopupItems(listed + 3);
+    QVLib1.ListCandidates(QVPlan1, usedTiles, Orientations(), CandidatesAsked(listed), SpinRadius2->Value(),
                           DrawGrid1->ColCount(), DrawGrid1->RowCount(), col, row);
-    const int32_t shown = CandidatesShown(count, QVLib1.OrderCount);
+    const int32_t shown = CandidatesShown(listed, QVLib1.OrderCount);
+    const QList<QAction*> items = CellPopupMenu1->actions();
     candidateRecords_.clear();
     candidateLibrary_ = QVLib1.BaseName();
     for (int32_t k = 1; k <= shown; ++k) {
@@ -187,7 +242,7 @@ bool TForm1::PrepareGridPopup(int col, int row) {
       const TQVData& l = QVLib1;
       SetPopupItem(k + 2, {CandidateCaption(l.Name, l.PicWidth, l.PicHeight, FlipCodeOf(l)), k, true},
                    TPopupHandler::Candidate);
-      actions[k + 2]->setIcon(ItemPicture(l.ThumbBitmap));
+      items[k + 2]->setIcon(ItemPicture(l.ThumbBitmap));
     }
   }
   QVMosaic1.ShowThumbs = thumbs;

@@ -163,4 +163,9 @@ int32_t CandidatesShown(int32_t candidateCount, int32_t found) {
   return std::clamp(found, 0, std::max(candidateCount, 0));
 }
 
+int32_t CandidatesListed(int32_t candidateCount, int32_t room, int32_t itemHeight) {
+  const int32_t fit = itemHeight > 0 ? room / itemHeight - 3 : 1;
+  return std::clamp(candidateCount, 0, std::max(fit, 1));
+}
+
 }  // namespace qv

@@ -108,5 +108,10 @@ std::string CandidateCaption(const std::string& name, int32_t picWidth, int32_t 
 int32_t CandidatesAsked(int32_t candidateCount);
 // How many it shows when the search found found of them.
 int32_t CandidatesShown(int32_t candidateCount, int32_t found);
+// How many candidates the pop-up lists: candidateCount, but no more than fit in one column
+// below the three items above them on a screen room pixels high, at itemHeight pixels an item
+// (at least one). The stored preference may ask for up to 999999, far more than a menu can
+// show or a right click can wait for.
+int32_t CandidatesListed(int32_t candidateCount, int32_t room, int32_t itemHeight);
 
 }  // namespace qv

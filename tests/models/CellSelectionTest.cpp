@@ -93,6 +93,15 @@ TEST(CellSelectionTest, StatusTextsAndPopupCaptions) {
   EXPECT_EQ(qv::CandidatesAsked(5), 7);
   EXPECT_EQ(qv::CandidatesShown(5, 7), 5);
   EXPECT_EQ(qv::CandidatesShown(5, 3), 3);
+
+  // The list is cut to one column of the screen below the three fixed items: 1000 pixels of
+  // 40-pixel items hold 25 items, 22 of them candidates; a tiny screen still lists one.
+  EXPECT_EQ(qv::CandidatesListed(999999, 1000, 40), 22);
+  EXPECT_EQ(qv::CandidatesListed(5, 1000, 40), 5);
+  EXPECT_EQ(qv::CandidatesListed(22, 1000, 40), 22);
+  EXPECT_EQ(qv::CandidatesListed(23, 1000, 40), 22);
+  EXPECT_EQ(qv::CandidatesListed(999999, 100, 40), 1);
+  EXPECT_EQ(qv::CandidatesListed(0, 1000, 40), 0);
 }
 
 // The erase pass on a 4 x 3 project whose every cell holds a tile, cell 6 a custom picture.

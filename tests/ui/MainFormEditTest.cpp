@@ -1,12 +1,13 @@
 // Cell selection and editing in the main window: the status texts of the selection and the
 // current cell, the erase commands and patterns with "Fix custom" and "Inv select", the erase
-// pass's lock and stop, the cell pop-up menu in its cases and its handlers, and undo.
+// pass's lock and stop, the cell pop-up menu in its cases, its length and its handlers, and undo.
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
@@ -17,6 +18,7 @@
 #include "controls/DrawGrid.h"
 #include "controls/SpinEdits.h"
 #include "mainwindow/ManualTilesWindow.h"
+#include "settings/IniFile.h"
 
 using namespace qv;
 using qvtest::CellTiles;
@@ -310,6 +312,40 @@ class MainFormEditTest : public QObject {
     w.Form.SetPreferences(p);
     QVERIFY(w.Form.PrepareGridPopup(1, 1));
     QCOMPARE(w.Shown().size(), 2);
+  }
+
+  // The stored candidate number may be as large as 999999. The pop-up then lists what fits
+  // on the screen in one column (a menu of a million items froze the window at its start and
+  // at every right click), and the screen is filled.
+  void HugeCandidateCountListsOneScreenful() {
+    TEditFixture fx(40, 4, 3);
+    IniWriteInt(fx.Settings(), "Advanced", "ShowBestCndidates", 999999);
+    TComposed w(fx);
+    QCOMPARE(w.Form.Preferences().CandidateCount, 999999);
+    QMenu* menu = w.Form.CellPopupMenu();
+    QVERIFY(menu->actions().size() < 200);
+    Child<TVNSpinEdit>(w.Form, "SpinRadius2")->SetValue(0);  // every tile may be a candidate
+    QVERIFY(w.Form.PrepareGridPopup(1, 1));
+    const int candidates = int(w.Shown().size()) - 2;
+    QVERIFY(candidates >= 5 && candidates < 40);
+    QVERIFY(w.Form.QVLib1.OrderCount <= candidates + 2);
+
+    const QRect screen = w.Form.screen()->availableGeometry();
+    QRect first, last;
+    for (QAction* a : menu->actions()) {
+      if (!a->isVisible()) continue;
+      const QRect r = menu->actionGeometry(a);
+      if (first.isNull()) first = r;
+      QCOMPARE(r.left(), first.left());  // no second column
+      last = r;
+    }
+    QVERIFY(menu->sizeHint().height() <= screen.height());
+    QVERIFY2(last.bottom() + 2 * last.height() > screen.height(),
+             qPrintable(QString("%1 items end at %2 of %3").arg(candidates).arg(last.bottom()).arg(screen.height())));
+    // The last candidate listed is placed like any other.
+    const QList<QAction*> items = menu->actions();
+    items[candidates + 2]->trigger();
+    QCOMPARE(w.Form.UndoStack().undoText(), QString("Replace cell"));
   }
 };
 
