@@ -19,7 +19,14 @@ class TCellEditCommand : public QUndoCommand {
     TCellRecord After;
   };
   TCellEditCommand(TForm1& form, const QString& text, std::vector<TCellChange> changes)
-      : QUndoCommand(text), form_(form), changes_(std::move(changes)) {}
+      : QUndoCommand(text), form_(form), changes_(std::move(changes)) {
+    bytes_ = sizeof *this + changes_.capacity() * sizeof(TCellChange);
+    for (const TCellChange& c : changes_) bytes_ += HeldBytes(c.Before) + HeldBytes(c.After);
+  }
+
+  size_t Bytes() const { return bytes_; }
+  // Gives the changes to a new command that takes this one's place; this one is deleted next.
+  std::vector<TCellChange> TakeChanges() { return std::move(changes_); }
 
   void undo() override {
     for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
@@ -43,10 +50,47 @@ class TCellEditCommand : public QUndoCommand {
     for (const TCellChange& c : changes_) cells.push_back(c.Cell);
     form_.CellsRestored(cells);
   }
+  static size_t HeldBytes(const TCellRecord& r) {
+    return r.Signature.capacity() + r.Info.Name.capacity() + r.ThumbJpeg.capacity();
+  }
   TForm1& form_;
   std::vector<TCellChange> changes_;
+  size_t bytes_ = 0;
   bool first_ = true;
 };
+
+// Drops the oldest steps while the steps hold more than the window's UndoMemoryLimit, keeping
+// the newest. Called right after a push, so there is nothing to redo. QUndoStack removes
+// steps from the bottom only through its step limit, which it takes on an empty stack alone:
+// the steps that stay are moved into new commands, the stack is cleared and they go back in
+// their order, without being done again (the mosaic keeps its state throughout).
+void KeepUndoWithinMemory(TForm1& form) {
+  QUndoStack& stack = form.UndoStack();
+  const int count = stack.count();
+  if (count < 2 || stack.index() != count) return;
+  size_t held = 0;
+  int keepFrom = count;
+  for (int i = count - 1; i >= 0; --i) {
+    const auto* step = dynamic_cast<const TCellEditCommand*>(stack.command(i));
+    if (!step) return;
+    if (i < count - 1 && held + step->Bytes() > form.UndoMemoryLimit) break;
+    held += step->Bytes();
+    keepFrom = i;
+  }
+  if (keepFrom == 0) return;
+  struct TKept {
+    QString Text;
+    std::vector<TCellEditCommand::TCellChange> Changes;
+  };
+  std::vector<TKept> kept;
+  for (int i = keepFrom; i < count; ++i) {
+    // The stack hands its commands out as const; they are ours, made here, and about to go.
+    auto* step = const_cast<TCellEditCommand*>(static_cast<const TCellEditCommand*>(stack.command(i)));
+    kept.push_back({step->text(), step->TakeChanges()});
+  }
+  stack.clear();
+  for (TKept& k : kept) stack.push(new TCellEditCommand(form, k.Text, std::move(k.Changes)));
+}
 
 }  // namespace
 
@@ -82,6 +126,7 @@ void TCellEditStep::Commit() {
   before_.clear();
   if (changes.empty()) return;
   form_.UndoStack().push(new TCellEditCommand(form_, text_, std::move(changes)));
+  KeepUndoWithinMemory(form_);
 }
 
 }  // namespace qv

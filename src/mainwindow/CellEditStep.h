@@ -9,6 +9,10 @@
 // either marks the mosaic modified and repaints the cells. The next composition reads the use
 // of tiles from the cells' tile ids (FillUsedTiles), so they are restored with the cells.
 //
+// The steps on the stack hold no more than the window's UndoMemoryLimit together: a whole-grid
+// command on a large mosaic keeps tens of megabytes, so the oldest steps are dropped when a
+// new one would pass it (the newest is always kept, however large).
+//
 // A step whose cells did not change pushes nothing. A step that is never committed (an error
 // left its command half-way) commits itself when it ends, so every change made so far can be
 // undone.

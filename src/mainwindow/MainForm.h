@@ -242,6 +242,9 @@ class TForm1 : public QMainWindow {
   // Every edit of mosaic cells is one step here (mainwindow/CellEditStep.h); opening and
   // closing a project clears it.
   QUndoStack& UndoStack() const { return *UndoStack1; }
+  // The memory the undo steps may hold together (each keeps two records of every cell it
+  // changed, thumbnails included): past it the oldest steps go, the newest always stays.
+  size_t UndoMemoryLimit = size_t(256) << 20;
   // After undo or redo wrote these mosaic records: repaint them, mark the project modified
   // (the engine did), refresh the status of the current cell and the buttons.
   void CellsRestored(const std::vector<int32_t>& cells);

@@ -225,6 +225,53 @@ class MainFormEditTest : public QObject {
     QCOMPARE(w.Form.UndoStack().undoText(), QString("Mosaic all"));
   }
 
+  // The undo steps hold no more than UndoMemoryLimit together. A whole-grid step of 120
+  // cells keeps well over 64 KB (two 108-byte signatures and a thumbnail a cell), a one-cell
+  // step a few KB: with a 64 KB limit the composition's step goes once five cells are erased,
+  // those five stay and undo in order; a step larger than the limit is kept alone.
+  void UndoStepsKeepWithinTheirMemory() {
+    TEditFixture fx(20, 12, 10);
+    TComposed w(fx);
+    TQVData& m = w.Form.QVMosaic1;
+    QUndoStack& undo = w.Form.UndoStack();
+    const std::vector<int32_t> composed = CellTiles(m);
+    QCOMPARE(undo.count(), 1);
+    w.Form.UndoMemoryLimit = 64 << 10;
+
+    const std::vector<std::pair<int, int>> cells{{0, 0}, {5, 2}, {11, 9}, {3, 7}, {8, 4}};
+    for (auto [c, r] : cells) {
+      w.Grid->SetCurrent(c, r);
+      w.Form.Erasecell1Click();
+      QCOMPARE(m.RecordTileNo(r * 12 + c + 1), 0);
+    }
+    QCOMPARE(undo.count(), 5);
+    for (int i = 0; i < 5; ++i) QCOMPARE(undo.text(i), QString("Erase cell"));
+    for (size_t i = cells.size(); i-- > 0;) {
+      QVERIFY(undo.canUndo());
+      undo.undo();
+      const auto [c, r] = cells[i];
+      QCOMPARE(m.RecordTileNo(r * 12 + c + 1), composed[size_t(r * 12 + c)]);
+    }
+    QVERIFY(!undo.canUndo());  // the composition cannot be undone any more
+    QCOMPARE(CellTiles(m), composed);
+
+    // Redo the first two, then a whole-grid erase: larger than the limit, it stays alone and
+    // undoes, and redoes, the whole grid.
+    undo.redo();
+    undo.redo();
+    w.Form.SelectallGrid();
+    w.Form.Eraseselection1Click();
+    QCOMPARE(undo.count(), 1);
+    QCOMPARE(undo.undoText(), QString("Erase selection"));
+    for (int32_t tile : CellTiles(m)) QCOMPARE(tile, 0);
+    undo.undo();
+    std::vector<int32_t> expected = composed;
+    for (int i = 0; i < 2; ++i) expected[size_t(cells[size_t(i)].second * 12 + cells[size_t(i)].first)] = 0;
+    QCOMPARE(CellTiles(m), expected);
+    undo.redo();
+    for (int32_t tile : CellTiles(m)) QCOMPARE(tile, 0);
+  }
+
   void ManualTilesWindowIsToldAndFillsTheCell() {
     TEditFixture fx(20, 4, 3);
     TComposed w(fx);
