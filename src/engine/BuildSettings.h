@@ -92,6 +92,9 @@ struct TBuildSettings : TScanSettings {
   uint8_t FormatByte = kLibraryFormatByte;
   int32_t ThumbWidth = kNewLibraryThumbWidth;  // the height follows the proportion (ThumbHeight)
   uint8_t JpegQuality = kNewLibraryJpegQuality;
+  // Off: a build that adds no picture (none could be read, or a stop came before the first)
+  // writes nothing and returns false, so a library of that name stays as it was.
+  bool WriteEmptyLibrary = true;
 
   // Round(ThumbWidth / PropX x PropY).
   int ThumbHeight() const;

@@ -283,7 +283,8 @@ class TQVData {
 
   // ---- Building (QVDataBuild.cpp); the settings are in engine/BuildSettings.h ----
   // Build pass over settings.RootFolder into a new library file; the open table is not
-  // changed. False when the file could not be written. Raises EQuivara for settings that
+  // changed. False when the file could not be written, or was not, having no picture to hold
+  // and settings.WriteEmptyLibrary off. Raises EQuivara for settings that
   // cannot make a library ("Not ready to create ..." without picture types).
   bool CreateLibrary(const std::string& fileName, const TBuildSettings& settings);
   // Appends the pictures below scan.RootFolder to the open library and rewrites BaseName;

@@ -44,6 +44,7 @@ bool TQVData::RunScanPass(const TBuildSettings& settings, bool append, const std
   if (settings.PictureExtensions.empty())
     throw EQuivara((append ? "Not ready to update " : "Not ready to create ") + fileName + kCheckExtensions);
   ScanFolder(settings.RootFolder);
+  if (!append && AddedCount == 0 && !settings.WriteEmptyLibrary) return false;
   guard.done = true;
   return WriteLibraryFile(fileName);
 }

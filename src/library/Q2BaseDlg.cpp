@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <cstdio>
+#include <filesystem>
 
 #include "base/Errors.h"
 #include "base/FileUtil.h"
@@ -46,6 +46,16 @@ TVNSpinEdit* Spin(QWidget* parent, const char* name, int lo, int hi, int value) 
   auto* s = new TVNSpinEdit(lo, hi, 1, value, parent);
   s->setObjectName(name);
   return s;
+}
+
+// Earlier builds wrote X.qv2.building first and renamed it to X.qv2 at the end; one killed
+// between the two left it behind, a complete copy nobody would open. A build of X.qv2 takes
+// it away (a folder of that name is left alone).
+void RemoveLeftBuildFile(const std::string& library) {
+  const std::filesystem::path left = library + ".building";
+  std::error_code ignored;
+  const std::filesystem::file_status st = std::filesystem::symlink_status(left, ignored);
+  if (std::filesystem::is_regular_file(st) || std::filesystem::is_symlink(st)) std::filesystem::remove(left, ignored);
 }
 
 }  // namespace
@@ -406,25 +416,22 @@ void TQ2NewBaseForm::BitBtn1Click() {
   QVData1.OnProcessMessages = [] { QCoreApplication::processEvents(); };
   QVData1.OnCreateBaseProgress = [this](TQVData&) { QVData1CreateBaseProgress(); };
   clock_.start();
-  // The build writes a file of its own beside the target, which takes the target's place
-  // only when it holds a picture: a build that could add none (pictures that cannot be
-  // read, a stop before the first) never replaces a library of that name.
-  const std::string building = f + ".building";
+  // The file takes the target's place (written aside and renamed over it, so an interrupted
+  // build leaves the old one) only when it holds a picture: a build that could add none
+  // (pictures that cannot be read, a stop before the first) never replaces a library of
+  // that name.
+  settings.WriteEmptyLibrary = false;
+  RemoveLeftBuildFile(f);
   bool written = false;
   try {
-    written = QVData1.CreateLibrary(building, settings);
+    written = QVData1.CreateLibrary(f, settings);
   } catch (const std::exception& e) {
     // No type ticked, or the work files could not be made: the message, and the dialog
     // ready for another try.
     Image1->hide();
     SetRunning(false);
     QVData1.Close();
-    std::remove(building.c_str());
-    // The message names the file the user asked for.
-    std::string text = e.what();
-    for (size_t at = text.find(building); at != std::string::npos; at = text.find(building, at + f.size()))
-      text.replace(at, building.size(), f);
-    ShowException(EQuivara(text));
+    ShowException(e);
     return;
   }
   QVData1.OnCreateBaseProgress = nullptr;
@@ -437,14 +444,12 @@ void TQ2NewBaseForm::BitBtn1Click() {
   LabelProgress->setText(FromCore(std::to_string(QVData1.AddedCount) + " pictures indexed in " +
                                   FormatElapsed(clock_.elapsed()) + (QVData1.StopRequested ? ", stopped" : "")));
   QVData1.Close();
-  if (written && QVData1.AddedCount == 0) {
-    std::remove(building.c_str());
+  if (QVData1.AddedCount == 0) {
     Prompts().Error("No picture could be added, so the library\r" + FromCore(f) + "\rwas not written.",
                     kApplicationTitle);
     return;
   }
-  if (!written || std::rename(building.c_str(), f.c_str()) != 0) {
-    std::remove(building.c_str());
+  if (!written) {
     Prompts().Error("Library file\r" + FromCore(f) + "\rcould not be written.", kApplicationTitle);
     return;
   }

@@ -229,6 +229,38 @@ TEST_F(BuildTest, StopEndsTheScanAtTheNextPicture) {
   }
 }
 
+// Without WriteEmptyLibrary a build that adds no picture leaves a library of that name as
+// it was, and no file beside it; by default it writes the empty library.
+TEST_F(BuildTest, BuildWithoutPicturesKeepsTheOldLibraryWhenAsked) {
+  qvtest::WriteFile(pictures_ + "/a.jpg", "not a picture");
+  const std::string out = dir_.File("old.qv2");
+  qvtest::WriteFile(out, "old library");
+  qv::TBuildSettings settings = qvtest::NewLibrarySettings(pictures_);
+  settings.Threads = 1;
+  settings.WriteEmptyLibrary = false;
+  TQVData t;
+  EXPECT_FALSE(t.CreateLibrary(out, settings));
+  EXPECT_EQ(t.AddedCount, 0);
+  EXPECT_FALSE(t.Work);
+  EXPECT_EQ(qvtest::FileBytes(out), "old library");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 2);  // old.qv2, pictures
+
+  // A stop before the first picture is the same.
+  AddPictures(pictures_, 2, 1);
+  t.StopRequested = true;
+  EXPECT_FALSE(t.CreateLibrary(out, settings));
+  EXPECT_EQ(qvtest::FileBytes(out), "old library");
+
+  settings.WriteEmptyLibrary = true;
+  qvtest::WriteFile(pictures_ + "/p00.jpg", "broken");
+  qvtest::WriteFile(pictures_ + "/p01.jpg", "broken");
+  TQVData u;
+  EXPECT_TRUE(u.CreateLibrary(out, settings));
+  TQVData lib;
+  ASSERT_TRUE(lib.Open(out));
+  EXPECT_EQ(lib.Count, 0);
+}
+
 TEST_F(BuildTest, NoExtensionsIsAnError) {
   AddPictures(pictures_, 1, 1);
   TQVData t;

@@ -1,5 +1,6 @@
 // The new library dialog: its fields and settings, the tile outline, the build with its
-// progress and stop, the bad inputs it refuses and the opening of the new library.
+// progress and stop, the bad inputs it refuses, what failed and killed builds leave, and the
+// opening of the new library.
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <filesystem>
 
 #include "MainFormFixture.h"
+#include "base/FileUtil.h"
 #include "controls/SpinEdits.h"
 #include "library/Q2BaseDlg.h"
 #include "settings/IniFile.h"
@@ -148,6 +150,44 @@ class NewLibraryDialogTest : public QObject {
     QVERIFY(Child<QPushButton>(&d, "BitBtn1")->isEnabled());
     QVERIFY(Child<QPushButton>(&d, "BitBtn2")->isEnabled());
     QVERIFY(!std::filesystem::exists(fx.Dir.File("x.qv2")));
+  }
+
+  // A build killed between writing its file and renaming it (earlier builds wrote through
+  // X.qv2.building) left that file behind: the next build of X.qv2 takes it away. A build
+  // whose file cannot be written keeps the old library and leaves nothing beside it.
+  void LeftoversOfEarlierBuildsAndFailedWrites() {
+    TMainFormFixture fx;
+    const std::string root = MakePictures(fx, "pics", 3);
+    const std::string lib = fx.Dir.File("tiles.qv2");
+    qvtest::WriteFile(lib + ".building", "left by a killed build");
+    std::filesystem::create_directories(fx.Dir.File("other.qv2.building"));  // not ours to take
+    auto strayFiles = [&] {
+      QStringList stray;
+      for (const auto& e : std::filesystem::directory_iterator(fx.Dir.Path())) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(".qv", 0) == 0 || name.find(".building") != std::string::npos) stray << Q(name);
+      }
+      return stray;
+    };
+    TQ2NewBaseForm d(fx.Settings(), nullptr);
+    Fill(d, lib, root);
+    d.BitBtn1Click();
+    TQVData t;
+    QVERIFY(t.Open(lib));
+    QCOMPARE(t.Count, 3);
+    t.Close();
+    QCOMPARE(strayFiles(), QStringList{"other.qv2.building"});
+    std::filesystem::remove(fx.Dir.File("other.qv2.building"));
+
+    const std::string built = qvtest::FileBytes(lib);
+    for (TWriteFault fault : {TWriteFault::kShortWrite, TWriteFault::kRenameRefused}) {
+      InjectWriteFaultForTesting(fault, 1);
+      d.BitBtn1Click();
+      InjectWriteFaultForTesting(TWriteFault::kNone);
+      QCOMPARE(fx.Prompts.LastText(), Q("Library file\r" + lib + "\rcould not be written."));
+      QVERIFY(qvtest::FileBytes(lib) == built);
+      QCOMPARE(strayFiles(), QStringList());
+    }
   }
 
   void BuildOpensTheLibraryInTheMainWindow() {
