@@ -59,7 +59,9 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
   const size_t perTile = !assignment || opt.AuctionFits() ? 0
                          : settings.CellsPerTile > 0      ? size_t(settings.CellsPerTile)
                                                           : 32;
-  opt.ListCandidates(threads, perTile, assignment);
+  // Under a Distance rule the table of all distances serves the layout by classes and the
+  // relabelling of whole pieces (see engine/Optimizer.h).
+  opt.ListCandidates(threads, perTile, assignment || rules.Distance > 0);
   result.CandidatesMs = now() - startMs;
   TOptimizeProgress progress;
   progress.TotalDistance = result.StartDistance;
@@ -107,10 +109,13 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     result.Moves += changed;
     report();
   }
-  int32_t blockSweeps = 0, blockMisses = 0;
-  bool kicking = true;
+  int32_t blockSweeps = 0, blockMisses = 0, relabelRounds = 0;
+  bool kicking = true, relabelling = rules.Distance > 0;
   if (rules.Distance > 0 && keepGoing()) {
-    result.Moves += opt.ComposeByBlocks(keepGoing);
+    // A fresh start by classes where it applies, else block by block.
+    int32_t changed = opt.ComposeByResidues(keepGoing, threads);
+    if (changed == 0 && keepGoing()) changed = opt.ComposeByBlocks(keepGoing);
+    result.Moves += changed;
     report();
   }
   while (keepGoing()) {
@@ -139,6 +144,23 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
       continue;
     }
     if (exact) break;
+    if (relabelling) {
+      // Rounds of relabelling over the whole grid and over overlapping regions of six
+      // blocks' side, at a new offset each round, while a round lowers the total by 0.1 %;
+      // then the block sweeps and the local search once more.
+      const uint64_t before = opt.Total();
+      const int32_t half = 3 * opt.BlockSide(), shift = relabelRounds % 3 * half / 3 - half;
+      result.Moves += opt.Relabel(0, 0, rules.Cols, rules.Rows, threads);
+      for (int32_t y = shift; y < rules.Rows && keepGoing(); y += half)
+        for (int32_t x = shift; x < rules.Cols && keepGoing(); x += half)
+          result.Moves += opt.Relabel(x, y, x + 2 * half, y + 2 * half, threads);
+      ++relabelRounds;
+      relabelling = opt.Total() < before - before / 1000;
+      if (!relabelling) opt.LetGoOfTable();
+      blockMisses = 0;
+      report();
+      continue;
+    }
     if (rules.Distance > 0 && kicking) {
       // Rounds of kicks, as many as the grid has blocks, while a round keeps any; then the
       // block sweeps and the local search once more.

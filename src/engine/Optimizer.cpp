@@ -88,8 +88,7 @@ std::string Optimizer::RuleFault() const {
   for (int32_t c : cells_)
     if (CountInSquare(c, tile_[size_t(c)]) > 1)
       return "Tile " + std::to_string(tile_[size_t(c)]) + " at column " + std::to_string(c % cols_ + 1) + ", row " +
-             std::to_string(c / cols_ + 1) + " stands again within Distance " + std::to_string(s_.Rules.Distance) +
-             ".";
+             std::to_string(c / cols_ + 1) + " stands again within Distance " + std::to_string(s_.Rules.Distance) + ".";
   return {};
 }
 

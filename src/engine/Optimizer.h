@@ -2,8 +2,8 @@
 // The working state of the optimising pass (engine/OptimizeComposition.h says what the pass
 // does and in which order): the cells' tiles, distances and use counts, the candidate lists
 // and the moves on them. Its steps live in files named after them: Optimizer.cpp (the state
-// and the rules), OptimizerCandidates.cpp, OptimizerAssignment.cpp, OptimizerBlocks.cpp and
-// OptimizerLocal.cpp.
+// and the rules), OptimizerCandidates.cpp, OptimizerAssignment.cpp, OptimizerBlocks.cpp,
+// OptimizerRelabel.cpp and OptimizerLocal.cpp.
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -126,6 +126,38 @@ class Optimizer {
   // block found no tiles.
   int32_t ComposeByBlocks(const std::function<bool()>& keepGoing);
 
+  // Composes the movable cells afresh in a pattern that repeats every Distance + 1 cells
+  // across and down. The cells whose column and row agree modulo Distance + 1 form a class;
+  // the classes share out the tiles, each tile going to one class, and each cell shows the
+  // closest tile of its class. Two cells of a class lie Distance + 1 or more apart and cells
+  // of two classes never hold the same tile, so the rule holds everywhere. The share starts
+  // from the present mosaic (each tile to the class where it stands most often); then, round
+  // after round, tiles move to the class where they gain most over what their own class
+  // loses without them, the best moves first and each class in one move a round, until no
+  // move gains. Over uniform stretches this is the best layout there is, and the relabelling
+  // below works on its large pieces. Needs the table of all distances, Repeat "Auto" and
+  // every cell movable; the result replaces the mosaic when its total is lower. Returns the
+  // cells changed.
+  int32_t ComposeByResidues(const std::function<bool()>& keepGoing, int threads);
+
+  // Gives new tiles to whole pieces of the region [left, right) x [top, bottom): a piece is
+  // the set of the region's movable cells holding one tile (no two of them within Distance
+  // of each other). Any tile may replace a piece's tile in all its cells at once as long as
+  // it stands nowhere within Distance of the piece outside the region (nor in a kept cell),
+  // keeps to Repeat, and no other piece of the region takes it; the best such relabelling is
+  // an assignment of tiles to pieces, over each piece's 64 closest tiles and its own. Over
+  // the whole grid it swaps the tiles of whole patterns that block moves cannot change one
+  // block at a time. The new tiles are taken when they lower the total. Piece distances come
+  // from the table of all distances when it is kept (every tile is then considered), else
+  // from the tiles listed for the piece's cells. Returns the cells changed.
+  int32_t Relabel(int32_t left, int32_t top, int32_t right, int32_t bottom, int threads);
+
+  // Frees the table of all distances (400 MB for 10000 cells and 10000 tiles).
+  void LetGoOfTable() {
+    std::vector<uint32_t>().swap(dense_);
+    std::vector<int32_t>().swap(denseIndex_);
+  }
+
   // Frees the movable cells of columns [left, right) and rows [top, bottom), which all lie
   // within Distance of each other (so no tile may stand twice among them), and gives them
   // the best tiles the rest of the mosaic allows, found as an exact assignment: each freed
@@ -234,6 +266,7 @@ class Optimizer {
   static constexpr uint32_t kUnusable = kMaxAuctionCost;
   static constexpr uint64_t kMaxKeptPairs = uint64_t(1) << 28;  // 1 GiB
   std::vector<uint32_t> dense_;
+  std::vector<int32_t> denseIndex_;  // per cell: its row in dense_, -1 for kept cells
   // Block moves: the block's cells, per cell whether it is freed, per tile the stamp of the
   // cell it is forbidden for or listed for, and its column in the block's problem.
   std::vector<int32_t> block_;

@@ -5,7 +5,7 @@
 namespace qv::optimizer {
 
 int32_t Optimizer::AssignExactly(const std::function<bool()>& keepGoing, int threads,
-                      const std::function<void(int32_t)>& solved) {
+                                 const std::function<void(int32_t)>& solved) {
   if (AuctionFits()) {
     // Each phase of the auction ends with a complete assignment, taken when it lowers the
     // total; the last is within one unit of distance per cell of the optimum.
@@ -40,8 +40,8 @@ int32_t Optimizer::AssignExactly(const std::function<bool()>& keepGoing, int thr
     for (size_t t = 1; t < tileCells_.size(); ++t)
       for (const TCellCandidate& cc : tileCells_[t]) {
         const size_t i = size_t(index[size_t(cc.Cell)]);
-        if (std::find_if(pairs[i].begin(), pairs[i].end(),
-                         [&](const TCandidate& k) { return k.Tile == int32_t(t); }) == pairs[i].end())
+        if (std::find_if(pairs[i].begin(), pairs[i].end(), [&](const TCandidate& k) { return k.Tile == int32_t(t); }) ==
+            pairs[i].end())
           pairs[i].push_back({int32_t(t), cc.Record, cc.Distance});
       }
   }

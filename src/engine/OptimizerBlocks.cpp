@@ -75,7 +75,7 @@ void Optimizer::StartBlockRow(int32_t a, const std::vector<int32_t>& tile) {
 }
 
 bool Optimizer::AddBlockPair(const TCandidate& k, const std::vector<int32_t>& uses, TAssignmentProblem& p,
-                  std::vector<int32_t>& records, std::vector<int32_t>& tiles) {
+                             std::vector<int32_t>& records, std::vector<int32_t>& tiles) {
   const size_t t = size_t(k.Tile);
   if (k.Record == 0 || forbidden_[t] == stamp_ || listed_[t] == stamp_) return false;
   if (s_.Rules.Repeat > 0 && uses[t] >= s_.Rules.Repeat) return false;

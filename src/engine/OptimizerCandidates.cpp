@@ -84,7 +84,7 @@ bool Optimizer::KeepsAllPairs() const {
 }
 
 size_t Optimizer::AddUnderpricedPairs(const std::vector<int64_t>& u, const std::vector<int64_t>& v, int threads,
-                           std::vector<std::vector<TCandidate>>& pairs) const {
+                                      std::vector<std::vector<TCandidate>>& pairs) const {
   constexpr size_t perCell = 16, perTile = 16;
   using Priced = std::pair<int64_t, int32_t>;  // reduced cost, tile or cell index
   const size_t n = size_t(std::max(1, threads));
