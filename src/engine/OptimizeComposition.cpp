@@ -119,8 +119,10 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
     report();
   }
   while (keepGoing()) {
-    if (rules.Distance > 0 && blockMisses < 2 * opt.BlockSide()) {
-      // Block moves at ever new offsets of the block grid, while they change something.
+    if (rules.Distance > 0 && blockMisses < opt.BlockSide()) {
+      // Block moves at ever new offsets of the block grid, while they change something: the
+      // offsets come round again after BlockSide() sweeps, so as many sweeps without a change
+      // have tried them all.
       const int64_t changed = opt.BlockSweep(blockSweeps * 3, blockSweeps * 5, keepGoing);
       ++blockSweeps;
       result.Moves += changed;
