@@ -207,6 +207,7 @@ class TForm1 : public QMainWindow {
   void Randommosaic1Click() { RenderMosaic(1); }
   void Smartmosaic1Click() { RenderMosaic(2); }
   void Optimisemosaic1Click() { OptimiseMosaic(); }
+  void Optimisemosaicforcolour1Click() { OptimiseMosaic(false, kOptimiseColourWeight); }
   void Mosaicquality1Click();  // MainFormQuality.cpp: the "Mosaic quality" window
   void SpeedButton7Click();    // "Render mosaic": the order of Preferences().RenderType
   void SpeedButton9Click();    // "Stop"
@@ -285,8 +286,12 @@ class TForm1 : public QMainWindow {
   // "Optimise mosaic" (MainFormOptimise.cpp): lowers the total distance of the tiles placed
   // in the grid or the selection's work area, keeping the window's rules; one undo step. A
   // mosaic that does not keep the window's rules is, if the user agrees, composed again
-  // with them by "Smart mosaic" first (an undo step of its own).
-  void OptimiseMosaic(bool composedFirst = false);
+  // with them by "Smart mosaic" first (an undo step of its own). "Optimise mosaic for
+  // colour" runs it with kOptimiseColourWeight: a difference in a cell's mean colour then
+  // counts that many times the same difference in the pattern within the cell, which brings
+  // the mosaic's colours closer to the picture's at a glance.
+  void OptimiseMosaic(bool composedFirst = false, double colourWeight = 1.0);
+  static constexpr double kOptimiseColourWeight = 4.0;
   void AddFlips(bool h, bool v, bool r180);
   void SetForStartMosaic();
   void SetForEndMosaic();
@@ -472,6 +477,7 @@ class TForm1 : public QMainWindow {
   QAction* Randommosaic1 = nullptr;
   QAction* Smartmosaic1 = nullptr;
   QAction* Optimisemosaic1 = nullptr;
+  QAction* Optimisemosaicforcolour1 = nullptr;
   QAction* Mosaicquality1 = nullptr;
   QAction* Stopmosaicprocess1 = nullptr;
   QAction* Hidedetails1 = nullptr;

@@ -108,6 +108,8 @@ void TForm1::CreateMosaicMenu() {
   Randommosaic1 = MakeAction(Run1, "Randommosaic1", "Random mosaic", "randommosaic", &TForm1::Randommosaic1Click);
   Smartmosaic1 = MakeAction(Run1, "Smartmosaic1", "Smart mosaic", "smartmosaic", &TForm1::Smartmosaic1Click);
   Optimisemosaic1 = MakeAction(Run1, "Optimisemosaic1", "Optimise mosaic", "", &TForm1::Optimisemosaic1Click);
+  Optimisemosaicforcolour1 = MakeAction(Run1, "Optimisemosaicforcolour1", "Optimise mosaic for colour", "",
+                                        &TForm1::Optimisemosaicforcolour1Click);
   Mosaicquality1 = MakeAction(Run1, "Mosaicquality1", "Mosaic quality...", "", &TForm1::Mosaicquality1Click);
   Stopmosaicprocess1 =
       MakeAction(Run1, "Stopmosaicprocess1", "Stop mosaic process", "stop", &TForm1::Stopmosaicprocess1Click);
@@ -253,6 +255,7 @@ void TForm1::Run1Click() {
   Randommosaic1->setEnabled(ready);
   Smartmosaic1->setEnabled(ready);
   Optimisemosaic1->setEnabled(ready && QVPlan1.TableIsOpen());
+  Optimisemosaicforcolour1->setEnabled(Optimisemosaic1->isEnabled());
   Mosaicquality1->setEnabled(ready && QVPlan1.TableIsOpen());
   Stopmosaicprocess1->setEnabled(mosaicRunning_);
   ApplyCommandRules(Run1);

@@ -39,7 +39,7 @@ constexpr int64_t kTimeLimitMs = 10000;
 
 }  // namespace
 
-void TForm1::OptimiseMosaic(bool composedFirst) {
+void TForm1::OptimiseMosaic(bool composedFirst, double colourWeight) {
   if (!QVPlan1.TableIsOpen() || !QVLib1.TableIsOpen() || !QVMosaic1.TableIsOpen() || mosaicRunning_) return;
   if (!CheckAnyFlip()) return;
   AddFlips(CBFlipH->isChecked(), CBFlipV->isChecked(), CBRota180->isChecked());
@@ -47,6 +47,10 @@ void TForm1::OptimiseMosaic(bool composedFirst) {
 
   TOptimizeSettings settings;
   settings.TimeLimitMs = kTimeLimitMs;
+  settings.ColourWeight = colourWeight;
+  // With a colour weight the totals are in the weighted measure, and said so.
+  const bool forColour = colourWeight != 1.0;
+  const QString measure = forColour ? "colour-weighted distance " : "total distance ";
   TCompositionSettings& rules = settings.Rules;
   rules.Distance = SpinRadius2->Value();
   rules.Repeat = SpinRepetition2->Value();
@@ -59,7 +63,7 @@ void TForm1::OptimiseMosaic(bool composedFirst) {
   const TGridRect sel = DrawGrid1->Selection();
   rules.Selection = TCellRect{sel.Left, sel.Top, sel.Right, sel.Bottom};
 
-  TCellEditStep step(*this, "Optimise mosaic");
+  TCellEditStep step(*this, forColour ? "Optimise mosaic for colour" : "Optimise mosaic");
   std::vector<int32_t> changed;
   QElapsedTimer sinceMessages;
   sinceMessages.start();
@@ -79,7 +83,7 @@ void TForm1::OptimiseMosaic(bool composedFirst) {
       startDistance = p.TotalDistance;
     }
     SetStatusText(0, QString("Sweep %1").arg(p.Sweep));
-    SetStatusText(2, "Optimising: total distance " + DistanceChange(startDistance, p.TotalDistance));
+    SetStatusText(2, "Optimising: " + measure + DistanceChange(startDistance, p.TotalDistance));
     QCoreApplication::processEvents();
     sinceMessages.restart();
   };
@@ -133,12 +137,12 @@ void TForm1::OptimiseMosaic(bool composedFirst) {
                                  "\rCompose the mosaic again with these settings (Smart mosaic) and then optimise it?",
                              kApplicationTitle, TPromptIcon::Question, pbYes | pbNo, pbYes}) == pbYes &&
           RenderMosaic(2))
-        OptimiseMosaic(true);
+        OptimiseMosaic(true, colourWeight);
       return;
     default:
       break;
   }
-  QString done = "Optimised: total distance " + DistanceChange(result.StartDistance, result.EndDistance) +
+  QString done = "Optimised: " + measure + DistanceChange(result.StartDistance, result.EndDistance) +
                  QString(", %1 cells changed").arg(result.Changed);
   if (result.Outcome == TOptimizeOutcome::Stopped) done += ", stopped";
   if (result.Outcome == TOptimizeOutcome::TimeUp) done += ", run again for more";

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <QtTest>
+#include <cstdlib>
 
 #include "MainFormFixture.h"
 #include "controls/DrawGrid.h"
@@ -37,6 +38,25 @@ struct TOptimiseFixture : TMainFormFixture {
   }
   QAction* Optimise() { return Child<QAction>(Form, "Optimisemosaic1"); }
   uint64_t Total() const { return MosaicDistance(Form.QVLib1, Form.QVPlan1, Form.QVMosaic1); }
+  // Over the cells, how far the mean colour of each tile's signature lies from its cell's.
+  uint64_t ColourError() const {
+    uint64_t sum = 0;
+    for (int32_t c = 1; c <= Form.QVMosaic1.Count; ++c) {
+      const int32_t id = Form.QVMosaic1.RecordTileNo(c);
+      if (id <= 0 || id > Form.QVLib1.UnflippedCount) continue;
+      const SignatureBytes target = CellTarget(Form.QVLib1, Form.QVPlan1, c);
+      const uint8_t* tile = Form.QVLib1.RecordSignature(RecordShownInCell(Form.QVLib1, Form.QVMosaic1, c, id));
+      for (size_t ch = 0; ch < 3; ++ch) {
+        int64_t a = 0, b = 0;
+        for (size_t i = ch; i < target.size(); i += 3) {
+          a += target[i];
+          b += tile[i];
+        }
+        sum += uint64_t(std::llabs(a - b));
+      }
+    }
+    return sum;
+  }
 };
 
 // The rule checker the composed projects are checked with (scripts/check-mosaic); its
@@ -95,6 +115,28 @@ class MainFormOptimiseTest : public QObject {
     QVERIFY(qvtest::FileBytes(fx.Project) == saved);
     fx.Form.UndoStack().redo();
     QCOMPARE(CellTiles(fx.Form.QVMosaic1), optimised);
+  }
+
+  // "Optimise mosaic for colour" weighs the cells' mean colours: from the same composed
+  // mosaic it ends closer to the cells' colours than the plain command, under the same rules.
+  void ForColourBringsTheColoursCloser() {
+    TOptimiseFixture fx;
+    fx.Optimise()->trigger();
+    const uint64_t plain = fx.ColourError();
+    fx.Form.UndoStack().undo();
+    emit Child<QMenu>(fx.Form, "Run1")->aboutToShow();
+    auto* forColour = Child<QAction>(fx.Form, "Optimisemosaicforcolour1");
+    QVERIFY(forColour->isEnabled());
+    forColour->trigger();
+    const uint64_t coloured = fx.ColourError();
+    QVERIFY2(coloured < plain, qPrintable(QString("%1 against %2").arg(coloured).arg(plain)));
+    QVERIFY2(fx.Form.StatusText(2).startsWith("Optimised: colour-weighted distance "),
+             qPrintable(fx.Form.StatusText(2)));
+    fx.Form.SaveQVP();
+    const QString faults = RuleFaults(fx.Project, 1, 2);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
+    emit Child<QMenu>(fx.Form, "Edit1")->aboutToShow();
+    QCOMPARE(Child<QAction>(fx.Form, "Undo1")->text(), QString("Undo Optimise mosaic for colour"));
   }
 
   void WorksInTheSelectionsWorkAreaOnly() {
