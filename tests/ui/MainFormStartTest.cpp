@@ -126,7 +126,7 @@ class MainFormStartTest : public QObject {
                           "Recent projects", "Recent libraries", "-", "Save project", "Save project as...", "-",
                           "Save mosaic...", "Save statistic...", "-", "Exit"}));
     QCOMPARE(captions("Run1"), QStringList({"Mosaic all", "Random mosaic", "Smart mosaic", "Optimise mosaic",
-                                            "Mosaic quality...", "Stop mosaic process"}));
+                                            "Optimise mosaic for colour", "Mosaic quality...", "Stop mosaic process"}));
     QCOMPARE(captions("View1"), QStringList({"Hide details", "Show details", "-", "Fast view", "100%", "Fit to window",
                                              "Fit to selection", "-", "Zoom In", "Zoom Out", "-", "View Source",
                                              "View Target", "View Enhance", "-", "Show grid"}));
@@ -202,7 +202,7 @@ class MainFormStartTest : public QObject {
                           "Preferences..."}));
     QCOMPARE(qvtest::ShownCaptions(Child<QMenu>(form, "Run1")),
              QStringList({"Run Quivara Wizard", "-", "Mosaic all", "Random mosaic", "Smart mosaic", "Optimise mosaic",
-                          "Mosaic quality...", "Stop mosaic process"}));
+                          "Optimise mosaic for colour", "Mosaic quality...", "Stop mosaic process"}));
     QCOMPARE(wizardItem->shortcut(), QKeySequence("Ctrl+W"));
 
     // The rule is asked as the menu opens.
