@@ -1,7 +1,6 @@
 #include "engine/Optimizer.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace qv::optimizer {
 
@@ -59,10 +58,7 @@ void Optimizer::ListCandidates(int threads, size_t perTile, bool keepAll) {
       candidates_[size_t(c)] = heap;
     }
   };
-  std::vector<std::thread> pool;
-  for (size_t i = 1; i < n; ++i) pool.emplace_back(work, i, n);
-  work(0, n);
-  for (auto& th : pool) th.join();
+  OnThreads(n, work);
   tileCells_.assign(perTile > 0 ? size_t(n0_) + 1 : 0, {});
   for (size_t t = 1; t < tileCells_.size(); ++t) {
     std::vector<TCellCandidate>& merged = tileCells_[t];
@@ -120,10 +116,7 @@ size_t Optimizer::AddUnderpricedPairs(const std::vector<int64_t>& u, const std::
       for (const auto& [reduced, t] : heap) mine[i].push_back(t);
     }
   };
-  std::vector<std::thread> pool;
-  for (size_t i = 1; i < n; ++i) pool.emplace_back(work, i, n);
-  work(0, n);
-  for (auto& th : pool) th.join();
+  OnThreads(n, work);
   // Per cell the tiles found, without repeats, in a fixed order.
   std::vector<std::vector<int32_t>> add(cells_.size());
   for (size_t k = 0; k < n; ++k)

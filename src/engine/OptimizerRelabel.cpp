@@ -1,22 +1,8 @@
 #include <algorithm>
-#include <thread>
 
 #include "engine/Optimizer.h"
 
 namespace qv::optimizer {
-namespace {
-
-// Runs work(from, step) on n threads, the calling one included.
-template <typename Work>
-void OnThreads(size_t n, Work&& work) {
-  std::vector<std::thread> pool;
-  for (size_t i = 1; i < n; ++i) pool.emplace_back([&work, i, n] { work(i, n); });
-  work(0, n);
-  for (auto& th : pool) th.join();
-}
-
-}  // namespace
-
 int32_t Optimizer::ComposeByResidues(const std::function<bool()>& keepGoing, int threads) {
   const int32_t p = s_.Rules.Distance + 1;
   if (dense_.empty() || s_.Rules.Repeat != 0 || cells_.size() != tile_.size() || p > cols_ || p > rows_) return 0;
