@@ -11,6 +11,7 @@
 #include "cli/CliComposition.h"
 #include "codecs/PngCodec.h"
 #include "engine/MosaicQuality.h"
+#include "engine/OptimumBound.h"
 #include "engine/QVData.h"
 #include "output/RenderFidelity.h"
 
@@ -40,7 +41,8 @@ void PrintFigures(const std::string& file, const qv::TQualityFigures& f) {
 }
 
 int RunQuality(const std::vector<std::string>& argv) {
-  Args args(argv, {"render", "map", "library", "correction", "blend"}, {"no-sharpen"});
+  Args args(argv, {"render", "map", "library", "correction", "blend", "distance", "use", "iterations"},
+            {"no-sharpen", "bound"});
   const std::string file = args.Need(0, "project file name");
   TQVData plan, mosaic, lib;
   OpenProjectAndLibrary(args, file, plan, mosaic, lib);
@@ -59,6 +61,40 @@ int RunQuality(const std::vector<std::string>& argv) {
         "Heat map:           %s (%d x %d pixels; dark blue: distance 0, red: %lld, the 99th percentile, and "
         "above; grey: no library tile)\n",
         out.c_str(), map.Width(), map.Height(), static_cast<long long>(f.P99));
+  }
+
+  if (args.Has("bound")) {
+    // How low any mosaic of this grid and library could go under the Distance rule.
+    qv::TCompositionSettings rules = RulesFromArgs(args, plan);
+    if (rules.Distance < 1) throw CliError("--bound needs a --distance of 1 or more");
+    CompleteFlips(lib, rules.Orientations);
+    qv::TBoundSettings bs;
+    bs.Cols = plan.Cols;
+    bs.Rows = plan.Rows;
+    bs.Distance = rules.Distance;
+    bs.Orientations = rules.Orientations;
+    bs.Iterations = args.Int("iterations", 200);
+    if (bs.Iterations < 1) throw CliError("--iterations must be 1 or more");
+    const bool complete = f.Empty + f.Custom + f.Foreign == 0;
+    bs.KnownTotal = complete ? f.Total : 0;
+    std::fflush(stdout);
+    std::atomic<bool> stop{false};
+    StopOnInterrupt interrupt(stop);
+    Progress progress("Bounding", bs.Iterations);
+    const qv::TBoundResult b = qv::OptimumLowerBound(lib, plan, bs, [&](int done, uint64_t) {
+      progress.Update(done);
+      return !stop.load();
+    });
+    progress.Finish();
+    std::printf(
+        "Lower bound:        %llu under Distance %d (%d iterations): no mosaic of this grid and library\n"
+        "                    keeping the rule has a lower total",
+        static_cast<unsigned long long>(b.LowerBound), bs.Distance, b.Iterations);
+    if (complete && b.LowerBound > 0)
+      std::printf("; this one is at most %.2f %% above it",
+                  100.0 * (double(f.Total) - double(b.LowerBound)) / double(b.LowerBound));
+    std::printf("\n");
+    if (stop.load()) return 130;
   }
 
   if (args.Has("render")) {
@@ -92,8 +128,11 @@ int RunQuality(const std::vector<std::string>& argv) {
 
 RegisterCommand regQuality({"quality",
                             "quality PROJECT.qvp [--render WIDTH] [--map OUT.png] [--library LIB.qv2]\n"
-                            "      [--correction P] [--blend P] [--no-sharpen]   how closely the mosaic matches\n"
-                            "      its plan (cell distances) and, rendered, its source picture (PSNR, SSIM)",
+                            "      [--correction P] [--blend P] [--no-sharpen]\n"
+                            "      [--bound [--distance D] [--use original,h,v,r] [--iterations N]]\n"
+                            "      how closely the mosaic matches its plan (cell distances) and, rendered, its\n"
+                            "      source picture (PSNR, SSIM); --bound: the total no mosaic under the Distance\n"
+                            "      rule can go below",
                             RunQuality});
 
 }  // namespace
