@@ -8,10 +8,10 @@
 #include <functional>
 #include <random>
 #include <string>
-#include <thread>
 #include <unordered_set>
 #include <vector>
 
+#include "base/OnThreads.h"
 #include "engine/DenseAuction.h"
 #include "engine/OptimizeComposition.h"
 #include "engine/QVData.h"
@@ -32,16 +32,6 @@ struct TCellCandidate {
   int32_t Record;
   uint64_t Distance;
 };
-
-// Runs work(from, step) on n threads, the calling one included: thread `from` takes the
-// items from, from + step, ... of whatever work shares out.
-template <typename Work>
-void OnThreads(size_t n, Work&& work) {
-  std::vector<std::thread> pool;
-  for (size_t i = 1; i < n; ++i) pool.emplace_back([&work, i, n] { work(i, n); });
-  work(0, n);
-  for (auto& th : pool) th.join();
-}
 
 // The state of the pass: one entry per cell of the grid.
 class Optimizer {

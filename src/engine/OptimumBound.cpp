@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/OnThreads.h"
 #include "engine/MosaicQuality.h"
 #include "engine/QVData.h"
 #include "engine/Signature.h"
@@ -15,14 +16,6 @@ namespace qv {
 namespace {
 
 constexpr uint64_t kMaxPairs = uint64_t(1) << 28;
-
-template <typename Work>
-void OnThreads(size_t n, Work&& work) {
-  std::vector<std::thread> pool;
-  for (size_t i = 1; i < n; ++i) pool.emplace_back([&work, i, n] { work(i, n); });
-  work(0, n);
-  for (auto& th : pool) th.join();
-}
 
 // Whether the library's copies of block b (0: the tiles as they are, 1..3: flipped copies)
 // may be shown under the orientations allowed.
@@ -46,8 +39,8 @@ TBoundResult OptimumLowerBound(const TQVData& library, const TQVData& plan, cons
     throw EQuivara("The library's signature grid does not fit the project's");
   const size_t cells = size_t(plan.Count), tiles = size_t(std::max(0, library.UnflippedCount));
   if (uint64_t(cells) * uint64_t(tiles) > kMaxPairs)
-    throw EQuivara("Too many cells and tiles for the bound: " + std::to_string(cells) + " x " +
-                   std::to_string(tiles) + " distances, at most 2^28");
+    throw EQuivara("Too many cells and tiles for the bound: " + std::to_string(cells) + " x " + std::to_string(tiles) +
+                   " distances, at most 2^28");
   const size_t n = size_t(s.Threads > 0 ? s.Threads : int(std::max(1u, std::thread::hardware_concurrency())));
 
   // table[t x cells + c]: cell c's distance to tile t in its best allowed orientation; tiles
@@ -87,7 +80,8 @@ TBoundResult OptimumLowerBound(const TQVData& library, const TQVData& plan, cons
         for (int b = 0; b < 4; ++b) {
           const size_t r = size_t(b) * size_t(n0) + kept[i];
           if (r <= size_t(library.Count) && usable[r])
-            best = std::min(best, SignatureDistanceInt(target.data(), signatures.data() + r * sigSize, library.SigSize));
+            best =
+                std::min(best, SignatureDistanceInt(target.data(), signatures.data() + r * sigSize, library.SigSize));
         }
         row[i] = uint32_t(std::min<uint64_t>(best, UINT32_MAX));
         table[i * cells + c] = row[i];

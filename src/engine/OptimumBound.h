@@ -32,7 +32,7 @@ class TQVData;
 
 struct TBoundSettings {
   int32_t Cols = 0, Rows = 0;
-  int32_t Distance = 1;                           // at least 1
+  int32_t Distance = 1;  // at least 1
   TOrientationSet Orientations{true, false, false, false};
   int Iterations = 200;
   uint64_t KnownTotal = 0;  // a total some mosaic under the rule reaches, for the step size

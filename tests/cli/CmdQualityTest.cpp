@@ -20,8 +20,8 @@ TEST(CmdQuality, TheBoundLiesBelowTheTotalOfAMosaicKeepingTheRule) {
   ASSERT_EQ(r.status, 0) << r.output;
   std::smatch total, bound;
   ASSERT_TRUE(std::regex_search(r.output, total, std::regex(R"(Total distance: +(\d+))"))) << r.output;
-  ASSERT_TRUE(std::regex_search(r.output, bound,
-                                std::regex(R"(Lower bound: +(\d+) under Distance 2 \(60 iterations\))")))
+  ASSERT_TRUE(
+      std::regex_search(r.output, bound, std::regex(R"(Lower bound: +(\d+) under Distance 2 \(60 iterations\))")))
       << r.output;
   EXPECT_GT(std::stoull(bound[1]), 0u);
   EXPECT_LE(std::stoull(bound[1]), std::stoull(total[1]));
