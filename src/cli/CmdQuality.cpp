@@ -67,7 +67,13 @@ int RunQuality(const std::vector<std::string>& argv) {
     // How low any mosaic of this grid and library could go under the Distance rule.
     qv::TCompositionSettings rules = RulesFromArgs(args, plan);
     if (rules.Distance < 1) throw CliError("--bound needs a --distance of 1 or more");
-    CompleteFlips(lib, rules.Orientations);
+    // A report leaves the library as it is: flipped copies it lacks are not added here.
+    static const char* names[4] = {"", "horizontal mirror", "rotated 180", "vertical mirror"};
+    for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical; ++kind)
+      if (rules.Orientations[size_t(kind)] &&
+          std::find(std::begin(lib.FlipKinds), std::end(lib.FlipKinds), uint8_t(kind)) == std::end(lib.FlipKinds))
+        throw CliError(std::string("The library holds no ") + names[kind] +
+                       " copies; compose or optimize with the same --use adds them");
     qv::TBoundSettings bs;
     bs.Cols = plan.Cols;
     bs.Rows = plan.Rows;

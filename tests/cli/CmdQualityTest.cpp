@@ -1,9 +1,11 @@
 // quivara-cli quality --bound: the lower bound under a Distance rule, printed beside the
-// mosaic's own total, which keeps the rule and so can never lie below it.
+// mosaic's own total, which keeps the rule and so can never lie below it; the report leaves
+// the library as it is.
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "base/FileUtil.h"
 #include "cli/CliTestSupport.h"
 #include "support/TestFiles.h"
 
@@ -26,6 +28,13 @@ TEST(CmdQuality, TheBoundLiesBelowTheTotalOfAMosaicKeepingTheRule) {
   EXPECT_GT(std::stoull(bound[1]), 0u);
   EXPECT_LE(std::stoull(bound[1]), std::stoull(total[1]));
   EXPECT_NE(r.output.find("% above it"), std::string::npos) << r.output;
+
+  // A report does not add flipped copies to the library.
+  const std::string library = qv::ReadWholeFile(out + "/samples.qv2");
+  r = qvtest::Cli("quality " + out + "/demo.qvp --bound --distance 2 --use original,h");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("The library holds no horizontal mirror copies"), std::string::npos) << r.output;
+  EXPECT_TRUE(qv::ReadWholeFile(out + "/samples.qv2") == library);
 
   r = qvtest::Cli("quality " + out + "/demo.qvp --bound --distance 0");
   EXPECT_NE(r.status, 0);
