@@ -83,6 +83,19 @@ int SecondsFromArgs(const Args& args) {
   return s;
 }
 
+const char* FlipName(int kind) {
+  switch (kind) {
+    case qv::kFlipHorizontal:
+      return "horizontal mirror";
+    case qv::kFlipRotate180:
+      return "rotated 180";
+    case qv::kFlipVertical:
+      return "vertical mirror";
+    default:
+      return "none";
+  }
+}
+
 void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o) {
   if (!qv::AnyOrientation(o)) throw CliError(qv::kNoOrientationMessage, 2);
   std::unique_ptr<Progress> progress;
@@ -96,11 +109,10 @@ void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o) {
   const qv::TOrientationSet missing =
       qv::AddFlips(lib, o[qv::kFlipHorizontal], o[qv::kFlipVertical], o[qv::kFlipRotate180], hooks);
   if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
-  static const char* names[4] = {"", "horizontal mirror", "rotated 180", "vertical mirror"};
   for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical; ++kind)
     if (missing[size_t(kind)]) {
       o[size_t(kind)] = false;
-      std::fprintf(stderr, "The library has no %s copies; they are not used.\n", names[kind]);
+      std::fprintf(stderr, "The library has no %s copies; they are not used.\n", FlipName(kind));
     }
 }
 

@@ -38,6 +38,9 @@ int SecondsFromArgs(const Args& args);
 // that could not be added. CliError (status 2) when no orientation is chosen.
 void CompleteFlips(qv::TQVData& lib, qv::TOrientationSet& o);
 
+// "horizontal mirror", "rotated 180", "vertical mirror" for the flip kinds, else "none".
+const char* FlipName(int kind);
+
 // The optimising pass over the composed mosaic with a progress line, stopped by the
 // library's StopRequested. Prints the summary for file. CliError (status 2) when the mosaic
 // does not keep the rules to begin with.

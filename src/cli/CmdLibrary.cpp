@@ -11,6 +11,7 @@
 #include "base/FileUtil.h"
 #include "base/MemoryTuning.h"
 #include "cli/CliCommon.h"
+#include "cli/CliComposition.h"
 #include "engine/FolderScan.h"
 #include "engine/LibraryMaintenance.h"
 #include "engine/QVData.h"
@@ -140,19 +141,6 @@ int RunAppend(const std::vector<std::string>& argv) {
       t, scan, "Appending", [&] { return t.AppendFolder(scan); }, lib);
   if (!warning.empty()) std::printf("%s (\"library flips\" adds them)\n", warning.c_str());
   return t.StopRequested ? 130 : 0;
-}
-
-const char* FlipName(int kind) {
-  switch (kind) {
-    case qv::kFlipHorizontal:
-      return "horizontal mirror";
-    case qv::kFlipRotate180:
-      return "rotated 180";
-    case qv::kFlipVertical:
-      return "vertical mirror";
-    default:
-      return "none";
-  }
 }
 
 int RunInfo(const std::vector<std::string>& argv) {

@@ -68,11 +68,9 @@ int RunQuality(const std::vector<std::string>& argv) {
     qv::TCompositionSettings rules = RulesFromArgs(args, plan);
     if (rules.Distance < 1) throw CliError("--bound needs a --distance of 1 or more");
     // A report leaves the library as it is: flipped copies it lacks are not added here.
-    static const char* names[4] = {"", "horizontal mirror", "rotated 180", "vertical mirror"};
     for (int kind = qv::kFlipHorizontal; kind <= qv::kFlipVertical; ++kind)
-      if (rules.Orientations[size_t(kind)] &&
-          std::find(std::begin(lib.FlipKinds), std::end(lib.FlipKinds), uint8_t(kind)) == std::end(lib.FlipKinds))
-        throw CliError(std::string("The library holds no ") + names[kind] +
+      if (rules.Orientations[size_t(kind)] && !lib.HoldsFlipKind(kind))
+        throw CliError(std::string("The library holds no ") + FlipName(kind) +
                        " copies; compose or optimize with the same --use adds them");
     qv::TBoundSettings bs;
     bs.Cols = plan.Cols;

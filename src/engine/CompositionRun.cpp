@@ -43,13 +43,13 @@ bool WeGetNotEnoughTiles(const TQVData& library, int32_t distance, int32_t repea
   return false;
 }
 
-namespace {
-
-bool HasFlipKind(const TQVData& lib, int kind) {
-  return lib.FlipKinds[0] == kind || lib.FlipKinds[1] == kind || lib.FlipKinds[2] == kind;
+bool CopyBlockAllowed(const TQVData& library, const TOrientationSet& o, int block) {
+  const int32_t n0 = library.UnflippedCount;
+  if (n0 < 1 || int64_t(block + 1) * n0 > library.Count) return false;
+  if (block == 0) return o[0];
+  const uint8_t kind = library.FlipKinds[block - 1];
+  return kind >= kFlipHorizontal && kind <= kFlipVertical && o[kind];
 }
-
-}  // namespace
 
 TOrientationSet AddFlips(TQVData& library, bool horizontal, bool vertical, bool rotate180,
                          const TAddFlipsHooks& hooks) {
@@ -57,7 +57,7 @@ TOrientationSet AddFlips(TQVData& library, bool horizontal, bool vertical, bool 
   auto missing = [&] {
     TOrientationSet m{false, false, false, false};
     for (int kind = kFlipHorizontal; kind <= kFlipVertical; ++kind)
-      m[kind] = wanted[kind] && !HasFlipKind(library, kind);
+      m[kind] = wanted[kind] && !library.HoldsFlipKind(kind);
     return m;
   };
   library.StopRequested = false;
@@ -76,7 +76,7 @@ TOrientationSet AddFlips(TQVData& library, bool horizontal, bool vertical, bool 
   };
   try {
     for (int kind : {kFlipHorizontal, kFlipVertical, kFlipRotate180})
-      if (!library.StopRequested && wanted[kind] && !HasFlipKind(library, kind)) library.AddFlippedCopies(kind);
+      if (!library.StopRequested && wanted[kind] && !library.HoldsFlipKind(kind)) library.AddFlippedCopies(kind);
     library.Save();
   } catch (...) {
     cleanUp();

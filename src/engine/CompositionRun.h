@@ -50,6 +50,10 @@ struct TAddFlipsHooks {
 TOrientationSet AddFlips(TQVData& library, bool horizontal, bool vertical, bool rotate180,
                          const TAddFlipsHooks& hooks = {});
 
+// Whether the library's records of block `block` (0: the tiles as they are, 1..3: its blocks
+// of flipped copies in the order they were added) exist and may be shown under o.
+bool CopyBlockAllowed(const TQVData& library, const TOrientationSet& o, int block);
+
 enum TVisitOrder : int { kVisitTopToBottom = 0, kVisitRandom = 1, kVisitSmart = 2 };
 
 struct TCompositionSettings {

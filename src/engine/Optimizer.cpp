@@ -32,7 +32,7 @@ void WeighMeanColour(uint8_t* signature, size_t size, double weight) {
 Optimizer::Optimizer(const TQVData& lib, const TQVData& plan, const TQVData& mosaic, const TOptimizeSettings& s)
     : lib_(lib), s_(s), cols_(s.Rules.Cols), rows_(s.Rules.Rows), n0_(lib.UnflippedCount) {
   const int32_t cells = cols_ * rows_;
-  for (int b = 0; b < 4; ++b) blocks_[b] = BlockUsable(b);
+  for (int b = 0; b < 4; ++b) blocks_[b] = CopyBlockAllowed(lib, s.Rules.Orientations, b);
   // The library's signatures and deleted marks, read once: the candidate lists compare every
   // cell with every record.
   const size_t sigSize = size_t(lib.SigSize);
@@ -99,14 +99,6 @@ void Optimizer::CountUses() {
     ++uses_[size_t(tile_[size_t(c)])];
     holders_[size_t(tile_[size_t(c)])].push_back(c);
   }
-}
-
-bool Optimizer::BlockUsable(int b) const {
-  if (n0_ < 1 || int64_t(b + 1) * n0_ > lib_.Count) return false;
-  const TOrientationSet& o = s_.Rules.Orientations;
-  if (b == 0) return o[0];
-  const uint8_t kind = lib_.FlipKinds[b - 1];
-  return kind >= kFlipHorizontal && kind <= kFlipVertical && o[kind];
 }
 
 void Optimizer::Replace(int32_t a, const TCandidate& cand) {

@@ -197,8 +197,6 @@ class Optimizer {
  private:
   static uint64_t Key(int32_t cell, int32_t t) { return (uint64_t(uint32_t(cell)) << 32) | uint32_t(t); }
 
-  bool BlockUsable(int b) const;
-
   const uint8_t* Signature(int32_t record) const { return signatures_.data() + size_t(record) * size_t(lib_.SigSize); }
 
   uint64_t Distance(int32_t c, int32_t record) const {

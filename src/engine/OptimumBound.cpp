@@ -17,15 +17,6 @@ namespace {
 
 constexpr uint64_t kMaxPairs = uint64_t(1) << 28;
 
-// Whether the library's copies of block b (0: the tiles as they are, 1..3: flipped copies)
-// may be shown under the orientations allowed.
-bool BlockAllowed(const TQVData& lib, const TOrientationSet& o, int b) {
-  if (lib.UnflippedCount < 1 || int64_t(b + 1) * lib.UnflippedCount > lib.Count) return false;
-  if (b == 0) return o[0];
-  const uint8_t kind = lib.FlipKinds[b - 1];
-  return kind >= kFlipHorizontal && kind <= kFlipVertical && o[kind];
-}
-
 }  // namespace
 
 TBoundResult OptimumLowerBound(const TQVData& library, const TQVData& plan, const TBoundSettings& s,
@@ -50,7 +41,7 @@ TBoundResult OptimumLowerBound(const TQVData& library, const TQVData& plan, cons
   std::vector<uint8_t> signatures((size_t(library.Count) + 1) * sigSize);
   std::vector<uint8_t> usable(size_t(library.Count) + 1, 0);
   for (int b = 0; b < 4; ++b) {
-    if (!BlockAllowed(library, s.Orientations, b)) continue;
+    if (!CopyBlockAllowed(library, s.Orientations, b)) continue;
     for (int32_t t = 1; t <= n0; ++t) {
       const int32_t r = b * n0 + t;
       if (library.RecordStatus(r) > kMaxUseCount) continue;

@@ -124,6 +124,8 @@ class TQVData {
   uint8_t FilterCode = 0;
   uint8_t HeaderReserved = 0;  // the reserved header byte before FlipKinds, kept as read
   uint8_t FlipKinds[3] = {0, 0, 0};
+  // Whether the library holds a block of flipped copies of that kind (kFlipHorizontal...).
+  bool HoldsFlipKind(int kind) const { return FlipKinds[0] == kind || FlipKinds[1] == kind || FlipKinds[2] == kind; }
   int32_t PropX = 0;
   int32_t PropY = 0;
   int32_t GridW = 0;

@@ -33,10 +33,6 @@
 namespace qv {
 namespace {
 
-bool HasFlip(const TQVData& t, int kind) {
-  return t.FlipKinds[0] == kind || t.FlipKinds[1] == kind || t.FlipKinds[2] == kind;
-}
-
 void Warn(const QString& text) { Prompts().Message({text, kApplicationTitle, TPromptIcon::Warning, pbOK, pbOK}); }
 
 }  // namespace
@@ -122,7 +118,7 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
   const char* names[3] = {"CBFlipH", "CBFlipV", "CBRota180"};
   for (int i = 0; i < 3; ++i) boxes[size_t(i)].widget->setObjectName(names[i]);
   for (Box& b : boxes) {
-    const bool present = HasFlip(lib_, b.kind);
+    const bool present = lib_.HoldsFlipKind(b.kind);
     b.widget->setChecked(present);
     b.widget->setEnabled(!present);
     layout->addWidget(b.widget);
@@ -132,7 +128,7 @@ bool TLibrayMosaic::AskFlipsDialog(bool& h, bool& v, bool& r180) {
   connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   layout->addWidget(buttons);
   if (Prompts().ExecDialog(d) != QDialog::Accepted) return false;
-  for (Box& b : boxes) *b.answer = b.widget->isChecked() && !HasFlip(lib_, b.kind);
+  for (Box& b : boxes) *b.answer = b.widget->isChecked() && !lib_.HoldsFlipKind(b.kind);
   return true;
 }
 

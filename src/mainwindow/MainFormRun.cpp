@@ -55,9 +55,7 @@ void TForm1::AddFlipProgress() {
 }
 
 void TForm1::UntickMissingFlips() {
-  auto present = [this](int kind) {
-    return QVLib1.FlipKinds[0] == kind || QVLib1.FlipKinds[1] == kind || QVLib1.FlipKinds[2] == kind;
-  };
+  auto present = [this](int kind) { return QVLib1.HoldsFlipKind(kind); };
   if (CBFlipH->isChecked() && !present(kFlipHorizontal)) CBFlipH->setChecked(false);
   if (CBFlipV->isChecked() && !present(kFlipVertical)) CBFlipV->setChecked(false);
   if (CBRota180->isChecked() && !present(kFlipRotate180)) CBRota180->setChecked(false);

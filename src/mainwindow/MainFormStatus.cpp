@@ -20,9 +20,7 @@ QString Num(int64_t v) { return QString::number(v); }
 // that order), empty when it holds none.
 QString FlipLetters(const TQVData& lib) {
   QString letters;
-  auto has = [&lib](int kind) {
-    return lib.FlipKinds[0] == kind || lib.FlipKinds[1] == kind || lib.FlipKinds[2] == kind;
-  };
+  auto has = [&lib](int kind) { return lib.HoldsFlipKind(kind); };
   if (has(kFlipHorizontal)) letters += 'H';
   if (has(kFlipVertical)) letters += 'V';
   if (has(kFlipRotate180)) letters += 'R';
