@@ -164,10 +164,14 @@ TOptimizeResult OptimizeComposition(TQVData& library, const TQVData& plan, TQVDa
       continue;
     }
     if (rules.Distance > 0 && kicking) {
-      // Rounds of kicks, as many as the grid has blocks, while a round keeps any; then the
-      // block sweeps and the local search once more.
+      // Rounds of kicks, as many as the grid has blocks but at least kMinKicks, while a round
+      // keeps any; then the block sweeps and the local search once more. On a small grid or
+      // selection a round of one kick per block is over before a kick that pays has come up:
+      // a 28 x 28 grid of 16 blocks ended its kicks after 18 s, 0.4 points short of what a
+      // minute of them finds.
+      constexpr int64_t kMinKicks = 256;
       const int32_t side = opt.BlockSide();
-      const int64_t kicks = std::max<int64_t>(1, int64_t(result.Cells) / (side * side));
+      const int64_t kicks = std::max<int64_t>(kMinKicks, int64_t(result.Cells) / (side * side));
       while (kicking && keepGoing()) {
         int64_t kept = 0;
         for (int64_t k = 0; k < kicks && keepGoing(); ++k) kept += opt.Kick(rng) ? 1 : 0;
