@@ -77,7 +77,7 @@ int RunQuality(const std::vector<std::string>& argv) {
     bs.Rows = plan.Rows;
     bs.Distance = rules.Distance;
     bs.Orientations = rules.Orientations;
-    bs.Iterations = args.Int("iterations", 200);
+    bs.Iterations = args.Int("iterations", 2000);
     if (bs.Iterations < 1) throw CliError("--iterations must be 1 or more");
     const bool complete = f.Empty + f.Custom + f.Foreign == 0;
     bs.KnownTotal = complete ? f.Total : 0;
