@@ -161,6 +161,10 @@ int32_t Optimizer::Relabel(int32_t left, int32_t top, int32_t right, int32_t bot
   const size_t n = size_t(std::max(1, threads));
   OnThreads(n, [&](size_t from, size_t step) {
     std::vector<uint64_t> sum;
+    // Every tile the piece may take, reused from piece to piece: only the closest kChoices are
+    // kept in its own list (a list of all 10000 tiles per piece came to 128 MB a relabelling,
+    // given back and taken again each time, a page fault at a time).
+    std::vector<Choice> all;
     std::vector<uint32_t> forbidden(size_t(n0_) + 1, 0), listed(size_t(n0_) + 1, 0);
     std::vector<int32_t> tiles;
     uint32_t stamp = 0;
@@ -182,7 +186,7 @@ int32_t Optimizer::Relabel(int32_t left, int32_t top, int32_t right, int32_t bot
         const int32_t inRegion = pieceOf[size_t(t)] < 0 ? 0 : int32_t(pieces[size_t(pieceOf[size_t(t)])].size());
         return uses_[size_t(t)] - inRegion + int32_t(piece.size()) <= s_.Rules.Repeat;
       };
-      std::vector<Choice>& mine = choices[pi];
+      all.clear();
       if (!dense_.empty()) {
         // Every tile, from the table of all distances; a pair without an allowed orientation
         // puts the tile out of reach.
@@ -193,7 +197,7 @@ int32_t Optimizer::Relabel(int32_t left, int32_t top, int32_t right, int32_t bot
           for (size_t t = 0; t < size_t(n0_); ++t) sum[t] += row[t] == kUnusable ? kOutOfReach : row[t];
         }
         for (int32_t t = 1; t <= n0_; ++t)
-          if (t != own[pi] && sum[size_t(t - 1)] < kOutOfReach && allowed(t)) mine.push_back({sum[size_t(t - 1)], t});
+          if (t != own[pi] && sum[size_t(t - 1)] < kOutOfReach && allowed(t)) all.push_back({sum[size_t(t - 1)], t});
       } else {
         // The tiles listed for the piece's cells, their distances worked out.
         tiles.clear();
@@ -212,12 +216,14 @@ int32_t Optimizer::Relabel(int32_t left, int32_t top, int32_t right, int32_t bot
             fits = fits && k.Record != 0;
             total += k.Distance;
           }
-          if (fits) mine.push_back({total, t});
+          if (fits) all.push_back({total, t});
         }
       }
-      const size_t keep = std::min(kChoices, mine.size());
-      std::partial_sort(mine.begin(), mine.begin() + ptrdiff_t(keep), mine.end());
-      mine.resize(keep);
+      const size_t keep = std::min(kChoices, all.size());
+      std::partial_sort(all.begin(), all.begin() + ptrdiff_t(keep), all.end());
+      std::vector<Choice>& mine = choices[pi];
+      mine.reserve(keep + 1);
+      mine.assign(all.begin(), all.begin() + ptrdiff_t(keep));
       uint64_t now = 0;
       for (int32_t c : piece) now += cost_[size_t(c)];
       mine.push_back({now, own[pi]});
