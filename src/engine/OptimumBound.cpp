@@ -23,6 +23,25 @@ constexpr int kCheckEvery = 200;
 // At most this many penalties are kept (16 bytes each: 512 MB).
 constexpr size_t kMaxPenalties = size_t(1) << 25;
 
+// Summed-area tables of (width + 1) x (height + 1) entries: a zero first row and column, and at
+// (x + 1, y + 1) the sum of the values over [0, x] x [0, y].
+
+// Turns a table holding each value at (x + 1, y + 1) into its summed-area table.
+template <typename T>
+void SumUpInPlace(std::vector<T>& t, size_t width, size_t height) {
+  const size_t w = width + 1;
+  for (size_t y = 1; y <= height; ++y)
+    for (size_t x = 1; x <= width; ++x)
+      t[y * w + x] = t[y * w + x] + t[(y - 1) * w + x] + t[y * w + x - 1] - t[(y - 1) * w + x - 1];
+}
+
+// The sum of the values over [x0, x1) x [y0, y1).
+template <typename T>
+T SumOver(const std::vector<T>& t, size_t width, size_t x0, size_t y0, size_t x1, size_t y1) {
+  const size_t w = width + 1;
+  return t[y1 * w + x1] - t[y0 * w + x1] - t[y1 * w + x0] + t[y0 * w + x0];
+}
+
 struct TCandidate {
   double Distance;
   uint32_t Tile;  // index into the tiles with a usable copy
@@ -52,21 +71,19 @@ struct TTilePenalties {
       std::copy_n(Penalty.begin() + ptrdiff_t(size_t(b - Y0) * Width()), Width(),
                   wide.Penalty.begin() + ptrdiff_t(size_t(b - wide.Y0) * wide.Width() + size_t(X0 - wide.X0)));
     wide.Sum.assign((wide.Width() + 1) * (size_t(wide.Y1 - wide.Y0) + 1), 0);
-    wide.Total = Total;
     *this = std::move(wide);
     SumUp();
   }
 
   void SumUp() {
-    const size_t w = Width() + 1;
-    double total = 0;
-    for (size_t b = 0; b < size_t(Y1 - Y0); ++b)
+    const size_t w = Width() + 1, height = size_t(Y1 - Y0);
+    Total = 0;
+    for (size_t b = 0; b < height; ++b)
       for (size_t a = 0; a < Width(); ++a) {
-        const double v = double(Penalty[b * Width() + a]);
-        total += v;
-        Sum[(b + 1) * w + a + 1] = v + Sum[b * w + a + 1] + Sum[(b + 1) * w + a] - Sum[b * w + a];
+        Sum[(b + 1) * w + a + 1] = double(Penalty[b * Width() + a]);
+        Total += Sum[(b + 1) * w + a + 1];
       }
-    Total = total;
+    SumUpInPlace(Sum, Width(), height);
   }
 };
 
@@ -149,10 +166,7 @@ TBoundResult OptimumLowerBound(const TQVData& library, const TQVData& plan, cons
   auto charge = [&](const TTilePenalties& tp, int32_t x, int32_t y) {
     const int32_t a0 = std::clamp(x - p + 1, tp.X0, tp.X1) - tp.X0, a1 = std::clamp(x + 1, tp.X0, tp.X1) - tp.X0;
     const int32_t b0 = std::clamp(y - p + 1, tp.Y0, tp.Y1) - tp.Y0, b1 = std::clamp(y + 1, tp.Y0, tp.Y1) - tp.Y0;
-    const double* sum = tp.Sum.data();
-    const size_t w = tp.Width() + 1;
-    return sum[size_t(b1) * w + size_t(a1)] - sum[size_t(b0) * w + size_t(a1)] - sum[size_t(b1) * w + size_t(a0)] +
-           sum[size_t(b0) * w + size_t(a0)];
+    return SumOver(tp.Sum, tp.Width(), size_t(a0), size_t(b0), size_t(a1), size_t(b1));
   };
 
   TBoundResult result;
@@ -249,14 +263,12 @@ TBoundResult OptimumLowerBound(const TQVData& library, const TQVData& plan, cons
           const int32_t x = c % cols - tp.X0, y = c / cols - tp.Y0;
           if (x >= 0 && x < width && y >= 0 && y < height) count[size_t(y + 1) * w + size_t(x + 1)] = 1;
         }
-        for (size_t y = 1; y <= size_t(height); ++y)
-          for (size_t x = 1; x <= size_t(width); ++x)
-            count[y * w + x] += count[(y - 1) * w + x] + count[y * w + x - 1] - count[(y - 1) * w + x - 1];
+        SumUpInPlace(count, size_t(width), size_t(height));
         for (int32_t b = 0; b < tp.Y1 - tp.Y0; ++b) {
-          const size_t y0 = size_t(b), y1 = size_t(std::min(rows - tp.Y0, b + p));
+          const size_t y1 = size_t(std::min(rows - tp.Y0, b + p));
           for (int32_t a = 0; a < tp.X1 - tp.X0; ++a) {
-            const size_t x0 = size_t(a), x1 = size_t(std::min(cols - tp.X0, a + p));
-            const int32_t in = count[y1 * w + x1] - count[y0 * w + x1] - count[y1 * w + x0] + count[y0 * w + x0];
+            const size_t x1 = size_t(std::min(cols - tp.X0, a + p));
+            const int32_t in = SumOver(count, size_t(width), size_t(a), size_t(b), x1, y1);
             const size_t at = size_t(b) * tp.Width() + size_t(a);
             const float g = in == 0 && tp.Penalty[at] <= 0 ? 0.0f : float(in - 1);
             tp.Step[at] = g;
